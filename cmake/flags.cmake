@@ -1,0 +1,24 @@
+# Compiler flags shared by every target.
+#
+# No fast-math and no contraction anywhere: every fused multiply-add is
+# written explicitly, so results do not depend on the compiler's choices.
+add_compile_options(
+  -Wall -Wextra -Wno-unused-parameter
+  -ffp-contract=off
+  -fno-fast-math
+)
+if(CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_compile_options(-O2)
+endif()
+
+if(TVML_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Flags of the tuned kernels (AVX2 and FMA); everything else is baseline x86-64.
+set(TVML_AVX2_FLAGS -mavx2 -mfma)
+set(TVML_AVX_FLAGS -mavx)
+
+# Library code needs no C++ runtime: no exceptions, no RTTI.
+set(TVML_LIBRARY_CXX_FLAGS $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions> $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)

@@ -1,0 +1,128 @@
+/*
+ * dazaro-tv: vector math library for x86-64.
+ *
+ * Array API: vsExp(n, a, r) stores e^a[i] in r[i] for 0 <= i < n.  Letters
+ * after the v: s float, d double, c complex float, z complex double
+ * (interleaved real and imaginary parts; n counts complex elements).  An
+ * entry point returns without writing anything when n <= 0 or a pointer
+ * is null.  Outputs may be the inputs themselves (in-place use), except
+ * the sine output of vsSinCos/vdSinCos and the exponent of vsPowx/vdPowx.
+ *
+ * Short-vector API: one SIMD register in, one out, under the x86-64
+ * vector-function ABI names (_ZGVbN4v_expf ...), the __svml_ names and
+ * the library's own tvml_vs4_ / tvml_vs8_ / tvml_vd2_ / tvml_vd4_ names.
+ * The 256-bit forms are declared when the including unit is compiled with
+ * AVX enabled.
+ *
+ * Every function is bound at load time to kernels chosen for the
+ * processor; VML_DEBUG_ARCH=0..3 forces the choice.
+ */
+#ifndef DAZARO_TV_H
+#define DAZARO_TV_H
+
+#include <stdint.h>
+
+#include "dazaro_tv_api.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__AVX__)
+#include <immintrin.h>
+#endif
+
+#if defined(__GNUC__)
+#define TVML_API __attribute__((visibility("default")))
+#else
+#define TVML_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Complex elements: real part first, then imaginary part. */
+typedef struct tvml_cfloat {
+    float re;
+    float im;
+} tvml_cfloat;
+
+typedef struct tvml_cdouble {
+    double re;
+    double im;
+} tvml_cdouble;
+
+/* Element types by letter. */
+#define TVML_TYPE_TVML_S float
+#define TVML_TYPE_TVML_D double
+#define TVML_TYPE_TVML_C tvml_cfloat
+#define TVML_TYPE_TVML_Z tvml_cdouble
+#define TVML_ELEM(type) TVML_CAT2(TVML_TYPE_, type)
+
+/* Entry points. */
+#define TVML_PROTO_BINARY(name, T) TVML_API void name(int n, const T *a, const T *b, T *r);
+#define TVML_PROTO_POWX(name, T) TVML_API void name(int n, const T *a, const T *b, T *r);
+#define TVML_PROTO_UNARY(name, T) TVML_API void name(int n, const T *a, T *r);
+#define TVML_PROTO_FIXED(name, T) TVML_API void name(int n, const T *a, T *r);
+#define TVML_PROTO_SINCOS(name, T) TVML_API void name(int n, const T *a, T *s, T *c);
+#define TVML_DECLARE_ENTRY(name, op, shape, type, exponent) \
+    TVML_PROTO_##shape(name, TVML_ELEM(type))
+TVML_ARRAY_ENTRIES(TVML_DECLARE_ENTRY)
+#undef TVML_DECLARE_ENTRY
+
+/*
+ * Array kernels and slot trampolines share one contract: (n, a, b or
+ * NULL, r, r2 or NULL, 0).  Kernels check nothing but n; call them only
+ * on a processor that has the instructions their variant uses
+ * (*_generic: any x86-64; the tuned variants: AVX2 and FMA).
+ */
+typedef void (*tvml_array_kernel)(int64_t n, const void *a, const void *b, void *r, void *r2,
+                                  int64_t reserved);
+#define TVML_DECLARE_KERNEL(name) \
+    TVML_API void name(int64_t n, const void *a, const void *b, void *r, void *r2, int64_t reserved);
+#define TVML_DECLARE_TUNED_READY(op, v) TVML_DECLARE_KERNEL(op##_##v)
+#define TVML_DECLARE_TUNED_PENDING(op, v)
+#define TVML_DECLARE_TUNED_GENERIC(op, v)
+#define TVML_DECLARE_SLOT(slot, op, index1, index23)  \
+    TVML_DECLARE_KERNEL(op##_k)                       \
+    TVML_DECLARE_KERNEL(op##_generic)                 \
+    TVML_ON_COLUMN(TVML_DECLARE_TUNED, op, index1)    \
+    TVML_ON_COLUMN(TVML_DECLARE_TUNED, op, index23)
+TVML_ARRAY_SLOTS(TVML_DECLARE_SLOT)
+TVML_ARRAY_EXTRA_KERNELS(TVML_DECLARE_KERNEL)
+#undef TVML_DECLARE_SLOT
+
+/* Name of the architecture in use: "generic", "tarvo_generic",
+ * "tarvo_ondara" or "tarvo_belisk" (re-evaluated on every call). */
+TVML_API const char *vml_get_cpu_arch(void);
+/* Fixed build-configuration text. */
+TVML_API char *tarvovml_get_config(void);
+
+/* Short-vector entry points. */
+#define TVML_SV_PARAMS_1(V) V x
+#define TVML_SV_PARAMS_2(V) V x, V y
+#define TVML_SV_PARAMS_M(V) V x, V m
+#define TVML_SV_DECLARE_SHAPE(V, tvml, abi, svml, arity) \
+    TVML_API V tvml(TVML_SV_PARAMS_##arity(V));          \
+    TVML_API V abi(TVML_SV_PARAMS_##arity(V));           \
+    TVML_API V svml(TVML_SV_PARAMS_##arity(V));
+#if defined(__SSE2__)
+#define TVML_SV_DECLARE_128(index, fn, abi, args, arity, variant, f4, f8, d2, d4)                 \
+    TVML_SV_DECLARE_SHAPE(__m128, tvml_vs4_##fn, _ZGVbN4##args##_##abi##f, f4, arity)       \
+    TVML_SV_DECLARE_SHAPE(__m128d, tvml_vd2_##fn, _ZGVbN2##args##_##abi, d2, arity)
+TVML_SV_FUNCS(TVML_SV_DECLARE_128)
+#undef TVML_SV_DECLARE_128
+#endif
+#if defined(__AVX__)
+#define TVML_SV_DECLARE_256(index, fn, abi, args, arity, variant, f4, f8, d2, d4)                 \
+    TVML_SV_DECLARE_SHAPE(__m256, tvml_vs8_##fn, _ZGVdN8##args##_##abi##f, f8, arity)       \
+    TVML_SV_DECLARE_SHAPE(__m256d, tvml_vd4_##fn, _ZGVdN4##args##_##abi, d4, arity)
+TVML_SV_FUNCS(TVML_SV_DECLARE_256)
+#undef TVML_SV_DECLARE_256
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DAZARO_TV_H */
