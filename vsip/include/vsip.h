@@ -110,6 +110,57 @@ typedef enum { VSIP_HIST_RESET = 1, VSIP_HIST_ACCUM = 2 } vsip_hist_opt;
 VSIP_API int vsip_init(void *ptr);
 VSIP_API int vsip_finalize(void *ptr);
 
+/* ---- Blocks ------------------------------------------------------------
+ *
+ * A block is a counted array of elements, allocated by the library
+ * (create: admitted for life) or bound to caller memory (bind: starts
+ * released; admit and release hand the contents to the library and back;
+ * rebind swaps the memory while released).  A complex block owns a
+ * real-part and an imaginary-part block; its storage is split (two
+ * arrays) or interleaved (one array of real, imaginary pairs).
+ */
+
+typedef struct vsip_block_f vsip_block_f;
+typedef struct vsip_block_d vsip_block_d;
+typedef struct vsip_block_i vsip_block_i;
+typedef struct vsip_block_bl vsip_block_bl;
+typedef struct vsip_block_vi vsip_block_vi;
+typedef struct vsip_block_mi vsip_block_mi;
+typedef struct vsip_cblock_f vsip_cblock_f;
+
+#define VSIP_BLOCK_API(S, T)                                                    \
+    VSIP_API vsip_block_##S *vsip_blockcreate_##S(vsip_length N, vsip_memory_hint hint); \
+    VSIP_API vsip_block_##S *vsip_blockbind_##S(T *data, vsip_length N,           \
+                                                vsip_memory_hint hint);          \
+    VSIP_API T *vsip_blockrebind_##S(vsip_block_##S *block, T *data);            \
+    VSIP_API int vsip_blockadmit_##S(vsip_block_##S *block, vsip_scalar_bl update); \
+    VSIP_API T *vsip_blockrelease_##S(vsip_block_##S *block, vsip_scalar_bl update); \
+    VSIP_API T *vsip_blockfind_##S(const vsip_block_##S *block);                 \
+    VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *block);
+
+VSIP_BLOCK_API(f, vsip_scalar_f)
+VSIP_BLOCK_API(i, vsip_scalar_i)
+VSIP_BLOCK_API(bl, vsip_scalar_bl)
+VSIP_BLOCK_API(vi, vsip_scalar_vi)
+VSIP_BLOCK_API(mi, vsip_scalar_mi)
+#undef VSIP_BLOCK_API
+
+/* Library complex storage is split. */
+VSIP_API vsip_cblock_f *vsip_cblockcreate_f(vsip_length N, vsip_memory_hint hint);
+/* data2 null: interleaved pairs in data1; otherwise split parts. */
+VSIP_API vsip_cblock_f *vsip_cblockbind_f(vsip_scalar_f *data1, vsip_scalar_f *data2,
+                                          vsip_length N, vsip_memory_hint hint);
+VSIP_API void vsip_cblockrebind_f(vsip_cblock_f *block, vsip_scalar_f *new1,
+                                  vsip_scalar_f *new2, vsip_scalar_f **old1,
+                                  vsip_scalar_f **old2);
+VSIP_API int vsip_cblockadmit_f(vsip_cblock_f *block, vsip_scalar_bl update);
+VSIP_API void vsip_cblockrelease_f(vsip_cblock_f *block, vsip_scalar_bl update,
+                                   vsip_scalar_f **data1, vsip_scalar_f **data2);
+VSIP_API void vsip_cblockfind_f(const vsip_cblock_f *block, vsip_scalar_f **data1,
+                                vsip_scalar_f **data2);
+VSIP_API void vsip_cblockdestroy_f(vsip_cblock_f *block);
+VSIP_API vsip_cmplx_mem vsip_cstorage(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,285 @@
+// Blocks: real, integer-family and complex storage objects.
+#include "internal.hpp"
+
+namespace {
+
+template <class Block, class T>
+Block *new_record(T *data, vsip_length n, vsip_memory_hint hint, std::int32_t kind) {
+    Block *b = static_cast<Block *>(VI_malloc(sizeof(Block)));
+    if (!b)
+        return nullptr;
+    *b = Block{};
+    b->data = data;
+    b->kind = kind;
+    b->admitted = kind == VI_STORAGE_LIBRARY;
+    b->length = n;
+    b->marker = VI_MARKER_LIVE;
+    b->hint = hint;
+    return b;
+}
+
+// Stand-alone real blocks step one element; parts of interleaved storage
+// are set to two by the complex block.
+inline void init_layout(vsip_block_f *b) {
+    b->parent = nullptr;
+    b->elem_stride = 1;
+}
+template <class Block>
+inline void init_layout(Block *) {}
+
+template <class Block>
+using elem_t = typename std::remove_pointer<decltype(Block::data)>::type;
+
+template <class Block>
+Block *block_create(vsip_length n, vsip_memory_hint hint) {
+    Block *b = new_record<Block>(static_cast<elem_t<Block> *>(nullptr), n, hint, VI_STORAGE_LIBRARY);
+    if (!b)
+        return nullptr;
+    b->data = static_cast<elem_t<Block> *>(VI_malloc_array(n, sizeof(elem_t<Block>)));
+    if (!b->data) {
+        VI_free(b);
+        return nullptr;
+    }
+    init_layout(b);
+    return b;
+}
+
+template <class Block>
+Block *block_bind(elem_t<Block> *data, vsip_length n, vsip_memory_hint hint) {
+    Block *b = new_record<Block>(data, n, hint, VI_STORAGE_USER);
+    if (b)
+        init_layout(b);
+    return b;
+}
+
+template <class Block>
+elem_t<Block> *block_rebind(Block *b, elem_t<Block> *data) {
+    if (!b || b->admitted)
+        return nullptr;
+    elem_t<Block> *old = b->data;
+    b->data = data;
+    return old;
+}
+
+template <class Block>
+int block_admit(Block *b) {
+    if (!b->data || b->kind != VI_STORAGE_USER)
+        return 1;
+    b->admitted = 1; // the caller's memory is used in place: nothing to copy
+    return 0;
+}
+
+template <class Block>
+elem_t<Block> *block_release(Block *b, vsip_scalar_bl update) {
+    if (!b || b->kind != VI_STORAGE_USER)
+        return nullptr;
+    b->update = update;
+    b->admitted = 0;
+    return b->data;
+}
+
+template <class Block>
+elem_t<Block> *block_find(const Block *b) {
+    if (b->admitted || b->kind == VI_STORAGE_PART)
+        return nullptr;
+    return b->data;
+}
+
+template <class Block>
+void block_destroy(Block *b) {
+    if (!b || b->kind == VI_STORAGE_PART)
+        return;
+    if (b->kind == VI_STORAGE_LIBRARY)
+        VI_free(b->data);
+    VI_free(b);
+}
+
+// Releases a complex block's parts and record; `free_arrays` for library
+// storage.  Used by destroy and by the failure paths of create and bind.
+void cblock_free(vsip_cblock_f *cb, bool free_arrays) {
+    vsip_block_f *re = cb->real_part;
+    vsip_block_f *im = cb->imag_part;
+    if (re) {
+        if (free_arrays)
+            VI_free(re->data);
+        VI_free(re);
+    }
+    if (im) {
+        if (free_arrays && cb->part_stride == 1)
+            VI_free(im->data);
+        VI_free(im);
+    }
+    VI_free(cb);
+}
+
+vsip_cblock_f *cblock_record(vsip_length n, vsip_memory_hint hint, std::int32_t kind) {
+    vsip_cblock_f *cb = static_cast<vsip_cblock_f *>(VI_malloc(sizeof(vsip_cblock_f)));
+    if (!cb)
+        return nullptr;
+    *cb = vsip_cblock_f{};
+    cb->kind = kind;
+    cb->admitted = kind == VI_STORAGE_LIBRARY;
+    cb->part_stride = 1;
+    cb->length = n;
+    cb->marker = VI_MARKER_LIVE;
+    cb->hint = hint;
+    return cb;
+}
+
+void adopt_part(vsip_cblock_f *cb, vsip_block_f *part) {
+    part->kind = VI_STORAGE_PART;
+    part->parent = cb;
+    part->elem_stride = cb->part_stride;
+}
+
+// The imaginary parts of interleaved storage start one float after the
+// real parts.  Without storage (null) there is no such float.
+vsip_scalar_f *second_of_pair(vsip_scalar_f *p) { return p ? p + 1 : nullptr; }
+
+void split_pointers(const vsip_cblock_f *cb, vsip_scalar_f **d1, vsip_scalar_f **d2) {
+    if (d1)
+        *d1 = cb->real_part->data;
+    if (d2)
+        *d2 = cb->part_stride == 1 ? cb->imag_part->data : nullptr;
+}
+
+void set_both(vsip_scalar_f **d1, vsip_scalar_f **d2, vsip_scalar_f *value) {
+    if (d1)
+        *d1 = value;
+    if (d2)
+        *d2 = value;
+}
+
+} // namespace
+
+#define VI_BLOCK_FUNCTIONS(S)                                                   \
+    VSIP_API vsip_block_##S *vsip_blockcreate_##S(vsip_length n, vsip_memory_hint hint) { \
+        return block_create<vsip_block_##S>(n, hint);                           \
+    }                                                                           \
+    VSIP_API vsip_block_##S *vsip_blockbind_##S(vsip_scalar_##S *data, vsip_length n, \
+                                                vsip_memory_hint hint) {        \
+        return block_bind<vsip_block_##S>(data, n, hint);                       \
+    }                                                                           \
+    VSIP_API vsip_scalar_##S *vsip_blockrebind_##S(vsip_block_##S *b, vsip_scalar_##S *data) { \
+        return block_rebind(b, data);                                           \
+    }                                                                           \
+    VSIP_API int vsip_blockadmit_##S(vsip_block_##S *b, vsip_scalar_bl) {       \
+        return block_admit(b);                                                  \
+    }                                                                           \
+    VSIP_API vsip_scalar_##S *vsip_blockrelease_##S(vsip_block_##S *b, vsip_scalar_bl update) { \
+        return block_release(b, update);                                        \
+    }                                                                           \
+    VSIP_API vsip_scalar_##S *vsip_blockfind_##S(const vsip_block_##S *b) {     \
+        return block_find(b);                                                   \
+    }                                                                           \
+    VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *b) { block_destroy(b); }
+
+extern "C" {
+
+VI_BLOCK_FUNCTIONS(f)
+VI_BLOCK_FUNCTIONS(i)
+VI_BLOCK_FUNCTIONS(bl)
+VI_BLOCK_FUNCTIONS(vi)
+VI_BLOCK_FUNCTIONS(mi)
+
+VSIP_API vsip_cblock_f *vsip_cblockcreate_f(vsip_length n, vsip_memory_hint hint) {
+    vsip_cblock_f *cb = cblock_record(n, hint, VI_STORAGE_LIBRARY);
+    if (!cb)
+        return nullptr;
+    cb->real_part = vsip_blockcreate_f(n, hint);
+    cb->imag_part = cb->real_part ? vsip_blockcreate_f(n, hint) : nullptr;
+    if (!cb->imag_part) {
+        cblock_free(cb, true);
+        return nullptr;
+    }
+    adopt_part(cb, cb->real_part);
+    adopt_part(cb, cb->imag_part);
+    return cb;
+}
+
+VSIP_API vsip_cblock_f *vsip_cblockbind_f(vsip_scalar_f *data1, vsip_scalar_f *data2,
+                                          vsip_length n, vsip_memory_hint hint) {
+    vsip_cblock_f *cb = cblock_record(n, hint, VI_STORAGE_USER);
+    if (!cb)
+        return nullptr;
+    cb->part_stride = data2 ? 1 : 2;
+    cb->real_part = vsip_blockbind_f(data1, n, hint);
+    if (cb->real_part) {
+        if (data2) {
+            cb->imag_part = vsip_blockbind_f(data2, n, hint);
+        } else {
+            cb->imag_part = static_cast<vsip_block_f *>(VI_malloc(sizeof(vsip_block_f)));
+            if (cb->imag_part) {
+                *cb->imag_part = *cb->real_part;
+                cb->imag_part->data = second_of_pair(data1);
+            }
+        }
+    }
+    if (!cb->imag_part) {
+        cblock_free(cb, false);
+        return nullptr;
+    }
+    adopt_part(cb, cb->real_part);
+    adopt_part(cb, cb->imag_part);
+    return cb;
+}
+
+VSIP_API void vsip_cblockrebind_f(vsip_cblock_f *cb, vsip_scalar_f *new1, vsip_scalar_f *new2,
+                                  vsip_scalar_f **old1, vsip_scalar_f **old2) {
+    if (!cb || cb->admitted) {
+        set_both(old1, old2, nullptr);
+        return;
+    }
+    split_pointers(cb, old1, old2);
+    // The layout follows the new pointers: split or interleaved.
+    cb->part_stride = new2 ? 1 : 2;
+    cb->real_part->elem_stride = cb->part_stride;
+    cb->imag_part->elem_stride = cb->part_stride;
+    cb->real_part->data = new1;
+    cb->imag_part->data = new2 ? new2 : second_of_pair(new1);
+}
+
+VSIP_API int vsip_cblockadmit_f(vsip_cblock_f *cb, vsip_scalar_bl) {
+    if (!cb->real_part->data || cb->kind != VI_STORAGE_USER)
+        return 1;
+    cb->admitted = 1;
+    return 0;
+}
+
+VSIP_API void vsip_cblockrelease_f(vsip_cblock_f *cb, vsip_scalar_bl update, vsip_scalar_f **d1,
+                                   vsip_scalar_f **d2) {
+    if (!cb) {
+        set_both(d1, d2, nullptr);
+        return;
+    }
+    cb->update = update;
+    if (cb->kind != VI_STORAGE_USER) {
+        set_both(d1, d2, nullptr);
+        return;
+    }
+    cb->admitted = 0;
+    cb->real_part->admitted = 0;
+    cb->imag_part->admitted = 0;
+    split_pointers(cb, d1, d2);
+}
+
+VSIP_API void vsip_cblockfind_f(const vsip_cblock_f *cb, vsip_scalar_f **d1, vsip_scalar_f **d2) {
+    if (cb->admitted) {
+        set_both(d1, d2, nullptr);
+        return;
+    }
+    split_pointers(cb, d1, d2);
+}
+
+VSIP_API void vsip_cblockdestroy_f(vsip_cblock_f *cb) {
+    if (!cb)
+        return;
+    cb->marker = VI_MARKER_DEAD;
+    cb->real_part->marker = VI_MARKER_DEAD;
+    cb->imag_part->marker = VI_MARKER_DEAD;
+    cblock_free(cb, cb->kind == VI_STORAGE_LIBRARY);
+}
+
+VSIP_API vsip_cmplx_mem vsip_cstorage(void) { return VSIP_CMPLX_SPLIT; }
+
+} // extern "C"
