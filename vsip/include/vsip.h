@@ -161,6 +161,155 @@ VSIP_API void vsip_cblockfind_f(const vsip_cblock_f *block, vsip_scalar_f **data
 VSIP_API void vsip_cblockdestroy_f(vsip_cblock_f *block);
 VSIP_API vsip_cmplx_mem vsip_cstorage(void);
 
+/* ---- Views -------------------------------------------------------------
+ *
+ * A vector view selects `length` elements of a block starting at `offset`
+ * and stepping `stride` block elements; a matrix view selects element
+ * (i, j) at offset + i * col_stride + j * row_stride.  Views never own
+ * their block; destroy returns it, all-destroy destroys it too.  Nothing
+ * is validated: indices and geometry must lie inside the block.
+ */
+
+typedef struct vsip_vview_f vsip_vview_f;
+typedef struct vsip_vview_i vsip_vview_i;
+typedef struct vsip_vview_bl vsip_vview_bl;
+typedef struct vsip_vview_vi vsip_vview_vi;
+typedef struct vsip_vview_mi vsip_vview_mi;
+typedef struct vsip_cvview_f vsip_cvview_f;
+typedef struct vsip_mview_f vsip_mview_f;
+typedef struct vsip_mview_d vsip_mview_d;
+typedef struct vsip_mview_i vsip_mview_i;
+typedef struct vsip_mview_bl vsip_mview_bl;
+typedef struct vsip_cmview_f vsip_cmview_f;
+
+#define VSIP_VATTR(A, B)                                                        \
+    typedef struct A {                                                          \
+        vsip_offset offset;                                                     \
+        vsip_stride stride;                                                     \
+        vsip_length length;                                                     \
+        B *block;                                                               \
+    } A;
+VSIP_VATTR(vsip_vattr_f, vsip_block_f)
+VSIP_VATTR(vsip_vattr_i, vsip_block_i)
+VSIP_VATTR(vsip_vattr_bl, vsip_block_bl)
+VSIP_VATTR(vsip_vattr_vi, vsip_block_vi)
+VSIP_VATTR(vsip_vattr_mi, vsip_block_mi)
+VSIP_VATTR(vsip_cvattr_f, vsip_cblock_f)
+#undef VSIP_VATTR
+
+#define VSIP_MATTR(A, B)                                                        \
+    typedef struct A {                                                          \
+        vsip_offset offset;                                                     \
+        vsip_stride row_stride;                                                 \
+        vsip_length row_length;                                                 \
+        vsip_stride col_stride;                                                 \
+        vsip_length col_length;                                                 \
+        B *block;                                                               \
+    } A;
+VSIP_MATTR(vsip_mattr_f, vsip_block_f)
+VSIP_MATTR(vsip_cmattr_f, vsip_cblock_f)
+#undef VSIP_MATTR
+
+/* Vector views: P is v or cv, S the type suffix, T the element type. */
+#define VSIP_VVIEW_API(P, S, T, B, V, A)                                        \
+    VSIP_API V *vsip_##P##bind_##S(const B *block, vsip_offset offset,          \
+                                   vsip_stride stride, vsip_length length);     \
+    VSIP_API V *vsip_##P##create_##S(vsip_length N, vsip_memory_hint hint);     \
+    VSIP_API B *vsip_##P##destroy_##S(V *v);                                    \
+    VSIP_API void vsip_##P##alldestroy_##S(V *v);                               \
+    VSIP_API V *vsip_##P##cloneview_##S(const V *v);                            \
+    VSIP_API V *vsip_##P##subview_##S(const V *v, vsip_index j, vsip_length n); \
+    VSIP_API T vsip_##P##get_##S(const V *v, vsip_index j);                     \
+    VSIP_API void vsip_##P##put_##S(const V *v, vsip_index j, T value);         \
+    VSIP_API void vsip_##P##getattrib_##S(const V *v, A *attr);                 \
+    VSIP_API V *vsip_##P##putattrib_##S(V *v, const A *attr);                   \
+    VSIP_API B *vsip_##P##getblock_##S(const V *v);                             \
+    VSIP_API vsip_offset vsip_##P##getoffset_##S(const V *v);                   \
+    VSIP_API vsip_stride vsip_##P##getstride_##S(const V *v);                   \
+    VSIP_API vsip_length vsip_##P##getlength_##S(const V *v);                   \
+    VSIP_API V *vsip_##P##putoffset_##S(V *v, vsip_offset offset);              \
+    VSIP_API V *vsip_##P##putstride_##S(V *v, vsip_stride stride);              \
+    VSIP_API V *vsip_##P##putlength_##S(V *v, vsip_length length);
+
+VSIP_VVIEW_API(v, f, vsip_scalar_f, vsip_block_f, vsip_vview_f, vsip_vattr_f)
+VSIP_VVIEW_API(v, i, vsip_scalar_i, vsip_block_i, vsip_vview_i, vsip_vattr_i)
+VSIP_VVIEW_API(v, bl, vsip_scalar_bl, vsip_block_bl, vsip_vview_bl, vsip_vattr_bl)
+VSIP_VVIEW_API(v, vi, vsip_scalar_vi, vsip_block_vi, vsip_vview_vi, vsip_vattr_vi)
+VSIP_VVIEW_API(v, mi, vsip_scalar_mi, vsip_block_mi, vsip_vview_mi, vsip_vattr_mi)
+VSIP_VVIEW_API(cv, f, vsip_cscalar_f, vsip_cblock_f, vsip_cvview_f, vsip_cvattr_f)
+#undef VSIP_VVIEW_API
+
+/* Real views of the real and imaginary parts of a complex view. */
+VSIP_API vsip_vview_f *vsip_vrealview_f(const vsip_cvview_f *v);
+VSIP_API vsip_vview_f *vsip_vimagview_f(const vsip_cvview_f *v);
+
+/* Matrix views: P is m or cm. */
+#define VSIP_MVIEW_API(P, S, T, B, M, V, A)                                 \
+    VSIP_API M *vsip_##P##bind_##S(const B *block, vsip_offset offset,          \
+                                   vsip_stride col_stride, vsip_length col_length, \
+                                   vsip_stride row_stride, vsip_length row_length); \
+    VSIP_API M *vsip_##P##create_##S(vsip_length M_rows, vsip_length N_cols,    \
+                                     vsip_major major, vsip_memory_hint hint);  \
+    VSIP_API B *vsip_##P##destroy_##S(M *m);                                    \
+    VSIP_API void vsip_##P##alldestroy_##S(M *m);                               \
+    VSIP_API M *vsip_##P##cloneview_##S(const M *m);                            \
+    VSIP_API M *vsip_##P##subview_##S(const M *m, vsip_index i, vsip_index j,   \
+                                      vsip_length M_rows, vsip_length N_cols);  \
+    VSIP_API V *vsip_##P##rowview_##S(const M *m, vsip_index i);                \
+    VSIP_API V *vsip_##P##colview_##S(const M *m, vsip_index j);                \
+    VSIP_API V *vsip_##P##diagview_##S(const M *m, int d);                      \
+    VSIP_API M *vsip_##P##transview_##S(const M *m);                            \
+    VSIP_API T vsip_##P##get_##S(const M *m, vsip_index i, vsip_index j);       \
+    VSIP_API void vsip_##P##put_##S(const M *m, vsip_index i, vsip_index j, T value); \
+    VSIP_API void vsip_##P##getattrib_##S(const M *m, A *attr);                 \
+    VSIP_API M *vsip_##P##putattrib_##S(M *m, const A *attr);                   \
+    VSIP_API B *vsip_##P##getblock_##S(const M *m);                             \
+    VSIP_API vsip_offset vsip_##P##getoffset_##S(const M *m);                   \
+    VSIP_API vsip_stride vsip_##P##getrowstride_##S(const M *m);                \
+    VSIP_API vsip_length vsip_##P##getrowlength_##S(const M *m);                \
+    VSIP_API vsip_stride vsip_##P##getcolstride_##S(const M *m);                \
+    VSIP_API vsip_length vsip_##P##getcollength_##S(const M *m);                \
+    VSIP_API M *vsip_##P##putoffset_##S(M *m, vsip_offset offset);              \
+    VSIP_API M *vsip_##P##putrowstride_##S(M *m, vsip_stride stride);           \
+    VSIP_API M *vsip_##P##putrowlength_##S(M *m, vsip_length length);           \
+    VSIP_API M *vsip_##P##putcolstride_##S(M *m, vsip_stride stride);           \
+    VSIP_API M *vsip_##P##putcollength_##S(M *m, vsip_length length);
+
+VSIP_MVIEW_API(m, f, vsip_scalar_f, vsip_block_f, vsip_mview_f, vsip_vview_f, vsip_mattr_f)
+VSIP_MVIEW_API(cm, f, vsip_cscalar_f, vsip_cblock_f, vsip_cmview_f, vsip_cvview_f,
+               vsip_cmattr_f)
+#undef VSIP_MVIEW_API
+
+/* Real matrix views of the real and imaginary parts of a complex matrix. */
+VSIP_API vsip_mview_f *vsip_mrealview_f(const vsip_cmview_f *m);
+VSIP_API vsip_mview_f *vsip_mimagview_f(const vsip_cmview_f *m);
+
+/* Integer and boolean matrices (create returns null on failure; destroy
+ * frees the view, all-destroy its block too). */
+VSIP_API vsip_mview_i *vsip_mbind_i(const vsip_block_i *block, vsip_offset offset,
+                                    vsip_stride col_stride, vsip_length col_length,
+                                    vsip_stride row_stride, vsip_length row_length);
+VSIP_API vsip_mview_i *vsip_mcreate_i(vsip_length M_rows, vsip_length N_cols, vsip_major major,
+                                      vsip_memory_hint hint);
+VSIP_API vsip_block_i *vsip_mdestroy_i(vsip_mview_i *m);
+VSIP_API void vsip_malldestroy_i(vsip_mview_i *m);
+VSIP_API vsip_scalar_i vsip_mget_i(const vsip_mview_i *m, vsip_index i, vsip_index j);
+VSIP_API vsip_length vsip_mgetrowlength_i(const vsip_mview_i *m);
+VSIP_API vsip_length vsip_mgetcollength_i(const vsip_mview_i *m);
+
+VSIP_API vsip_mview_bl *vsip_mbind_bl(const vsip_block_bl *block, vsip_offset offset,
+                                      vsip_stride col_stride, vsip_length col_length,
+                                      vsip_stride row_stride, vsip_length row_length);
+VSIP_API vsip_mview_bl *vsip_mcreate_bl(vsip_length M_rows, vsip_length N_cols,
+                                        vsip_major major, vsip_memory_hint hint);
+VSIP_API vsip_block_bl *vsip_mdestroy_bl(vsip_mview_bl *m);
+VSIP_API void vsip_malldestroy_bl(vsip_mview_bl *m);
+
+/* Double-precision matrices (element access only). */
+VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_index j);
+VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m);
+VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m);
+
 #ifdef __cplusplus
 }
 #endif
