@@ -113,7 +113,15 @@ class BlockStateTable : public ::testing::Test {};
 
 using Families = ::testing::Types<FloatFamily, IntFamily, BoolFamily, IndexFamily,
                                   MatIndexFamily, ComplexFamily<false>, ComplexFamily<true>>;
-TYPED_TEST_SUITE(BlockStateTable, Families);
+struct FamilyNames {
+    template <class T>
+    static std::string GetName(int i) {
+        static const char *const names[] = {"f", "i", "bl", "vi", "mi", "complex_split",
+                                            "complex_interleaved"};
+        return names[i];
+    }
+};
+TYPED_TEST_SUITE(BlockStateTable, Families, FamilyNames);
 
 template <class Block>
 State state_of(const Block *b) {
@@ -384,6 +392,8 @@ std::vector<Creator> block_creators() {
          [](void *b) { vsip_cblockdestroy_f((vsip_cblock_f *)b); }, 3},
     };
 }
+
+void PrintTo(const Creator &c, std::ostream *os) { *os << c.name; }
 
 class BlockAllocationFailure : public ::testing::TestWithParam<Creator> {};
 

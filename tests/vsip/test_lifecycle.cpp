@@ -57,6 +57,10 @@ struct ThresholdCase {
     bool debug, info, warning, error;
 };
 
+void PrintTo(const ThresholdCase &c, std::ostream *os) {
+    *os << (c.setting ? "\"" + std::string(c.setting) + "\"" : std::string("unset"));
+}
+
 class LogThreshold : public ::testing::TestWithParam<ThresholdCase> {};
 
 } // namespace

@@ -34,6 +34,10 @@ struct VectorGeometry {
     vsip_length length;
 };
 
+void PrintTo(const VectorGeometry &g, std::ostream *os) {
+    *os << "offset " << g.offset << " stride " << g.stride << " length " << g.length;
+}
+
 class ComplexAddressing
     : public ::testing::TestWithParam<std::tuple<bool, VectorGeometry>> {};
 
@@ -184,6 +188,7 @@ struct DiagCase {
     vsip_stride stride;
     vsip_length length;
 };
+void PrintTo(const DiagCase &c, std::ostream *os) { *os << "d=" << c.d; }
 class Diagonal : public ::testing::TestWithParam<DiagCase> {};
 
 } // namespace
@@ -401,6 +406,8 @@ std::vector<Maker> view_makers() {
         {"mimagview_f", [] { return (void *)vsip_mimagview_f(shared().cm); }, destroy_with(vsip_mdestroy_f)},
     };
 }
+
+void PrintTo(const Maker &m, std::ostream *os) { *os << m.name; }
 
 class ViewAllocationFailure : public ::testing::TestWithParam<Maker> {};
 

@@ -310,6 +310,62 @@ VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_ind
 VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m);
 VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m);
 
+/* ---- Complex scalars and matrix indices ---------------------------------
+ *
+ * Single-precision arithmetic; products feeding a sum are fused.  Division
+ * multiplies by the reciprocal conj(b) / |b|^2 without rescaling.  The
+ * upper-case forms store the lower-case result through their last
+ * argument.
+ */
+
+VSIP_API vsip_cscalar_f vsip_cmplx_f(vsip_scalar_f re, vsip_scalar_f im);
+VSIP_API vsip_cscalar_d vsip_cmplx_d(vsip_scalar_d re, vsip_scalar_d im);
+VSIP_API vsip_scalar_f vsip_real_f(vsip_cscalar_f a);
+VSIP_API vsip_scalar_f vsip_imag_f(vsip_cscalar_f a);
+VSIP_API void vsip_CMPLX_f(vsip_scalar_f re, vsip_scalar_f im, vsip_cscalar_f *r);
+
+VSIP_API vsip_scalar_mi vsip_matindex(vsip_index r, vsip_index c);
+VSIP_API vsip_index vsip_mrowindex(vsip_scalar_mi mi);
+VSIP_API vsip_index vsip_mcolindex(vsip_scalar_mi mi);
+VSIP_API void vsip_MATINDEX(vsip_index r, vsip_index c, vsip_scalar_mi *mi);
+
+VSIP_API vsip_cscalar_f vsip_cadd_f(vsip_cscalar_f a, vsip_cscalar_f b);
+VSIP_API vsip_cscalar_f vsip_csub_f(vsip_cscalar_f a, vsip_cscalar_f b);
+VSIP_API vsip_cscalar_f vsip_cmul_f(vsip_cscalar_f a, vsip_cscalar_f b);
+VSIP_API vsip_cscalar_f vsip_cjmul_f(vsip_cscalar_f a, vsip_cscalar_f b);
+VSIP_API vsip_cscalar_f vsip_cdiv_f(vsip_cscalar_f a, vsip_cscalar_f b);
+VSIP_API vsip_cscalar_f vsip_crecip_f(vsip_cscalar_f a);
+VSIP_API vsip_cscalar_f vsip_crdiv_f(vsip_cscalar_f a, vsip_scalar_f s);
+VSIP_API vsip_cscalar_f vsip_crsub_f(vsip_cscalar_f a, vsip_scalar_f s);
+VSIP_API vsip_cscalar_f vsip_rcadd_f(vsip_scalar_f s, vsip_cscalar_f a);
+VSIP_API vsip_cscalar_f vsip_rcsub_f(vsip_scalar_f s, vsip_cscalar_f a);
+VSIP_API vsip_cscalar_f vsip_rcmul_f(vsip_scalar_f s, vsip_cscalar_f a);
+VSIP_API vsip_cscalar_f vsip_cneg_f(vsip_cscalar_f a);
+VSIP_API vsip_cscalar_f vsip_conj_f(vsip_cscalar_f a);
+VSIP_API vsip_scalar_f vsip_cmagsq_f(vsip_cscalar_f a);
+VSIP_API vsip_scalar_f vsip_cmag_f(vsip_cscalar_f a);
+VSIP_API vsip_scalar_f vsip_arg_f(vsip_cscalar_f a);
+VSIP_API void vsip_polar_f(vsip_cscalar_f a, vsip_scalar_f *radius, vsip_scalar_f *angle);
+VSIP_API vsip_cscalar_f vsip_rect_f(vsip_scalar_f radius, vsip_scalar_f angle);
+VSIP_API vsip_cscalar_f vsip_cexp_f(vsip_cscalar_f a);
+VSIP_API vsip_cscalar_f vsip_csqrt_f(vsip_cscalar_f a);
+
+VSIP_API void vsip_CADD_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
+VSIP_API void vsip_CSUB_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
+VSIP_API void vsip_CMUL_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
+VSIP_API void vsip_CJMUL_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
+VSIP_API void vsip_CDIV_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
+VSIP_API void vsip_CRECIP_f(vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_CRDIV_f(vsip_cscalar_f a, vsip_scalar_f s, vsip_cscalar_f *r);
+VSIP_API void vsip_CRSUB_f(vsip_cscalar_f a, vsip_scalar_f s, vsip_cscalar_f *r);
+VSIP_API void vsip_RCADD_f(vsip_scalar_f s, vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_RCSUB_f(vsip_scalar_f s, vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_RCMUL_f(vsip_scalar_f s, vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_CNEG_f(vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_CONJ_f(vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_CEXP_f(vsip_cscalar_f a, vsip_cscalar_f *r);
+VSIP_API void vsip_CSQRT_f(vsip_cscalar_f a, vsip_cscalar_f *r);
+
 #ifdef __cplusplus
 }
 #endif
