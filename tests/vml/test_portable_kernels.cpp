@@ -157,29 +157,6 @@ TEST_P(Overlap, PlainLoopResults) {
     else check_overlaps<double>(GetParam());
 }
 
-TEST(Overlap, MisalignedByteOverlap) {
-    // The output starts a few bytes into the input: still the plain loop.
-    for (const OverlapCase& c : kOverlapCases) {
-        if (c.scalar_bytes != 4 || c.scalars_per_element != 1) continue;
-        alignas(16) unsigned char mem[4 * 40 + 8], want[4 * 40 + 8];
-        for (size_t i = 0; i < sizeof mem; ++i) mem[i] = want[i] = (unsigned char)(0x3F + (i % 3));
-        const int n = 33;
-        float b[n], wa[n];
-        for (int shift_bytes = 1; shift_bytes < 16; shift_bytes += 5) {
-            std::memcpy(want, mem, sizeof mem);
-            for (int i = 0; i < n; ++i) {  // plain loop on the bytes
-                std::memcpy(&wa[i], want + 4 * i, 4);
-                b[i] = 0.5f;
-                const float y = c.binary ? b[i] : wa[i];
-                const float v = c.op == '+' ? wa[i] + y : c.op == '-' ? wa[i] - y : wa[i] * y;
-                std::memcpy(want + 4 * i + shift_bytes, &v, 4);
-            }
-            c.kernel(n, mem, b, mem + shift_bytes, nullptr, 0);
-            ASSERT_EQ(0, std::memcmp(mem, want, sizeof mem)) << c.name << " shift bytes " << shift_bytes;
-        }
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Arithmetic, Overlap, ::testing::ValuesIn(kOverlapCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
