@@ -22,6 +22,32 @@ typedef struct tml_vsip_product_version {
  * to free). */
 VSIP_API int tml_vsip_get_product_version(tml_vsip_product_version *info);
 
+/*
+ * Print utilities: write a view to standard output in a bracketed layout.
+ * `spec` is inserted between '%' and the conversion letter of each element
+ * format, typically a width and precision such as "6.2" (flags, digits
+ * and '.' only; anything else ends it, and it is cut at 15 characters).
+ * Each returns the result of its final puts.
+ *
+ * Long views are abbreviated: VU_MAX_PRINT_LENGTH (default 1000; negative
+ * means no limit) is the largest element count printed in full, and
+ * VU_MAX_ROW_PRINT_LENGTH (default 10; below 1 means the default) the
+ * elements per line of a full vector listing and the head plus tail count
+ * of an abbreviated one, or the rows and columns shown of an abbreviated
+ * matrix.  VU_cvprintm_f halves both values (defaults 500 and 5).
+ * VU_mprintm_d and VU_mprintm_i never abbreviate.
+ */
+VSIP_API int VU_vprintm_f(const char *spec, const vsip_vview_f *v);
+VSIP_API int VU_vprintm_i(const char *spec, const vsip_vview_i *v);
+VSIP_API int VU_vprintm_bl(const vsip_vview_bl *v);
+VSIP_API int VU_vprintm_vi(const char *spec, const vsip_vview_vi *v);
+VSIP_API int VU_vprintm_mi(const char *spec, const vsip_vview_mi *v);
+VSIP_API int VU_cvprintm_f(const char *spec, const vsip_cvview_f *v);
+VSIP_API int VU_mprintm_f(const char *spec, const vsip_mview_f *m);
+VSIP_API int VU_cmprintm_f(const char *spec, const vsip_cmview_f *m);
+VSIP_API int VU_mprintm_d(const char *spec, const vsip_mview_d *m);
+VSIP_API int VU_mprintm_i(const char *spec, const vsip_mview_i *m);
+
 #ifdef __cplusplus
 }
 #endif
