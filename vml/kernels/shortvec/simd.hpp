@@ -221,34 +221,35 @@ template <int N> inline I32x4 high_words(Vec<int64_t, N> a) { return pack_words<
 
 // ---- Operations written once on top of the per-shape ones. ----
 
-template <class T, int N>
-using IntView = typename Traits<Vec<T, N>>::Int;
+// Enables the generic operations below for floating shapes only.
+template <class T>
+using IfFloat = std::enable_if_t<std::is_floating_point_v<T>, int>;
 
 // Sign flip and clear: bit operations, so they act on zeros and NaNs too.
-template <class T, int N, class = std::enable_if_t<std::is_floating_point_v<T>>>
+template <class T, int N, IfFloat<T> = 0>
 inline Vec<T, N> operator-(Vec<T, N> a) { return a ^ set1<Vec<T, N>>(T(-0.0)); }
-template <class T, int N, class = std::enable_if_t<std::is_floating_point_v<T>>>
+template <class T, int N, IfFloat<T> = 0>
 inline Vec<T, N> abs(Vec<T, N> a) { return andnot(set1<Vec<T, N>>(T(-0.0)), a); }
 
 // Quiet compares (no exception on quiet NaN). Ordered ones are false when a
 // lane is NaN; neq is true then, like the C operator !=.
-template <class T, int N> inline Vec<T, N> lt(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_LT_OQ>(a, b); }
-template <class T, int N> inline Vec<T, N> le(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_LE_OQ>(a, b); }
-template <class T, int N> inline Vec<T, N> gt(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_GT_OQ>(a, b); }
-template <class T, int N> inline Vec<T, N> ge(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_GE_OQ>(a, b); }
-template <class T, int N> inline Vec<T, N> eq(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_EQ_OQ>(a, b); }
-template <class T, int N> inline Vec<T, N> neq(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_NEQ_UQ>(a, b); }
-template <class T, int N> inline Vec<T, N> ord(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_ORD_Q>(a, b); }
-template <class T, int N> inline Vec<T, N> unord(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_UNORD_Q>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> lt(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_LT_OQ>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> le(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_LE_OQ>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> gt(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_GT_OQ>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> ge(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_GE_OQ>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> eq(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_EQ_OQ>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> neq(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_NEQ_UQ>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> ord(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_ORD_Q>(a, b); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> unord(Vec<T, N> a, Vec<T, N> b) { return cmp<_CMP_UNORD_Q>(a, b); }
 // Signed integer less-than (the ISA only has greater-than).
 template <int N> inline Vec<int32_t, N> lt(Vec<int32_t, N> a, Vec<int32_t, N> b) { return gt(b, a); }
 template <int N> inline Vec<int64_t, N> lt(Vec<int64_t, N> a, Vec<int64_t, N> b) { return gt(b, a); }
 
 // Rounding to integral values, in the floating type.
-template <class T, int N> inline Vec<T, N> round_nearest(Vec<T, N> a) { return round_with<_MM_FROUND_TO_NEAREST_INT>(a); }
-template <class T, int N> inline Vec<T, N> floor(Vec<T, N> a) { return round_with<_MM_FROUND_TO_NEG_INF>(a); }
-template <class T, int N> inline Vec<T, N> ceil(Vec<T, N> a) { return round_with<_MM_FROUND_TO_ZERO + 0 == 0 ? _MM_FROUND_TO_POS_INF : _MM_FROUND_TO_POS_INF>(a); }
-template <class T, int N> inline Vec<T, N> trunc(Vec<T, N> a) { return round_with<_MM_FROUND_TO_ZERO>(a); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> round_nearest(Vec<T, N> a) { return round_with<_MM_FROUND_TO_NEAREST_INT>(a); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> floor(Vec<T, N> a) { return round_with<_MM_FROUND_TO_NEG_INF>(a); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> ceil(Vec<T, N> a) { return round_with<_MM_FROUND_TO_POS_INF>(a); }
+template <class T, int N, IfFloat<T> = 0> inline Vec<T, N> trunc(Vec<T, N> a) { return round_with<_MM_FROUND_TO_ZERO>(a); }
 
 // Lane masks as bits (bit i = sign bit of lane i); integer masks go through
 // their floating view.
