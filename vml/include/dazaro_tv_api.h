@@ -24,16 +24,16 @@
  *           yet: the slot holds the portable kernel until it is.
  */
 #define TVML_ARRAY_SLOTS(X)                                          \
-    X(0, sadd, PENDING(tarvo), PENDING(tarvo))                       \
-    X(1, dadd, PENDING(tarvo), PENDING(tarvo))                       \
-    X(2, cadd, PENDING(tarvo), PENDING(tarvo))                       \
-    X(3, zadd, PENDING(tarvo), PENDING(tarvo))                       \
-    X(4, ssub, PENDING(tarvo), PENDING(tarvo))                       \
-    X(5, dsub, PENDING(tarvo), PENDING(tarvo))                       \
-    X(6, csub, PENDING(tarvo), PENDING(tarvo))                       \
-    X(7, zsub, PENDING(tarvo), PENDING(tarvo))                       \
-    X(8, ssqr, PENDING(tarvo), PENDING(tarvo))                       \
-    X(9, dsqr, PENDING(tarvo), PENDING(tarvo))                       \
+    X(0, sadd, READY(tarvo), READY(tarvo))                       \
+    X(1, dadd, READY(tarvo), READY(tarvo))                       \
+    X(2, cadd, READY(tarvo), READY(tarvo))                       \
+    X(3, zadd, READY(tarvo), READY(tarvo))                       \
+    X(4, ssub, READY(tarvo), READY(tarvo))                       \
+    X(5, dsub, READY(tarvo), READY(tarvo))                       \
+    X(6, csub, READY(tarvo), READY(tarvo))                       \
+    X(7, zsub, READY(tarvo), READY(tarvo))                       \
+    X(8, ssqr, READY(tarvo), READY(tarvo))                       \
+    X(9, dsqr, READY(tarvo), READY(tarvo))                       \
     X(10, spow, PENDING(tarvo), PENDING(ondara))                     \
     X(11, dpow, PENDING(tarvo), PENDING(ondara))                     \
     X(12, spowx, PENDING(tarvo), PENDING(tarvo))                     \

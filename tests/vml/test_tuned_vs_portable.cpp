@@ -1,0 +1,143 @@
+// Every tuned array kernel a table holds against the portable kernel of
+// its slot: bit-identical for the arithmetic kernels, within the declared
+// ULP bound for the others, at block, sub-block and remainder boundaries,
+// out of place and in place.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "dazaro_tv.h"
+#include "test_support.hpp"
+
+namespace {
+
+struct Declared {
+    double max_ulp;
+    int arity;
+};
+
+const std::map<std::string, Declared>& declared() {
+    static const std::map<std::string, Declared> rows = {
+#define TVML_ACCURACY(kernel, reference, arity, max_ulp, intervals) {#kernel, {max_ulp, arity}},
+#include "accuracy.def"
+#undef TVML_ACCURACY
+    };
+    return rows;
+}
+
+struct TunedKernel {
+    std::string name;
+    std::string portable;
+    bool is_float;
+    int scalars_per_element;
+    bool arithmetic;
+};
+
+#define TUNED_READY(op, v) kernels.push_back({#op "_" #v, #op "_generic", #op[0] == 's' || #op[0] == 'c', \
+                                              #op[0] == 'c' || #op[0] == 'z' ? 2 : 1, slot < 10});
+#define TUNED_PENDING(op, v)
+#define TUNED_GENERIC(op, v)
+#define SLOT(slot_, op, index1, index23)      \
+    {                                         \
+        const int slot = slot_;               \
+        (void)slot;                           \
+        TVML_ON_COLUMN(TUNED, op, index1)     \
+        TVML_ON_COLUMN(TUNED, op, index23)    \
+    }
+
+std::vector<TunedKernel> tuned_kernels() {
+    std::vector<TunedKernel> kernels;
+    TVML_ARRAY_SLOTS(SLOT)
+    std::vector<TunedKernel> unique;
+    for (const TunedKernel& k : kernels) {
+        bool seen = false;
+        for (const TunedKernel& u : unique) seen |= u.name == k.name;
+        if (!seen) unique.push_back(k);
+    }
+    return unique;
+}
+
+void PrintTo(const TunedKernel& k, std::ostream* os) { *os << k.name; }
+
+template <class T>
+double ulp_distance(T got, T want) {
+    if (tvml_test::same_bits(got, want)) return 0;
+    if (std::isnan(got) || std::isnan(want)) return INFINITY;
+    if (std::isinf(got) || std::isinf(want)) return got == want ? 0 : INFINITY;
+    const T scale = std::max(std::fabs(want), std::numeric_limits<T>::min());
+    const T ulp = std::nextafter(scale, std::numeric_limits<T>::infinity()) - scale;
+    return std::fabs(double(got) - double(want)) / double(ulp);
+}
+
+class TunedVsPortable : public ::testing::TestWithParam<TunedKernel> {
+protected:
+    void SetUp() override {
+        if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "tuned kernels need AVX2 and FMA";
+    }
+
+    template <class T>
+    void compare(const TunedKernel& k, double bound, int arity) {
+        auto tuned = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, k.name.c_str()));
+        auto portable = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, k.portable.c_str()));
+        ASSERT_NE(tuned, nullptr) << k.name;
+        ASSERT_NE(portable, nullptr) << k.portable;
+        // Around every block width (2..32 scalars) and its sub-blocks.
+        for (int n : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 1000, 1027}) {
+            const size_t m = size_t(n) * k.scalars_per_element;
+            const std::vector<T> a = tvml_test::test_inputs<T>(m, 100 + n);
+            std::vector<T> b = tvml_test::test_inputs<T>(m + 3, 200 + n);
+            b.erase(b.begin(), b.begin() + 3);
+            const T power = T(0.75);
+            const void* second = arity == 3 ? static_cast<const void*>(&power) : b.data();
+            std::vector<T> want(m + 1, T(-3)), got(m + 1, T(-3)), in_place = a;
+            portable(n, a.data(), second, want.data(), nullptr, 0);
+            tuned(n, a.data(), second, got.data(), nullptr, 0);
+            tuned(n, in_place.data(), second, in_place.data(), nullptr, 0);
+            for (size_t i = 0; i < m; ++i) {
+                ASSERT_LE(ulp_distance(got[i], want[i]), bound)
+                    << k.name << " n=" << n << " i=" << i << " a=" << a[i] << " b=" << b[i] << " got " << got[i]
+                    << " portable " << want[i];
+                ASSERT_TRUE(tvml_test::same_bits(in_place[i], got[i])) << k.name << " in place, i=" << i;
+            }
+            EXPECT_EQ(got[m], T(-3)) << k.name << " wrote past n=" << n;
+        }
+    }
+};
+
+TEST_P(TunedVsPortable, WithinDeclaredBound) {
+    const TunedKernel& k = GetParam();
+    double bound = 0;
+    int arity = 2;
+    if (!k.arithmetic) {
+        const auto row = declared().find(k.name);
+        ASSERT_NE(row, declared().end()) << k.name << " has no accuracy declaration";
+        // Against libm, which is itself within about one ulp.
+        bound = row->second.max_ulp + 1;
+        arity = row->second.arity;
+    }
+    if (k.is_float) compare<float>(k, bound, arity);
+    else compare<double>(k, bound, arity);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, TunedVsPortable, ::testing::ValuesIn(tuned_kernels()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(TunedArithmetic, SpecialValues) {
+    if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "tuned kernels need AVX2 and FMA";
+    const float inf = INFINITY;
+    float a[32], b[32], r[32];
+    for (int i = 0; i < 32; ++i) a[i] = b[i] = inf;
+    a[1] = b[1] = 0.0f;
+    ssub_tarvo(32, a, b, r, nullptr, 0);
+    EXPECT_TRUE(std::isnan(r[0]));
+    EXPECT_EQ(r[1], 0.0f);
+    EXPECT_FALSE(std::signbit(r[1]));
+    double d[32], dr[32];
+    for (double& v : d) v = -0.0;
+    dsqr_tarvo(32, d, nullptr, dr, nullptr, 0);
+    for (double v : dr) EXPECT_FALSE(std::signbit(v));
+}
+
+}  // namespace
