@@ -11,17 +11,19 @@
 //   plain      a plain element loop compiled at -O3 -mavx2 (add, sub, sqr)
 //   memcpy     a memcpy of the result's bytes (add, sub, sqr)
 // Benchmark names are <entry>/<variant>/<n>; the label names the kernel.
-// Each reports items_per_second and the user counters tsc_per_elem (time-
-// stamp-counter clocks per element, median iteration) and bytes_per_elem (bytes read and
-// written per element, for bandwidth comparisons).  bench/ratios.py turns
-// the JSON output into ratio tables.
+// Each reports items_per_second and the user counters tsc_per_elem and
+// cpu_tsc_per_elem (time-stamp-counter clocks per element: see measure())
+// and bytes_per_elem (bytes read and written per element, for bandwidth
+// comparisons).  bench/ratios.py turns the JSON output into ratio tables.
 //
 // Extra flag: --tvml_sizes=1000,100000,10000000 (the default).
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
+#include <time.h>
 #include <x86intrin.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -306,25 +308,56 @@ struct Case {
     double bytes_per_elem;
 };
 
-// tsc_per_elem is the median over the iterations of each iteration's
-// time-stamp-counter delta: an iteration the scheduler interrupts (the
-// machine may be shared) does not move it, as long as most are not.
+// Time-stamp-counter clocks per second, measured once against the steady
+// clock.
+double tsc_hz() {
+    static const double hz = [] {
+        const auto w0 = std::chrono::steady_clock::now();
+        const uint64_t t0 = __rdtsc();
+        while (std::chrono::steady_clock::now() - w0 < std::chrono::milliseconds(50)) {
+        }
+        const uint64_t t1 = __rdtsc();
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - w0;
+        return static_cast<double>(t1 - t0) / wall.count();
+    }();
+    return hz;
+}
+
+double thread_cpu_seconds() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+// Two clock counts per element:
+//   tsc_per_elem      the median over the iterations of each iteration's
+//                     time-stamp-counter delta: an iteration the scheduler
+//                     interrupts does not move it while most are not (short
+//                     iterations, n in L1 or L2);
+//   cpu_tsc_per_elem  the thread's CPU time over all iterations, in time-
+//                     stamp-counter clocks: unaffected by preemption even
+//                     when every iteration is interrupted (n in memory on a
+//                     shared machine).
 void measure(benchmark::State& state, const Case& c) {
     Data& d = data_for(*c.entry, c.n);
     std::vector<uint64_t> clocks;
     clocks.reserve(static_cast<size_t>(state.max_iterations));
+    const double cpu0 = thread_cpu_seconds();
     for (auto _ : state) {
         const uint64_t t0 = __rdtsc();
         c.run(d);
         benchmark::ClobberMemory();
         clocks.push_back(__rdtsc() - t0);
     }
+    const double cpu = thread_cpu_seconds() - cpu0;
     const double n = static_cast<double>(c.n);
+    const double elements = static_cast<double>(state.iterations()) * n;
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * c.n);
     if (!clocks.empty()) {
         auto mid = clocks.begin() + static_cast<std::ptrdiff_t>(clocks.size() / 2);
         std::nth_element(clocks.begin(), mid, clocks.end());
         state.counters["tsc_per_elem"] = static_cast<double>(*mid) / n;
+        state.counters["cpu_tsc_per_elem"] = cpu * tsc_hz() / elements;
     }
     state.counters["bytes_per_elem"] = c.bytes_per_elem;
 }
@@ -567,7 +600,7 @@ int main(int argc, char** argv) {
     benchmark::AddCustomContext("dazaro-tv", g_our_path + " (" + vml_get_cpu_arch() + ")");
     benchmark::AddCustomContext("libmvec", g_libmvec.handle ? g_libmvec.path : "not loaded");
     benchmark::AddCustomContext("sleef", g_sleef.handle ? g_sleef.path : "not loaded");
-    benchmark::AddCustomContext("tsc_per_elem", "time-stamp-counter clocks per element");
+    benchmark::AddCustomContext("tsc_hz", std::to_string(tsc_hz()));
 
     for (const Entry& e : kEntries)
         for (const int64_t n : sizes) register_entry(e, n, vector_ok);

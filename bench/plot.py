@@ -3,7 +3,7 @@
 per element of every variant of every function (log scale), so our kernels
 stand next to libm, libmvec, SLEEF, the plain loop and memcpy.
 
-usage: plot.py RUN.json -o CHART.png [--metric tsc|cpu|real] [--filter REGEX] [--n N ...]
+usage: plot.py RUN.json -o CHART.png [--metric tsc|cputsc|cpu|real] [--filter REGEX] [--n N ...]
 """
 import argparse
 import os
@@ -16,7 +16,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ratios import BASELINES, OURS, load  # noqa: E402
+from ratios import BASELINES, METRICS, OURS, UNITS, load  # noqa: E402
 
 COLOURS = {
     "idx1": "#1f5fa8", "idx2": "#6fa8dc", "libm": "#999999", "libmvec": "#d95f02",
@@ -29,7 +29,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("run", help="JSON output of bench_vml")
     ap.add_argument("-o", "--output", required=True, help="PNG file to write")
-    ap.add_argument("--metric", choices=("tsc", "cpu", "real"), default="tsc")
+    ap.add_argument("--metric", choices=METRICS, default="tsc", help="as in ratios.py (default tsc)")
     ap.add_argument("--filter", default="", help="only functions matching this regular expression")
     ap.add_argument("--n", type=int, nargs="*", help="sizes to plot (default: every size of the run)")
     args = ap.parse_args()
@@ -42,7 +42,7 @@ def main():
     sizes = sorted({n for _, n in order})
     functions = list(dict.fromkeys(fn for fn, _ in order))
     variants = [v for v in OURS + BASELINES if any(k[2] == v for k in results)]
-    unit = "TSC clocks / element" if args.metric == "tsc" else f"{args.metric} ns / element"
+    unit = UNITS[args.metric].replace(" per element", " / element")
 
     # Each function's bars are centred on its tick, with no gaps for the
     # variants it was not measured with.

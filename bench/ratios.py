@@ -8,7 +8,13 @@ differs, of index 2 (idx2).  Against memcpy the ratio is per byte moved
 (our arrays read and written against memcpy's), so 1.0 means the same
 bandwidth.
 
-usage: ratios.py RUN.json [--metric tsc|cpu|real] [--markdown]
+Metrics: tsc, the median iteration's time-stamp-counter clocks per element
+(robust while most iterations run uninterrupted: n in L1 or L2); cputsc, the
+thread's CPU time in time-stamp-counter clocks per element (robust on a
+shared machine whatever the iteration length: n in memory); cpu and real,
+Google Benchmark's own times in ns per element.
+
+usage: ratios.py RUN.json [--metric tsc|cputsc|cpu|real] [--markdown]
 """
 import argparse
 import json
@@ -19,6 +25,13 @@ import sys
 OURS = ("idx1", "idx2")
 BASELINES = ("libm", "libmvec", "sleef_u10", "sleef_u35", "sleef", "plain", "memcpy")
 NAME = re.compile(r"^(?P<fn>[^/]+)/(?P<variant>[^/]+)/(?P<n>\d+)$")
+METRICS = ("tsc", "cputsc", "cpu", "real")
+UNITS = {
+    "tsc": "TSC clocks per element (median iteration)",
+    "cputsc": "TSC clocks per element of thread CPU time",
+    "cpu": "CPU ns per element",
+    "real": "wall ns per element",
+}
 TIME_UNITS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
@@ -33,6 +46,8 @@ class Result:
 def cost_of(run, metric, n):
     if metric == "tsc":
         return run.get("tsc_per_elem")
+    if metric == "cputsc":
+        return run.get("cpu_tsc_per_elem")
     key = "cpu_time" if metric == "cpu" else "real_time"
     return run[key] * TIME_UNITS[run.get("time_unit", "ns")] / n
 
@@ -96,15 +111,14 @@ def render(header, rows, markdown):
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("run", help="JSON output of bench_vml")
-    ap.add_argument("--metric", choices=("tsc", "cpu", "real"), default="tsc",
-                    help="tsc: time-stamp-counter clocks per element (default); cpu/real: ns per element")
+    ap.add_argument("--metric", choices=METRICS, default="tsc", help="see above (default tsc)")
     ap.add_argument("--markdown", action="store_true", help="print Markdown tables")
     args = ap.parse_args()
 
     context, results, order = load(args.run, args.metric)
     if not results:
         sys.exit("ratios.py: no bench_vml results in " + args.run)
-    unit = "TSC clocks per element" if args.metric == "tsc" else f"{args.metric} ns per element"
+    unit = UNITS[args.metric]
     variants = [v for v in OURS + BASELINES if any(k[2] == v for k in results)]
     baselines = [v for v in BASELINES if v in variants]
 
@@ -128,7 +142,7 @@ def main():
     if "mhz_per_cpu" in context:
         print(f"cpu: {context.get('num_cpus', '?')} x {context['mhz_per_cpu']} MHz")
     print()
-    print(f"{unit} (median of the repetitions)")
+    print(f"{unit}, median of the repetitions")
     print(render(["function", "n", "kernel"] + variants, cost_rows, args.markdown))
     print()
     print("ours / baseline (below 1: ours faster; memcpy: per byte moved)")

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Release, runs the array-function benchmarks and writes into
-# build/bench-results/: bench.json (Google Benchmark JSON), ratios.txt and
-# ratios.md (ratio tables, bench/ratios.py) and bench.png (bench/plot.py).
+# build/bench-results/: bench.json (Google Benchmark JSON), ratio tables
+# (bench/ratios.py) in median-iteration TSC clocks (ratios.txt, ratios.md)
+# and in thread-CPU-time TSC clocks (ratios_cpu.txt, the robust one for
+# n in memory on a shared machine), and bench.png (bench/plot.py).
 #
 # usage: scripts/bench.sh [--quick] [--filter REGEX]
 #   --quick   n = 1 000 and 10 000 000 only, 3 repetitions, short minimum time
@@ -16,7 +18,7 @@ while [ $# -gt 0 ]; do
     --quick) quick=1 ;;
     --filter) filter="$2"; shift ;;
     --filter=*) filter="${1#--filter=}" ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) echo "bench.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -50,5 +52,6 @@ python=python3
 [ -x /usr/bin/python3 ] && python=/usr/bin/python3
 "$python" bench/ratios.py "$out/bench.json" | tee "$out/ratios.txt"
 "$python" bench/ratios.py --markdown "$out/bench.json" >"$out/ratios.md"
+"$python" bench/ratios.py --metric cputsc "$out/bench.json" >"$out/ratios_cpu.txt"
 "$python" bench/plot.py "$out/bench.json" -o "$out/bench.png"
-echo "results in $out/: bench.json ratios.txt ratios.md bench.png"
+echo "results in $out/: bench.json ratios.txt ratios.md ratios_cpu.txt bench.png"
