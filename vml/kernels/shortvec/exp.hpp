@@ -501,12 +501,11 @@ struct Expm1fConstants {
     static constexpr uint32_t ln2hi = ExpfConstants::_pi32_256_exp_ln2hi;
     static constexpr uint32_t ln2lo = ExpfConstants::_pi32_256_exp_ln2lo;
     static constexpr uint32_t hi = ExpfConstants::_ps256_exp_hi;  // 88.37626
+    static constexpr uint32_t lo = ExpfConstants::_ps256_exp_lo;  // -88.37626
     static constexpr uint32_t fabs_mask = 0x7FFFFFFF;
     static constexpr uint32_t inf = 0x7F800000;
     static constexpr uint32_t one = 0x3F800000;
     static constexpr uint32_t minus_one = 0xBF800000;
-    static constexpr uint32_t half = 0x3F000000;
-    static constexpr uint32_t two = 0x40000000;
     static constexpr uint32_t b1 = 0x3EFFFFFF;  // 0.49999997
     static constexpr uint32_t b2 = 0x3E2AAA7E;  // 0.166666
     static constexpr uint32_t b3 = 0x3D2AA8CE;  // 0.04166489
@@ -514,10 +513,10 @@ struct Expm1fConstants {
     static constexpr uint32_t b5 = 0x3AB85D01;  // 0.0014065803
 };
 
-// e^x - 1 = m * s + (s - 1) with s = 2^n and m = e^r - 1; bias selects
-// the exponent field of s (one: 2^n, half: 2^(n-1)).
+// e^x - 1 = m * s + (s - 1) with s = 2^n and m = e^r - 1.  Within the
+// special bound n stays in [-127, 127]: at -127 s is +0 and the result -1.
 template <int N>
-inline Vec<float, N> expm1f_scaled(Vec<float, N> x, uint32_t bias, uint32_t one) {
+inline Vec<float, N> expm1_fast(Vec<float, N> x) {
     using V = Vec<float, N>;
     using I = Vec<int32_t, N>;
     using C = Expm1fConstants;
@@ -525,34 +524,30 @@ inline Vec<float, N> expm1f_scaled(Vec<float, N> x, uint32_t bias, uint32_t one)
     const V n = t + splat<V>(C::neg_shift);
     V r = fnma(n, splat<V>(C::ln2hi), x);
     r = fnma(n, splat<V>(C::ln2lo), r);
-    const V s = from_bits(shift_left<23>(to_bits(t)) + isplat<I>(bias));
+    const V s = from_bits(shift_left<23>(to_bits(t)) + isplat<I>(C::one));
     V q = fma(splat<V>(C::b5), r, splat<V>(C::b4));
     q = fma(q, r, splat<V>(C::b3));
     q = fma(q, r, splat<V>(C::b2));
     q = fma(q, r, splat<V>(C::b1));
     q = fma(q, r, splat<V>(C::one));
     const V m = r * q;
-    return fma(m, s, s - splat<V>(one));
+    return fma(m, s, s - splat<V>(C::one));
 }
 
-// +inf above 88.37626.  Below -126 ln 2, e^x is under 2^-126 and e^x - 1
-// rounds to -1 (2^n itself leaves the exponent range there).  Where n =
-// 128 (x just below 88.37626) 2^n overflows: scale by 2^(n-1), then 2.
+// +inf above 88.37626, -1 below -88.37626.
 template <int N>
 TVML_COLD Vec<float, N> expm1_special_lanes(Vec<float, N> x, Vec<float, N> y) {
     using V = Vec<float, N>;
     using C = Expm1fConstants;
-    const V big = expm1f_scaled(x, C::half, C::half) * splat<V>(C::two);
-    y = select(gt(x, splat<V>(C::range)), big, y);
     y = select(gt(x, splat<V>(C::hi)), splat<V>(C::inf), y);
-    return select(lt(x, -splat<V>(C::range)), splat<V>(C::minus_one), y);
+    return select(lt(x, splat<V>(C::lo)), splat<V>(C::minus_one), y);
 }
 
 template <int N>
 inline Vec<float, N> expm1_lanes(Vec<float, N> x) {
     using I = Vec<int32_t, N>;
     using C = Expm1fConstants;
-    const Vec<float, N> y = expm1f_scaled(x, C::one, C::one);
+    const Vec<float, N> y = expm1_fast(x);
     const I special = gt(to_bits(x) & isplat<I>(C::fabs_mask), isplat<I>(C::range));
     if (__builtin_expect(any(special), 0)) return expm1_special_lanes(x, y);
     return y;
