@@ -195,8 +195,9 @@ inline Vec<double, N> exp_fast(Vec<double, N> x) {
 
 // +inf above 709.782712893384, +0 below -708.3964185322641.  Near the top
 // k / 1024 reaches 1024 and s overflows although e^x is finite: there the
-// result is formed with s / 2 and doubled (exact).  Below -708.3955 the
-// fast path already rounds once into the subnormal range (s stays normal).
+// result is formed with s / 2 and doubled (exact).  Down to the lower
+// bound (e^x = 2^-1022) k / 1024 stays at least -1022, s stays normal and
+// the fast path's single rounding is already right.
 template <int N>
 TVML_COLD Vec<double, N> exp_special_lanes(Vec<double, N> x, Vec<double, N> y) {
     using V = Vec<double, N>;
