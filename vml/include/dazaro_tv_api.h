@@ -42,10 +42,10 @@
     X(15, dexp, READY(tarvo), READY(ondara))                         \
     X(16, sexpm1, GENERIC, GENERIC)                                  \
     X(17, dexpm1, GENERIC, GENERIC)                                  \
-    X(18, slog10, PENDING(tarvo), PENDING(ondara))                   \
-    X(19, dlog10, PENDING(tarvo), PENDING(ondara))                   \
-    X(20, sln, PENDING(tarvo), PENDING(ondara))                      \
-    X(21, dln, PENDING(tarvo), PENDING(ondara))                      \
+    X(18, slog10, READY(tarvo), READY(ondara))                       \
+    X(19, dlog10, READY(tarvo), READY(ondara))                       \
+    X(20, sln, READY(tarvo), READY(ondara))                          \
+    X(21, dln, READY(tarvo), READY(ondara))                          \
     X(22, slog1p, GENERIC, GENERIC)                                  \
     X(23, dlog1p, GENERIC, GENERIC)                                  \
     X(24, sfloor, GENERIC, GENERIC)                                  \
@@ -81,9 +81,13 @@
  * Exported array kernels that stand in no table (the *_belisk copies of
  * the tuned kernels).  X(kernel)
  */
-#define TVML_ARRAY_EXTRA_KERNELS(X) \
-    X(sexp_belisk)                  \
-    X(dexp_belisk)
+#define TVML_ARRAY_EXTRA_KERNELS(X)                                  \
+    X(sexp_belisk)                                                   \
+    X(dexp_belisk)                                                   \
+    X(sln_belisk)                                                    \
+    X(slog10_belisk)                                                 \
+    X(dln_belisk)                                                    \
+    X(dlog10_belisk)
 
 /*
  * Exported read-only data.  X(name)
@@ -188,10 +192,10 @@
       __svml_expm14_l9)                                                                          \
     X(5, exp10, exp10, v, 1, READY(belisk), __svml_exp10f4, __svml_exp10f8_l9, __svml_exp102,       \
       __svml_exp104_l9)                                                                          \
-    X(6, log10, log10, v, 1, PENDING(tarvo), __svml_log10f4, __svml_log10f8_l9, __svml_log102,      \
+    X(6, log10, log10, v, 1, READY(tarvo), __svml_log10f4, __svml_log10f8_l9, __svml_log102,        \
       __svml_log104_l9)                                                                          \
-    X(7, ln, log, v, 1, PENDING(tarvo), __svml_logf4, __svml_lnf8_l9, __svml_log2, __svml_ln4_l9)   \
-    X(8, log1p, log1p, v, 1, PENDING(belisk), __svml_log1pf4, __svml_log1pf8_l9, __svml_log1p2,     \
+    X(7, ln, log, v, 1, READY(tarvo), __svml_logf4, __svml_lnf8_l9, __svml_log2, __svml_ln4_l9)     \
+    X(8, log1p, log1p, v, 1, READY(belisk), __svml_log1pf4, __svml_log1pf8_l9, __svml_log1p2,       \
       __svml_log1p4_l9)                                                                          \
     X(9, sin, sin, v, 1, PENDING(tarvo), __svml_sinf4, __svml_sinf8_l9, __svml_sin2,                \
       __svml_sin4_l9)                                                                            \
