@@ -344,6 +344,11 @@ Result check_row(const Row& row, const Options& options) {
         res.reason = "processor lacks AVX2 or FMA";
         return res;
     }
+    if (k.entry_arguments && k.entry_arguments != row.arity) {
+        res.status = Status::Error;
+        res.reason = "entry point " + row.kernel + " takes arity " + std::to_string(k.entry_arguments);
+        return res;
+    }
     if (k.shape != Shape::Array && row.arity == 3) {
         res.status = Status::Error;
         res.reason = "arity 3 (one y per call) is for array kernels";

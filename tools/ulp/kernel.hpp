@@ -16,11 +16,13 @@ struct Kernel {
     int lanes = 1;                // 1 for array kernels
     bool masked = false;          // sqrt_mask: (x, m) with an all-ones m
     bool needs_avx2_fma = false;  // tuned variants and every register call
+    int entry_arguments = 0;      // array entry point (vsExp): the arity it takes, 1 to 3
     void* fn = nullptr;
 };
 
-// Resolves an array kernel (sexp_tarvo, dln_generic: first letter s or d)
-// or a short-vector kernel (tvml_vs4_exp_tarvo, tvml_vd4_pow, or a
+// Resolves an array kernel (sexp_tarvo, dln_generic: first letter s or d),
+// a real array entry point of one or two arguments (vsExp, vdPowx), or a
+// short-vector kernel (tvml_vs4_exp_tarvo, tvml_vd4_pow, or a
 // vector-ABI name such as _ZGVdN8v_expf).  Returns false with a reason if
 // the name is unknown or not exported.
 bool resolve_kernel(const std::string& name, Kernel& k, std::string& why);
