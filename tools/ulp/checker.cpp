@@ -357,15 +357,15 @@ Result check_row(const Row& row, const Options& options) {
     if (k.is_float) measure<float>(row, *ref, k, options, res);
     else measure<double>(row, *ref, k, options, res);
     if (res.status != Status::Pass) return res;
-    if (!(res.inside.steps <= row.max_ulp)) {
+    std::string reasons;
+    if (!(res.inside.steps <= row.max_ulp)) reasons += "exceeds the declared bound";
+    if (res.lane_breaks)
+        reasons += std::string(reasons.empty() ? "" : "; ") + "result depends on other lanes: " + res.lane_example;
+    if (res.partner_required && !(res.agreement.steps <= std::max(options.partner_bound, 0.0)))
+        reasons += std::string(reasons.empty() ? "" : "; ") + "disagrees with " + res.partner;
+    if (!reasons.empty()) {
         res.status = Status::Fail;
-        res.reason = "exceeds the declared bound";
-    } else if (res.lane_breaks) {
-        res.status = Status::Fail;
-        res.reason = "result depends on other lanes: " + res.lane_example;
-    } else if (res.partner_required && !(res.agreement.steps <= std::max(options.partner_bound, 0.0))) {
-        res.status = Status::Fail;
-        res.reason = "disagrees with " + res.partner;
+        res.reason = reasons;
     }
     return res;
 }

@@ -7,6 +7,8 @@
 // a range with --exhaustive), whether each lane's result is independent of
 // the other lanes, and how far the 4-lane (2-lane) kernel is from its 8-lane
 // (4-lane) counterpart.  Exit status 1 when a kernel exceeds its bound.
+#include <dlfcn.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +35,7 @@ const char kUsage[] =
     "  --interval TEXT      intervals of --kernel rows, as in accuracy.def (\"-80 80\")\n"
     "  --arity N            arity of --kernel rows (default: the reference's)\n"
     "  --bound U            declared max ULP of --kernel rows (default: none)\n"
+    "  --load LIB           load the shared library LIB first, for kernels outside dazaro-tv\n"
     "Inputs:\n"
     "  --samples N          random samples per interval and distribution (default 2000)\n"
     "  --seed S             random seed (default 1)\n"
@@ -162,6 +165,9 @@ int main(int argc, char** argv) {
         std::string s;
         if (a == "--def" && text(s)) def_files.push_back(s);
         else if (a == "--kernel" && text(s)) kernels.push_back(s);
+        else if (a == "--load" && text(s)) {
+            if (!dlopen(s.c_str(), RTLD_NOW | RTLD_GLOBAL)) return usage_error(std::string("--load: ") + dlerror());
+        }
         else if (a == "--reference" && text(reference)) {}
         else if (a == "--interval" && text(interval)) {}
         else if (a == "--arity" && number(arity)) {}
