@@ -46,6 +46,7 @@ TYPED_TEST(UlpSteps, CountsRepresentableNumbers) {
         {T(0), -T(0), 1, "zeros of opposite signs are adjacent"},
         {-L::denorm_min(), L::denorm_min(), 3, "across zero"},
         {L::max(), std::nextafter(L::max(), T(0)), 1, "largest finite"},
+        {L::max(), -L::max(), 2 * double(tvml_ulp::ordered(L::max())) + 1, "the whole finite range"},
         {inf, inf, 0, "same infinity"},
         {inf, L::max(), INFINITY, "overflow to infinity where the result is finite"},
         {L::max(), inf, INFINITY, "finite where the result is infinite"},

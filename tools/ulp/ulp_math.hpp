@@ -49,8 +49,9 @@ double ulp_steps(T got, T want) {
     const bool nan_got = std::isnan(got), nan_want = std::isnan(want);
     if (nan_got || nan_want) return nan_got && nan_want ? 0.0 : INFINITY;
     if (std::isinf(got) || std::isinf(want)) return got == want ? 0.0 : INFINITY;
-    const int64_t d = ordered(got) - ordered(want);
-    return double(d < 0 ? -d : d);
+    // In unsigned arithmetic: from -max to max does not fit int64_t.
+    const int64_t a = ordered(got), b = ordered(want);
+    return double(a >= b ? uint64_t(a) - uint64_t(b) : uint64_t(b) - uint64_t(a));
 }
 
 // Unit in the last place of format T at a value of magnitude |v| (v given
