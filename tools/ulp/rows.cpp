@@ -1,0 +1,143 @@
+#include "rows.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace tvml_ulp {
+
+namespace {
+
+std::string trim(const std::string& s) {
+    const size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return "";
+    const size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+std::string unquote(const std::string& s) {
+    const std::string t = trim(s);
+    return t.size() >= 2 && t.front() == '"' && t.back() == '"' ? t.substr(1, t.size() - 2) : t;
+}
+
+bool number(const std::string& token, double& v) {
+    char* end = nullptr;
+    v = std::strtod(token.c_str(), &end);
+    return !token.empty() && *end == '\0';
+}
+
+// Removes /* */ and // comments.
+std::string strip_comments(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "/*") == 0) {
+            const size_t e = text.find("*/", i + 2);
+            if (e == std::string::npos) break;
+            i = e + 1;
+        } else if (text.compare(i, 2, "//") == 0) {
+            const size_t e = text.find('\n', i);
+            if (e == std::string::npos) break;
+            i = e - 1;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Splits the arguments of one macro call at top-level commas.
+std::vector<std::string> split_arguments(const std::string& args) {
+    std::vector<std::string> parts(1);
+    bool quoted = false;
+    for (char c : args) {
+        if (c == '"') quoted = !quoted;
+        if (c == ',' && !quoted) parts.emplace_back();
+        else parts.back() += c;
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool parse_intervals(const std::string& text, int arity, std::vector<Box>& boxes, std::string& why) {
+    boxes.clear();
+    std::stringstream chunks(text);
+    std::string chunk;
+    while (std::getline(chunks, chunk, ';')) {
+        std::stringstream words(chunk);
+        std::vector<std::string> tokens;
+        for (std::string w; words >> w;) tokens.push_back(w);
+        if (tokens.empty()) continue;
+        const bool two = arity != 1;
+        if (tokens.size() != (two ? 5u : 2u) || (two && tokens[2] != "x")) {
+            why = "interval \"" + trim(chunk) + (two ? "\" is not \"xlo xhi x ylo yhi\"" : "\" is not \"lo hi\"");
+            return false;
+        }
+        Box box;
+        bool ok = number(tokens[0], box.xlo) && number(tokens[1], box.xhi);
+        if (two) ok = ok && number(tokens[3], box.ylo) && number(tokens[4], box.yhi);
+        if (!ok || !(box.xlo <= box.xhi) || (two && !(box.ylo <= box.yhi))) {
+            why = "interval \"" + trim(chunk) + "\" has unreadable or reversed bounds";
+            return false;
+        }
+        boxes.push_back(box);
+    }
+    if (boxes.empty()) {
+        why = "no interval";
+        return false;
+    }
+    return true;
+}
+
+bool finish_row(Row& row, std::string& why) {
+    if (row.arity < 1 || row.arity > 3) {
+        why = row.kernel + ": arity must be 1, 2 or 3";
+        return false;
+    }
+    if (!parse_intervals(row.intervals, row.arity, row.boxes, why)) {
+        why = row.kernel + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+std::vector<Row> builtin_rows() {
+    std::vector<Row> rows;
+#define TVML_ACCURACY(kernel, reference, arity, max_ulp, intervals) \
+    rows.push_back({#kernel, #reference, arity, double(max_ulp), unquote(#intervals), {}});
+#include "accuracy.def"
+#undef TVML_ACCURACY
+    return rows;
+}
+
+bool read_rows(const std::string& path, std::vector<Row>& rows, std::string& why) {
+    std::ifstream in(path);
+    if (!in) {
+        why = "cannot read " + path;
+        return false;
+    }
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string text = strip_comments(buffer.str());
+    const std::string macro = "TVML_ACCURACY(";
+    for (size_t at = text.find(macro); at != std::string::npos; at = text.find(macro, at + 1)) {
+        const size_t open = at + macro.size();
+        const size_t close = text.find(')', open);
+        if (close == std::string::npos) break;
+        const std::vector<std::string> a = split_arguments(text.substr(open, close - open));
+        Row row;
+        double arity = 0;
+        if (a.size() != 5 || !number(trim(a[2]), arity) || !number(trim(a[3]), row.max_ulp)) {
+            why = path + ": unreadable row TVML_ACCURACY(" + text.substr(open, close - open) + ")";
+            return false;
+        }
+        row.kernel = trim(a[0]);
+        row.reference = trim(a[1]);
+        row.arity = int(arity);
+        row.intervals = unquote(a[4]);
+        rows.push_back(row);
+    }
+    return true;
+}
+
+}  // namespace tvml_ulp
