@@ -270,6 +270,8 @@ private:
                 for (size_t j = keep; j < n; j += lanes) {
                     ++res_.lane_checks;
                     if (same_bits(r[j], base[j])) continue;
+                    // Both within the bound of one exact value: at most twice it apart.
+                    if (row_.shared_path && ulp_steps(r[j], base[j]) <= 2 * row_.max_ulp) continue;
                     if (res_.lane_breaks++ == 0) {
                         char text[200];
                         std::snprintf(text, sizeof text, "x=%a y=%a gives %a alone, %a beside other lanes",

@@ -105,8 +105,12 @@ std::vector<Row> builtin_rows() {
     std::vector<Row> rows;
 #define TVML_ACCURACY(kernel, reference, arity, max_ulp, intervals) \
     rows.push_back({#kernel, #reference, arity, double(max_ulp), unquote(#intervals), {}});
+#define TVML_SHARED_PATH(name)                              \
+    for (Row & row : rows)                                  \
+        if (row.kernel == #name) row.shared_path = true;
 #include "accuracy.def"
 #undef TVML_ACCURACY
+#undef TVML_SHARED_PATH
     return rows;
 }
 

@@ -19,6 +19,10 @@ struct Row {
     double max_ulp = 0;
     std::string intervals;  // as declared
     std::vector<Box> boxes;
+    // Lanes may take a whole-register fallback path chosen by the other
+    // lanes: a lane's result may then change with its neighbours, within
+    // the bound (listed with TVML_SHARED_PATH in accuracy.def).
+    bool shared_path = false;
 };
 
 // "lo hi; lo hi" or, with y, "xlo xhi x ylo yhi; ...".  Bounds are
