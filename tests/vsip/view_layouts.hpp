@@ -408,6 +408,92 @@ private:
     vsip_cmview_f *view_ = nullptr;
 };
 
+
+// ---- Integer-family vectors ------------------------------------------------------
+
+inline vsip_vview_i *bind_vector(vsip_scalar_i *d, std::size_t cap, vsip_offset o, vsip_stride s, std::size_t n) {
+    vsip_block_i *b = vsip_blockbind_i(d, cap, VSIP_MEM_NONE);
+    vsip_blockadmit_i(b, VSIP_TRUE);
+    return vsip_vbind_i(b, o, s, n);
+}
+inline vsip_vview_bl *bind_vector(vsip_scalar_bl *d, std::size_t cap, vsip_offset o, vsip_stride s,
+                                  std::size_t n, BoolTag) {
+    vsip_block_bl *b = vsip_blockbind_bl(d, cap, VSIP_MEM_NONE);
+    vsip_blockadmit_bl(b, VSIP_TRUE);
+    return vsip_vbind_bl(b, o, s, n);
+}
+inline vsip_vview_vi *bind_vector(vsip_scalar_vi *d, std::size_t cap, vsip_offset o, vsip_stride s, std::size_t n) {
+    vsip_block_vi *b = vsip_blockbind_vi(d, cap, VSIP_MEM_NONE);
+    vsip_blockadmit_vi(b, VSIP_TRUE);
+    return vsip_vbind_vi(b, o, s, n);
+}
+inline vsip_vview_mi *bind_vector(vsip_scalar_mi *d, std::size_t cap, vsip_offset o, vsip_stride s, std::size_t n) {
+    vsip_block_mi *b = vsip_blockbind_mi(d, cap, VSIP_MEM_NONE);
+    vsip_blockadmit_mi(b, VSIP_TRUE);
+    return vsip_vbind_mi(b, o, s, n);
+}
+inline void destroy_vector(vsip_vview_i *v) { vsip_valldestroy_i(v); }
+inline void destroy_vector(vsip_vview_bl *v) { vsip_valldestroy_bl(v); }
+inline void destroy_vector(vsip_vview_vi *v) { vsip_valldestroy_vi(v); }
+inline void destroy_vector(vsip_vview_mi *v) { vsip_valldestroy_mi(v); }
+
+template <class Tag> struct VecViewOf;
+template <> struct VecViewOf<vsip_scalar_i> { using type = vsip_vview_i; };
+template <> struct VecViewOf<BoolTag> { using type = vsip_vview_bl; };
+template <> struct VecViewOf<vsip_scalar_vi> { using type = vsip_vview_vi; };
+template <> struct VecViewOf<vsip_scalar_mi> { using type = vsip_vview_mi; };
+
+// A vector of integer-family elements (Tag BoolTag for booleans) in a
+// stand-alone block: unit stride (Layout::Unit, UnitOffset) or strided
+// (Stride2, Negative; the interleaved layouts fall back to Stride2).
+template <class Tag, class T = std::conditional_t<std::is_same<Tag, BoolTag>::value, vsip_scalar_bl, Tag>>
+class IntVec {
+public:
+    IntVec(Layout l, const std::vector<T> &values, T guard) : guard_(guard) {
+        const std::size_t n = values.size();
+        vsip_offset offset = 0;
+        vsip_stride stride = 1;
+        std::size_t cap = n + 4;
+        switch (l) {
+        case Layout::Unit: break;
+        case Layout::UnitOffset: offset = 3; break;
+        case Layout::Negative: offset = n + 1, stride = -1; break;
+        default: offset = 1, stride = 2, cap = 2 * n + 3; break;
+        }
+        store_.assign(cap, guard);
+        if constexpr (std::is_same<Tag, BoolTag>::value)
+            view_ = bind_vector(store_.data(), cap, offset, stride, n, BoolTag{});
+        else
+            view_ = bind_vector(store_.data(), cap, offset, stride, n);
+        for (std::size_t j = 0; j < n; ++j) {
+            pos_.push_back(static_cast<std::size_t>(static_cast<std::int64_t>(offset) +
+                                                    static_cast<std::int64_t>(j) * stride));
+            store_[pos_.back()] = values[j];
+        }
+    }
+    ~IntVec() { destroy_vector(view_); }
+    IntVec(const IntVec &) = delete;
+    IntVec &operator=(const IntVec &) = delete;
+
+    auto view() const { return view_; }
+    T operator[](std::size_t j) const { return store_[pos_[j]]; }
+    bool guards_intact() const {
+        std::vector<bool> in(store_.size(), false);
+        for (std::size_t p : pos_)
+            in[p] = true;
+        for (std::size_t p = 0; p < store_.size(); ++p)
+            if (!in[p] && std::memcmp(&store_[p], &guard_, sizeof(T)) != 0)
+                return false;
+        return true;
+    }
+
+private:
+    T guard_;
+    std::vector<T> store_;
+    std::vector<std::size_t> pos_;
+    typename VecViewOf<Tag>::type *view_ = nullptr;
+};
+
 // Deterministic pseudo-random floats in [lo, hi).
 class Sampler {
 public:
