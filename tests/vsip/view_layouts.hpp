@@ -51,6 +51,19 @@ inline double ulp_error(float got, double want) {
     return std::fabs(static_cast<double>(got) - want) / ulp;
 }
 
+// True when every element of `store` outside positions `in_view` still
+// holds `guard` (compared byte for byte).
+template <class T>
+bool guards_intact_in(const std::vector<T> &store, const std::vector<std::size_t> &in_view, const T &guard) {
+    std::vector<bool> in(store.size(), false);
+    for (std::size_t p : in_view)
+        in[p] = true;
+    for (std::size_t p = 0; p < store.size(); ++p)
+        if (!in[p] && std::memcmp(&store[p], &guard, sizeof(T)) != 0)
+            return false;
+    return true;
+}
+
 // ---- Real vectors ------------------------------------------------------------
 
 enum class Layout { Unit, UnitOffset, Stride2, Negative, RealOfInterleaved, ImagNegative };
@@ -129,15 +142,7 @@ public:
         return v;
     }
     // True when every float outside the view still holds the guard.
-    bool guards_intact() const {
-        std::vector<bool> in(store_.size(), false);
-        for (std::size_t p : pos_)
-            in[p] = true;
-        for (std::size_t p = 0; p < store_.size(); ++p)
-            if (!in[p] && bits(store_[p]) != bits(kGuard))
-                return false;
-        return true;
-    }
+    bool guards_intact() const { return guards_intact_in(store_, pos_, kGuard); }
 
 private:
     Layout layout_;
@@ -218,13 +223,9 @@ public:
     std::size_t size() const { return re_.size(); }
     cf operator[](std::size_t j) const { return cf{store_[re_[j]], store_[im_[j]]}; }
     bool guards_intact() const {
-        std::vector<bool> in(store_.size(), false);
-        for (std::size_t j = 0; j < size(); ++j)
-            in[re_[j]] = in[im_[j]] = true;
-        for (std::size_t p = 0; p < store_.size(); ++p)
-            if (!in[p] && bits(store_[p]) != bits(kGuard))
-                return false;
-        return true;
+        std::vector<std::size_t> in(re_);
+        in.insert(in.end(), im_.begin(), im_.end());
+        return guards_intact_in(store_, in, kGuard);
     }
 
 private:
@@ -338,14 +339,11 @@ public:
     typename B::View *view() const { return view_; }
     T operator()(std::size_t i, std::size_t j) const { return store_[mpos(g_, i, j)]; }
     bool guards_intact() const {
-        std::vector<bool> in(store_.size(), false);
+        std::vector<std::size_t> in;
         for (std::size_t i = 0; i < rows_; ++i)
             for (std::size_t j = 0; j < cols_; ++j)
-                in[mpos(g_, i, j)] = true;
-        for (std::size_t p = 0; p < store_.size(); ++p)
-            if (!in[p] && std::memcmp(&store_[p], &guard_, sizeof(T)) != 0)
-                return false;
-        return true;
+                in.push_back(mpos(g_, i, j));
+        return guards_intact_in(store_, in, guard_);
     }
 
 private:
@@ -385,14 +383,13 @@ public:
     vsip_cmview_f *view() const { return view_; }
     cf operator()(std::size_t i, std::size_t j) const { return cf{store_[re(i, j)], store_[im(i, j)]}; }
     bool guards_intact() const {
-        std::vector<bool> in(store_.size(), false);
+        std::vector<std::size_t> in;
         for (std::size_t i = 0; i < rows_; ++i)
-            for (std::size_t j = 0; j < cols_; ++j)
-                in[re(i, j)] = in[im(i, j)] = true;
-        for (std::size_t p = 0; p < store_.size(); ++p)
-            if (!in[p] && bits(store_[p]) != bits(kGuard))
-                return false;
-        return true;
+            for (std::size_t j = 0; j < cols_; ++j) {
+                in.push_back(re(i, j));
+                in.push_back(im(i, j));
+            }
+        return guards_intact_in(store_, in, kGuard);
     }
 
 private:
@@ -477,15 +474,7 @@ public:
 
     auto view() const { return view_; }
     T operator[](std::size_t j) const { return store_[pos_[j]]; }
-    bool guards_intact() const {
-        std::vector<bool> in(store_.size(), false);
-        for (std::size_t p : pos_)
-            in[p] = true;
-        for (std::size_t p = 0; p < store_.size(); ++p)
-            if (!in[p] && std::memcmp(&store_[p], &guard_, sizeof(T)) != 0)
-                return false;
-        return true;
-    }
+    bool guards_intact() const { return guards_intact_in(store_, pos_, guard_); }
 
 private:
     T guard_;

@@ -96,16 +96,8 @@ VSIP_API vsip_scalar_bl vsip_valltrue_bl(const vsip_vview_bl *a) {
 
 // Counts the true elements of the whole matrix.
 VSIP_API vsip_scalar_bl vsip_malltrue_bl(const vsip_mview_bl *A) {
-    const vi::real_mwalk<vsip_scalar_bl> w = vi::walk(A);
-    const bool rows_inner = w.row_first;
-    const idx outer = static_cast<idx>(rows_inner ? A->col_length : A->row_length);
-    const idx inner = static_cast<idx>(rows_inner ? A->row_length : A->col_length);
     vsip_length count = 0;
-    for (idx o = 0; o < outer; ++o) {
-        const vi::step_ref<vsip_scalar_bl> line = vi::line(w, rows_inner, o);
-        for (idx i = 0; i < inner; ++i)
-            count += line.get(i) != 0;
-    }
+    vi::matrix_scan(vi::walk(A), A->col_length, A->row_length, [&count](vsip_scalar_bl x) { count += x != 0; });
     return count == A->row_length * A->col_length ? 1 : 0;
 }
 

@@ -185,16 +185,8 @@ VSIP_API vsip_scalar_f vsip_vmeansqval_f(const vsip_vview_f *a) {
 
 // Sum over the matrix in the order of its own smaller stride.
 VSIP_API vsip_scalar_f vsip_msumval_f(const vsip_mview_f *a) {
-    const vi::real_mwalk<float> w = vi::walk(a);
-    const bool rows_inner = w.row_first;
-    const idx outer = static_cast<idx>(rows_inner ? a->col_length : a->row_length);
-    const idx inner = static_cast<idx>(rows_inner ? a->row_length : a->col_length);
     float sum = 0.0f;
-    for (idx o = 0; o < outer; ++o) {
-        const vi::step_ref<float> line = vi::line(w, rows_inner, o);
-        for (idx i = 0; i < inner; ++i)
-            sum += line.get(i);
-    }
+    vi::matrix_scan(vi::walk(a), a->col_length, a->row_length, [&sum](float x) { sum += x; });
     return sum;
 }
 
