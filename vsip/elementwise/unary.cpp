@@ -359,6 +359,24 @@ VSIP_API void vsip_cvlog_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
 
 namespace {
 
+// Where x x x + y x y overflows or underflows in single precision (|a|
+// above about 1.8e19 or below about 1e-19, nonzero), m and so the root
+// would be infinite or lose most of its digits: such elements take the
+// same formula in double precision, where the squares of floats neither
+// overflow nor underflow.
+inline bool outside_square_range(float x, float y, float q) {
+    return q > FLT_MAX || (q < FLT_MIN && (x != 0.0f || y != 0.0f));
+}
+
+inline vsip_cscalar_f csqrt_wide(float xf, float yf) {
+    const double x = xf, y = yf;
+    const double s = std::sqrt((std::fabs(x) + std::sqrt(x * x + y * y)) * 0.5);
+    const double d = y / (2.0 * s);
+    if (!(x < 0.0))
+        return {static_cast<float>(s), static_cast<float>(d)};
+    return {static_cast<float>(std::fabs(d)), static_cast<float>(y < 0.0 ? -s : s)};
+}
+
 // Per-element principal square root (strided pass and remainders).
 inline vsip_cscalar_f csqrt_element(vsip_cscalar_f a) {
     const float x = a.r, y = a.i;
@@ -368,7 +386,10 @@ inline vsip_cscalar_f csqrt_element(vsip_cscalar_f a) {
         const float s = static_cast<float>(std::sqrt(std::fabs(y) * 0.5));
         return {s, y > 0.0f ? s : -s};
     }
-    const float m = std::sqrt(std::fma(x, x, y * y));
+    const float q = std::fma(x, x, y * y);
+    if (outside_square_range(x, y, q))
+        return csqrt_wide(x, y);
+    const float m = std::sqrt(q);
     const float s = static_cast<float>(std::sqrt(static_cast<double>(std::fabs(x) + m) * 0.5));
     const float d = y / (2.0f * s);
     if (!(x < 0.0f)) // also NaN: NaN parts
@@ -379,7 +400,8 @@ inline vsip_cscalar_f csqrt_element(vsip_cscalar_f a) {
 } // namespace
 
 // Contiguous split pass: blocks of 8 elements computed without branches
-// (z = y / (2s + 1e-8) keeps z = 0 for a = 0); the remaining n mod 8
+// (z = y / (2s + 1e-8) keeps z = 0 for a = 0), elements outside the
+// single-precision square range repaired afterwards; the remaining n mod 8
 // elements and the strided pass use the per-element form.
 VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
@@ -390,9 +412,12 @@ VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
         const float tiny = 9.99999993922529e-09f;
         for (idx i = 0; i < body; i += 8) {
             float re[8], im[8];
+            bool repair = false;
             for (int k = 0; k < 8; ++k) {
                 const float x = wa.re[i + k], y = wa.im[i + k];
-                const float m = std::sqrt(std::fma(y, y, x * x));
+                const float q = std::fma(y, y, x * x);
+                repair |= outside_square_range(x, y, q);
+                const float m = std::sqrt(q);
                 const float s = std::sqrt((m + std::fabs(x)) * 0.5f);
                 const float z = y / (2.0f * s + tiny);
                 const float sy = y < 0.0f ? -s : s;
@@ -400,6 +425,14 @@ VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
                 re[k] = left ? (y < 0.0f ? -z : z) : s;
                 im[k] = (left || (x == 0.0f && y != 0.0f)) ? sy : z;
             }
+            if (__builtin_expect(repair, 0))
+                for (int k = 0; k < 8; ++k) {
+                    const float x = wa.re[i + k], y = wa.im[i + k];
+                    if (outside_square_range(x, y, std::fma(y, y, x * x))) {
+                        const vsip_cscalar_f w = csqrt_wide(x, y);
+                        re[k] = w.r, im[k] = w.i;
+                    }
+                }
             for (int k = 0; k < 8; ++k) {
                 wr.re[i + k] = re[k];
                 wr.im[i + k] = im[k];
