@@ -332,6 +332,20 @@ inline void matrix_elementwise(vsip_length rows, vsip_length cols, Op op, const 
         each(inner, op, line(r, rows_inner, o), line(a, rows_inner, o)...);
 }
 
+// Reads every element of a walked matrix of `rows` x `cols` elements, the
+// inner loop along the matrix's own smaller stride: visit(value).
+template <class M, class Visit>
+inline void matrix_scan(const M &m, vsip_length rows, vsip_length cols, Visit visit) {
+    const bool rows_inner = m.row_first;
+    const idx outer = static_cast<idx>(rows_inner ? rows : cols);
+    const idx inner = static_cast<idx>(rows_inner ? cols : rows);
+    for (idx o = 0; o < outer; ++o) {
+        const auto l = line(m, rows_inner, o);
+        for (idx i = 0; i < inner; ++i)
+            visit(l.get(i));
+    }
+}
+
 // ---- Element helpers -------------------------------------------------------
 
 // Sign flip by bit: zeros change sign, NaN payloads are kept.

@@ -466,6 +466,145 @@ VSIP_API void vsip_cvsma_f(const vsip_cvview_f *a, vsip_cscalar_f beta, const vs
 VSIP_API void vsip_cvsmsa_f(const vsip_cvview_f *a, vsip_cscalar_f beta, vsip_cscalar_f gamma,
                             const vsip_cvview_f *r);
 
+/* ---- Unary functions, elementary functions and reductions ----------------
+ *
+ * Operand views first, result view last; n is the result's length (matrix
+ * forms: its rows and columns).  Unit-stride views of stand-alone real or
+ * split complex blocks take a contiguous pass (the real elementary
+ * functions through the array functions of the vector math library);
+ * other views a strided pass that evaluates each element in double
+ * precision and rounds it to float.  In-place use is supported.
+ */
+
+#define VSIP_UNARY_F(name) \
+    VSIP_API void vsip_##name##_f(const vsip_vview_f *a, const vsip_vview_f *r);
+VSIP_UNARY_F(vacos)
+VSIP_UNARY_F(vasin)
+VSIP_UNARY_F(vatan)
+VSIP_UNARY_F(vcos)
+VSIP_UNARY_F(vsin)
+VSIP_UNARY_F(vtan)
+VSIP_UNARY_F(vexp)
+VSIP_UNARY_F(vexp10)
+VSIP_UNARY_F(vlog)
+VSIP_UNARY_F(vlog10)
+VSIP_UNARY_F(vsq)
+VSIP_UNARY_F(vsqrt)
+VSIP_UNARY_F(vrsqrt)
+VSIP_UNARY_F(vrecip)
+VSIP_UNARY_F(vmag)
+VSIP_UNARY_F(vneg)
+#undef VSIP_UNARY_F
+VSIP_API void vsip_vatan2_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+VSIP_API void vsip_mmag_f(const vsip_mview_f *A, const vsip_mview_f *R);
+
+#define VSIP_CUNARY_F(name) \
+    VSIP_API void vsip_##name##_f(const vsip_cvview_f *a, const vsip_cvview_f *r);
+VSIP_CUNARY_F(cvconj)
+VSIP_CUNARY_F(cvneg)
+VSIP_CUNARY_F(cvrecip)
+VSIP_CUNARY_F(cvexp)
+VSIP_CUNARY_F(cvlog)
+VSIP_CUNARY_F(cvsqrt)
+#undef VSIP_CUNARY_F
+VSIP_API void vsip_cmconj_f(const vsip_cmview_f *A, const vsip_cmview_f *R);
+VSIP_API void vsip_vcmagsq_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+VSIP_API void vsip_cvmag_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+VSIP_API void vsip_cmmag_f(const vsip_cmview_f *A, const vsip_mview_f *R);
+VSIP_API void vsip_veuler_f(const vsip_vview_f *a, const vsip_cvview_f *r);
+
+/* Sums of an empty view are 0; means of an empty view are NaN. */
+VSIP_API vsip_scalar_f vsip_vsumval_f(const vsip_vview_f *a);
+VSIP_API vsip_scalar_f vsip_vsumsqval_f(const vsip_vview_f *a);
+VSIP_API vsip_scalar_f vsip_vmeanval_f(const vsip_vview_f *a);
+VSIP_API vsip_scalar_f vsip_vmeansqval_f(const vsip_vview_f *a);
+VSIP_API vsip_scalar_f vsip_msumval_f(const vsip_mview_f *a);
+VSIP_API vsip_cscalar_f vsip_cvmeanval_f(const vsip_cvview_f *a);
+VSIP_API vsip_scalar_f vsip_cvmeansqval_f(const vsip_cvview_f *a);
+
+/* ---- Copy, fill, ramp, comparison, selection and clipping ----------------
+ *
+ * Source first, destination last; an empty destination is left untouched.
+ * Float to integer copies truncate toward zero (out of range:
+ * 0x80000000); integer to index copies sign-extend.  Boolean results hold
+ * 1 for true and 0 for false.
+ */
+
+VSIP_API void vsip_vcopy_f_f(const vsip_vview_f *a, const vsip_vview_f *r);
+VSIP_API void vsip_vcopy_f_i(const vsip_vview_f *a, const vsip_vview_i *r);
+VSIP_API void vsip_vcopy_f_bl(const vsip_vview_f *a, const vsip_vview_bl *r);
+VSIP_API void vsip_vcopy_i_i(const vsip_vview_i *a, const vsip_vview_i *r);
+VSIP_API void vsip_vcopy_i_f(const vsip_vview_i *a, const vsip_vview_f *r);
+VSIP_API void vsip_vcopy_i_vi(const vsip_vview_i *a, const vsip_vview_vi *r);
+VSIP_API void vsip_vcopy_bl_bl(const vsip_vview_bl *a, const vsip_vview_bl *r);
+VSIP_API void vsip_vcopy_bl_f(const vsip_vview_bl *a, const vsip_vview_f *r);
+VSIP_API void vsip_vcopy_vi_vi(const vsip_vview_vi *a, const vsip_vview_vi *r);
+VSIP_API void vsip_vcopy_vi_i(const vsip_vview_vi *a, const vsip_vview_i *r);
+VSIP_API void vsip_vcopy_mi_mi(const vsip_vview_mi *a, const vsip_vview_mi *r);
+VSIP_API void vsip_cvcopy_f_f(const vsip_cvview_f *a, const vsip_cvview_f *r);
+VSIP_API void vsip_mcopy_f_f(const vsip_mview_f *A, const vsip_mview_f *R);
+VSIP_API void vsip_mcopy_f_i(const vsip_mview_f *A, const vsip_mview_i *R);
+VSIP_API void vsip_mcopy_i_i(const vsip_mview_i *A, const vsip_mview_i *R);
+VSIP_API void vsip_mcopy_i_f(const vsip_mview_i *A, const vsip_mview_f *R);
+VSIP_API void vsip_cmcopy_f_f(const vsip_cmview_f *A, const vsip_cmview_f *R);
+
+VSIP_API void vsip_vfill_f(vsip_scalar_f alpha, const vsip_vview_f *r);
+VSIP_API void vsip_cvfill_f(vsip_cscalar_f alpha, const vsip_cvview_f *r);
+VSIP_API void vsip_mfill_f(vsip_scalar_f alpha, const vsip_mview_f *R);
+VSIP_API void vsip_cmfill_f(vsip_cscalar_f alpha, const vsip_cmview_f *R);
+/* r[j] = alpha + j x beta, each element formed from its index. */
+VSIP_API void vsip_vramp_f(vsip_scalar_f alpha, vsip_scalar_f beta, const vsip_vview_f *r);
+
+VSIP_API void vsip_vcmplx_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_cvview_f *r);
+VSIP_API void vsip_vreal_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+VSIP_API void vsip_vimag_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+
+#define VSIP_COMPARE_F(name) \
+    VSIP_API void vsip_##name##_f(const vsip_vview_f *a, const vsip_vview_f *b, \
+                                  const vsip_vview_bl *r);
+VSIP_COMPARE_F(vleq)
+VSIP_COMPARE_F(vlne)
+VSIP_COMPARE_F(vlge)
+VSIP_COMPARE_F(vlgt)
+VSIP_COMPARE_F(vlle)
+VSIP_COMPARE_F(vllt)
+#undef VSIP_COMPARE_F
+VSIP_API void vsip_vleq_i(const vsip_vview_i *a, const vsip_vview_i *b, const vsip_vview_bl *r);
+VSIP_API void vsip_vleq_vi(const vsip_vview_vi *a, const vsip_vview_vi *b, const vsip_vview_bl *r);
+VSIP_API void vsip_mleq_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_bl *R);
+VSIP_API void vsip_mleq_i(const vsip_mview_i *A, const vsip_mview_i *B, const vsip_mview_bl *R);
+/* 1 when every element is nonzero (also for an empty view), else 0. */
+VSIP_API vsip_scalar_bl vsip_valltrue_bl(const vsip_vview_bl *a);
+VSIP_API vsip_scalar_bl vsip_malltrue_bl(const vsip_mview_bl *A);
+
+/* c1 if a <= t1; a if a < t2; else c2. */
+VSIP_API void vsip_vclip_f(const vsip_vview_f *a, vsip_scalar_f t1, vsip_scalar_f t2,
+                           vsip_scalar_f c1, vsip_scalar_f c2, const vsip_vview_f *r);
+VSIP_API void vsip_mclip_f(const vsip_mview_f *A, vsip_scalar_f t1, vsip_scalar_f t2,
+                           vsip_scalar_f c1, vsip_scalar_f c2, const vsip_mview_f *R);
+/* a if a < t1; c1 if a < t2; c2 if a <= t3; else a. */
+VSIP_API void vsip_vinvclip_f(const vsip_vview_f *a, vsip_scalar_f t1, vsip_scalar_f t2,
+                              vsip_scalar_f t3, vsip_scalar_f c1, vsip_scalar_f c2,
+                              const vsip_vview_f *r);
+
+VSIP_API void vsip_vmax_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+VSIP_API void vsip_vmin_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+VSIP_API void vsip_vmaxmg_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+VSIP_API void vsip_vminmg_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+VSIP_API void vsip_vcmaxmgsq_f(const vsip_cvview_f *a, const vsip_cvview_f *b,
+                               const vsip_vview_f *r);
+VSIP_API void vsip_vcminmgsq_f(const vsip_cvview_f *a, const vsip_cvview_f *b,
+                               const vsip_vview_f *r);
+
+/* Extreme value of a view of at least one element; its index is stored
+ * through `index` unless that is null. */
+VSIP_API vsip_scalar_f vsip_vmaxval_f(const vsip_vview_f *a, vsip_index *index);
+VSIP_API vsip_scalar_f vsip_vminval_f(const vsip_vview_f *a, vsip_index *index);
+VSIP_API vsip_scalar_f vsip_vmaxmgval_f(const vsip_vview_f *a, vsip_index *index);
+VSIP_API vsip_scalar_f vsip_vminmgval_f(const vsip_vview_f *a, vsip_index *index);
+VSIP_API vsip_scalar_f vsip_vcmaxmgsqval_f(const vsip_cvview_f *a, vsip_index *index);
+VSIP_API vsip_scalar_f vsip_vcminmgsqval_f(const vsip_cvview_f *a, vsip_index *index);
+
 #ifdef __cplusplus
 }
 #endif
