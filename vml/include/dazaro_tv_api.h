@@ -72,8 +72,8 @@
     X(45, dcosh, PENDING(tarvo), PENDING(ondara))                    \
     X(46, stanh, PENDING(tarvo), PENDING(ondara))                    \
     X(47, dtanh, PENDING(tarvo), PENDING(ondara))                    \
-    X(48, scbrt, PENDING(tarvo), PENDING(ondara))                    \
-    X(49, dcbrt, PENDING(tarvo), PENDING(ondara))
+    X(48, scbrt, READY(tarvo), READY(ondara))                        \
+    X(49, dcbrt, READY(tarvo), READY(ondara))
 
 #define TVML_ARRAY_SLOT_COUNT 50
 
@@ -81,7 +81,9 @@
  * Exported array kernels that stand in no table (the *_belisk copies of
  * the tuned kernels).  X(kernel)
  */
-#define TVML_ARRAY_EXTRA_KERNELS(X)
+#define TVML_ARRAY_EXTRA_KERNELS(X) \
+    X(scbrt_belisk)                  \
+    X(dcbrt_belisk)
 
 /*
  * Array entry points.
@@ -210,13 +212,13 @@
       __svml_acosh4_l9)                                                                          \
     X(20, atanh, atanh, v, 1, PENDING(belisk), __svml_atanhf4, __svml_atanhf8_l9, __svml_atanh2,    \
       __svml_atanh4_l9)                                                                          \
-    X(21, cbrt, cbrt, v, 1, PENDING(tarvo), __svml_cbrtf4, __svml_cbrtf8_l9, __svml_cbrt2,          \
+    X(21, cbrt, cbrt, v, 1, READY(tarvo), __svml_cbrtf4, __svml_cbrtf8_l9, __svml_cbrt2,            \
       __svml_cbrt4_l9)                                                                           \
-    X(22, sqrt, sqrt, v, 1, PENDING(belisk), __svml_sqrtf4, __svml_sqrtf8_l9, __svml_sqrt2,         \
+    X(22, sqrt, sqrt, v, 1, READY(belisk), __svml_sqrtf4, __svml_sqrtf8_l9, __svml_sqrt2,           \
       __svml_sqrt4_l9)                                                                           \
-    X(23, sqrt_mask, sqrt_mask, v, M, PENDING(belisk), __svml_sqrtf4_mask, __svml_sqrt_maskf8_l9,   \
+    X(23, sqrt_mask, sqrt_mask, v, M, READY(belisk), __svml_sqrtf4_mask, __svml_sqrt_maskf8_l9,     \
       __svml_sqrt2_mask, __svml_sqrt_mask4_l9)                                                   \
-    X(24, hypot, hypot, vv, 2, PENDING(belisk), __svml_hypotf4, __svml_hypotf8_l9, __svml_hypot2,   \
+    X(24, hypot, hypot, vv, 2, READY(belisk), __svml_hypotf4, __svml_hypotf8_l9, __svml_hypot2,     \
       __svml_hypot4_l9)
 
 #define TVML_SV_FUNC_COUNT 25
