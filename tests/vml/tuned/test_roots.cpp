@@ -83,8 +83,8 @@ TEST_P(RootAccuracy, WithinDeclaredBound) {
     const power_test::Row& row = GetParam();
     std::string where;
     const bool is_float = row.reference.back() == 'f';
-    const double worst = is_float ? power_test::measure_max_ulp<float>(row, 1 << 15, 7, where)
-                                  : power_test::measure_max_ulp<double>(row, 1 << 14, 7, where);
+    const double worst = is_float ? power_test::measure_max_ulp<float>(row, 1 << 14, 7, where)
+                                  : power_test::measure_max_ulp<double>(row, 1 << 13, 7, where);
     RecordProperty("max_ulp", std::to_string(worst));
     std::printf("%s: max %.3f ulp (%s)\n", row.kernel.c_str(), worst, where.c_str());
     EXPECT_LE(worst, row.max_ulp) << row.kernel << " at " << where;
