@@ -7,7 +7,7 @@ packages=(
   cmake make g++ gcc pkg-config binutils
   libfftw3-dev libopenblas-dev
   libgtest-dev libbenchmark-dev
-  libmpfr-dev libsleef-dev
+  libmpfr-dev libsleef-dev python3-matplotlib
 )
 
 missing=()

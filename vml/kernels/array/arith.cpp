@@ -34,11 +34,14 @@ inline void arith(int64_t m, const void* a, const void* b, void* r, Op op) {
     const T* z = static_cast<const T*>(b ? b : a);
     T* y = static_cast<T*>(r);
     for (int64_t k = m >> 5; k > 0; --k, x += kBlockScalars, z += kBlockScalars, y += kBlockScalars) {
+        // Fully unrolled so the groups live in registers, not in stack arrays.
         V vx[G], vz[G];
+#pragma GCC unroll 8
         for (int g = 0; g < G; ++g) {
             vx[g] = load<V>(x + g * W);
             vz[g] = load<V>(z + g * W);
         }
+#pragma GCC unroll 8
         for (int g = 0; g < G; ++g) store(y + g * W, op(vx[g], vz[g]));
     }
     for (int64_t i = 0, rest = m & (kBlockScalars - 1); i < rest; ++i) y[i] = op(x[i], z[i]);
