@@ -21,7 +21,7 @@ void add(const char* name) { names.insert(name); }
     add(#op "_generic");                \
     TVML_ON_COLUMN(TUNED, op, index1)   \
     TVML_ON_COLUMN(TUNED, op, index23)
-#define EXTRA(kernel) add(#kernel);
+#define EXTRA(name) add(#name);
 
 // Tuned short-vector kernels, once written: the _tarvo ones also under
 // _belisk.
@@ -53,6 +53,7 @@ int main() {
     TVML_ARRAY_ENTRIES(ENTRY)
     TVML_ARRAY_SLOTS(SLOT)
     TVML_ARRAY_EXTRA_KERNELS(EXTRA)
+    TVML_EXPORTED_DATA(EXTRA)
     TVML_SV_FUNCS(SV)
     add("vml_get_cpu_arch");
     add("tarvovml_get_config");

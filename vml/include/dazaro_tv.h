@@ -92,6 +92,10 @@ TVML_ARRAY_SLOTS(TVML_DECLARE_SLOT)
 TVML_ARRAY_EXTRA_KERNELS(TVML_DECLARE_KERNEL)
 #undef TVML_DECLARE_SLOT
 
+/* 2^(j/1024) for 0 <= j < 1024, rounded to nearest: the table of the tuned
+ * exponential kernels. */
+TVML_API extern const double LUT_exp_1024[1024];
+
 /* Name of the architecture in use: "generic", "tarvo_generic",
  * "tarvo_ondara" or "tarvo_belisk" (re-evaluated on every call). */
 TVML_API const char *vml_get_cpu_arch(void);

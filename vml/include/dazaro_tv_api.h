@@ -38,14 +38,14 @@
     X(11, dpow, PENDING(tarvo), PENDING(ondara))                     \
     X(12, spowx, PENDING(tarvo), PENDING(tarvo))                     \
     X(13, dpowx, PENDING(tarvo), PENDING(tarvo))                     \
-    X(14, sexp, PENDING(tarvo), PENDING(ondara))                     \
-    X(15, dexp, PENDING(tarvo), PENDING(ondara))                     \
+    X(14, sexp, READY(tarvo), READY(ondara))                         \
+    X(15, dexp, READY(tarvo), READY(ondara))                         \
     X(16, sexpm1, GENERIC, GENERIC)                                  \
     X(17, dexpm1, GENERIC, GENERIC)                                  \
-    X(18, slog10, PENDING(tarvo), PENDING(ondara))                   \
-    X(19, dlog10, PENDING(tarvo), PENDING(ondara))                   \
-    X(20, sln, PENDING(tarvo), PENDING(ondara))                      \
-    X(21, dln, PENDING(tarvo), PENDING(ondara))                      \
+    X(18, slog10, READY(tarvo), READY(ondara))                       \
+    X(19, dlog10, READY(tarvo), READY(ondara))                       \
+    X(20, sln, READY(tarvo), READY(ondara))                          \
+    X(21, dln, READY(tarvo), READY(ondara))                          \
     X(22, slog1p, GENERIC, GENERIC)                                  \
     X(23, dlog1p, GENERIC, GENERIC)                                  \
     X(24, sfloor, GENERIC, GENERIC)                                  \
@@ -81,9 +81,20 @@
  * Exported array kernels that stand in no table (the *_belisk copies of
  * the tuned kernels).  X(kernel)
  */
-#define TVML_ARRAY_EXTRA_KERNELS(X) \
-    X(scbrt_belisk)                  \
+#define TVML_ARRAY_EXTRA_KERNELS(X)                                  \
+    X(sexp_belisk)                                                   \
+    X(dexp_belisk)                                                   \
+    X(sln_belisk)                                                    \
+    X(slog10_belisk)                                                 \
+    X(dln_belisk)                                                    \
+    X(dlog10_belisk)                                                 \
+    X(scbrt_belisk)                                                  \
     X(dcbrt_belisk)
+
+/*
+ * Exported read-only data.  X(name)
+ */
+#define TVML_EXPORTED_DATA(X) X(LUT_exp_1024)
 
 /*
  * Array entry points.
@@ -175,18 +186,18 @@
       __svml_pow4_l9)                                                                            \
     X(1, atan2, atan2, vv, 2, PENDING(belisk), __svml_atan2f4, __svml_atan2f8_l9, __svml_atan22,    \
       __svml_atan24_l9)                                                                          \
-    X(2, exp, exp, v, 1, PENDING(tarvo), __svml_expf4, __svml_expf8_l9, __svml_exp2,                \
+    X(2, exp, exp, v, 1, READY(tarvo), __svml_expf4, __svml_expf8_l9, __svml_exp2,                  \
       __svml_exp4_l9)                                                                            \
-    X(3, exp2, exp2, v, 1, PENDING(belisk), __svml_exp2f4, __svml_exp2f8_l9, __svml_exp22,          \
+    X(3, exp2, exp2, v, 1, READY(belisk), __svml_exp2f4, __svml_exp2f8_l9, __svml_exp22,            \
       __svml_exp24_l9)                                                                           \
-    X(4, expm1, expm1, v, 1, PENDING(belisk), __svml_expm1f4, __svml_expm1f8_l9, __svml_expm12,     \
+    X(4, expm1, expm1, v, 1, READY(belisk), __svml_expm1f4, __svml_expm1f8_l9, __svml_expm12,       \
       __svml_expm14_l9)                                                                          \
-    X(5, exp10, exp10, v, 1, PENDING(belisk), __svml_exp10f4, __svml_exp10f8_l9, __svml_exp102,     \
+    X(5, exp10, exp10, v, 1, READY(belisk), __svml_exp10f4, __svml_exp10f8_l9, __svml_exp102,       \
       __svml_exp104_l9)                                                                          \
-    X(6, log10, log10, v, 1, PENDING(tarvo), __svml_log10f4, __svml_log10f8_l9, __svml_log102,      \
+    X(6, log10, log10, v, 1, READY(tarvo), __svml_log10f4, __svml_log10f8_l9, __svml_log102,        \
       __svml_log104_l9)                                                                          \
-    X(7, ln, log, v, 1, PENDING(tarvo), __svml_logf4, __svml_lnf8_l9, __svml_log2, __svml_ln4_l9)   \
-    X(8, log1p, log1p, v, 1, PENDING(belisk), __svml_log1pf4, __svml_log1pf8_l9, __svml_log1p2,     \
+    X(7, ln, log, v, 1, READY(tarvo), __svml_logf4, __svml_lnf8_l9, __svml_log2, __svml_ln4_l9)     \
+    X(8, log1p, log1p, v, 1, READY(belisk), __svml_log1pf4, __svml_log1pf8_l9, __svml_log1p2,       \
       __svml_log1p4_l9)                                                                          \
     X(9, sin, sin, v, 1, PENDING(tarvo), __svml_sinf4, __svml_sinf8_l9, __svml_sin2,                \
       __svml_sin4_l9)                                                                            \

@@ -1,0 +1,344 @@
+// Operand walk of the element-wise operations, and the family templates
+// built on it.
+//
+// Every element-wise function goes through three steps:
+//
+//   1. walk(view) turns each view into base pointer(s) and a step counted
+//      in elements of the stored type (floats for real and complex data):
+//        real vector     p = data + offset * elem_stride, step = stride * elem_stride
+//        complex vector  re/im = part data + offset * part_stride,
+//                        step = stride * part_stride
+//        integer vector  p = data + offset, step = stride
+//      and matrices the same with a row step (along a row) and a column
+//      step (down a column).  Scalars are passed as they are (a float, an
+//      integer or a vsip_cscalar_f).
+//   2. choose_pass() is the one place that decides between the contiguous
+//      pass and the strided pass.  A real operand fits the contiguous pass
+//      when its view stride and its block's elem_stride are 1; a complex
+//      operand with view stride 1 fits the split pass with part_stride 1 and
+//      the interleaved pass with part_stride 2; scalars fit every pass.
+//   3. ref<pass>(operand) gives the accessor the loop reads and writes
+//      through: plain indexing p[i] (or p[2 i] for interleaved pairs) on the
+//      contiguous passes, so the loop is free of address arithmetic and
+//      vectorises, and p[i * step] on the strided pass.
+//
+// Writing a family: give the element operation as a callable on element
+// values (float, integer or vsip_cscalar_f) and hand the walked operands,
+// result first, to one of the templates below.  For example
+//
+//     void vsip_vmul_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
+//         vi::elementwise<vi::split_only>(r->length, [](float x, float y) { return x * y; },
+//                                          vi::walk(r), vi::walk(a), vi::walk(b));
+//     }
+//
+//   elementwise<Passes>     vectors of any element type; Passes says whether
+//                           all-interleaved complex operands take a contiguous
+//                           pass over pairs (split_or_interleaved) or the
+//                           strided pass (split_only).
+//   array_or_strided        real vectors whose contiguous pass is a call of a
+//                           dazaro-tv array function, cut into chunks of at most
+//                           INT_MAX elements (counts are 32-bit there).
+//   matrix_elementwise      matrices: two nested strided loops, the inner loop
+//                           along the result's smaller stride.
+//   each                    the bare loop, for families with their own dispatch.
+//
+// A result view may be the very same view as an operand: every loop reads an
+// element's operands before it stores the element.
+#ifndef VSIP_ELEMENTWISE_WALK_HPP
+#define VSIP_ELEMENTWISE_WALK_HPP
+
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <type_traits>
+#include <utility>
+
+#include "internal.hpp"
+
+namespace vi {
+
+using idx = std::ptrdiff_t;
+
+// ---- Walked operands -------------------------------------------------------
+
+// Vector of real or integer elements: element j at p + j * step.  `unit`
+// says the operand fits the contiguous pass (step 1 over a stand-alone
+// array).
+template <class T>
+struct real_walk {
+    T *p;
+    idx step;
+    bool unit;
+};
+
+// Complex vector: parts of element j at re + j * step and im + j * step.
+struct cplx_walk {
+    float *re;
+    float *im;
+    idx step;
+    bool view_unit; // view stride 1
+    int part;       // part_stride of the block: 1 split, 2 interleaved
+};
+
+// Matrices: element (i, j) at p + i * col_step + j * row_step.
+// `row_first` is true when the row stride is smaller than the column stride
+// (signed comparison of the view strides), so rows are the inner loop.
+template <class T>
+struct real_mwalk {
+    T *p;
+    idx row_step;
+    idx col_step;
+    bool row_first;
+};
+
+struct cplx_mwalk {
+    float *re;
+    float *im;
+    idx row_step;
+    idx col_step;
+    bool row_first;
+};
+
+inline real_walk<float> walk(const vsip_vview_f *v) {
+    const vsip_block_f *b = v->block;
+    return {b->data + static_cast<idx>(v->offset) * b->elem_stride, v->stride * b->elem_stride,
+            v->stride == 1 && b->elem_stride == 1};
+}
+
+inline cplx_walk walk(const vsip_cvview_f *v) {
+    const vsip_cblock_f *b = v->block;
+    const idx ps = b->part_stride;
+    const idx at = static_cast<idx>(v->offset) * ps;
+    return {b->real_part->data + at, b->imag_part->data + at, v->stride * ps, v->stride == 1,
+            b->part_stride};
+}
+
+// Integer, boolean, index and matrix-index vectors.
+template <class V, class = decltype(std::declval<const V &>().stride)>
+inline auto walk(const V *v) -> real_walk<std::remove_pointer_t<decltype(v->block->data)>> {
+    return {v->block->data + static_cast<idx>(v->offset), v->stride, v->stride == 1};
+}
+
+inline real_mwalk<float> walk(const vsip_mview_f *m) {
+    const vsip_block_f *b = m->block;
+    const idx s = b->elem_stride;
+    return {b->data + static_cast<idx>(m->offset) * s, m->row_stride * s, m->col_stride * s,
+            m->row_stride < m->col_stride};
+}
+
+inline cplx_mwalk walk(const vsip_cmview_f *m) {
+    const vsip_cblock_f *b = m->block;
+    const idx s = b->part_stride;
+    const idx at = static_cast<idx>(m->offset) * s;
+    return {b->real_part->data + at, b->imag_part->data + at, m->row_stride * s,
+            m->col_stride * s, m->row_stride < m->col_stride};
+}
+
+template <class M>
+inline auto mwalk_int(const M *m) -> real_mwalk<std::remove_pointer_t<decltype(m->block->data)>> {
+    return {m->block->data + static_cast<idx>(m->offset), m->row_stride, m->col_stride,
+            m->row_stride < m->col_stride};
+}
+inline real_mwalk<vsip_scalar_i> walk(const vsip_mview_i *m) { return mwalk_int(m); }
+inline real_mwalk<vsip_scalar_bl> walk(const vsip_mview_bl *m) { return mwalk_int(m); }
+
+// ---- Pass selection --------------------------------------------------------
+
+enum class pass { strided, contiguous, interleaved };
+
+// Which passes of a complex family accept all-interleaved operands.
+enum passes { split_only = 0, split_or_interleaved = 1 };
+
+enum : unsigned { FITS_SPLIT = 1, FITS_INTERLEAVED = 2, FITS_ANY = 3 };
+
+template <class T>
+inline unsigned fits(const real_walk<T> &w) { return w.unit ? FITS_ANY : 0u; }
+inline unsigned fits(const cplx_walk &w) {
+    if (!w.view_unit)
+        return 0u;
+    return w.part == 1 ? FITS_SPLIT : w.part == 2 ? FITS_INTERLEAVED : 0u;
+}
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline unsigned fits(S) { return FITS_ANY; }
+inline unsigned fits(vsip_cscalar_f) { return FITS_ANY; }
+
+// The one decision between the contiguous and the strided pass: contiguous
+// when every operand fits the split (or real unit-stride) layout;
+// interleaved when the family allows it and every complex operand is
+// interleaved at view stride 1; strided otherwise (mixed storage, any
+// other stride, real views of interleaved blocks).
+template <passes P, class... W>
+inline pass choose_pass(const W &... w) {
+    const unsigned m = (FITS_ANY & ... & fits(w));
+    if (m & FITS_SPLIT)
+        return pass::contiguous;
+    if (P == split_or_interleaved && (m & FITS_INTERLEAVED))
+        return pass::interleaved;
+    return pass::strided;
+}
+
+// ---- Accessors -------------------------------------------------------------
+
+template <class T, idx K>
+struct unit_ref {
+    T *p;
+    T get(idx i) const { return p[K * i]; }
+    void put(idx i, T x) const { p[K * i] = x; }
+};
+
+template <class T>
+struct step_ref {
+    T *p;
+    idx s;
+    T get(idx i) const { return p[i * s]; }
+    void put(idx i, T x) const { p[i * s] = x; }
+};
+
+template <class T>
+struct const_ref {
+    T v;
+    T get(idx) const { return v; }
+};
+
+template <idx K>
+struct unit_cref {
+    float *re;
+    float *im;
+    vsip_cscalar_f get(idx i) const { return {re[K * i], im[K * i]}; }
+    void put(idx i, vsip_cscalar_f x) const {
+        re[K * i] = x.r;
+        im[K * i] = x.i;
+    }
+};
+
+struct step_cref {
+    float *re;
+    float *im;
+    idx s;
+    vsip_cscalar_f get(idx i) const { return {re[i * s], im[i * s]}; }
+    void put(idx i, vsip_cscalar_f x) const {
+        re[i * s] = x.r;
+        im[i * s] = x.i;
+    }
+};
+
+template <pass P, class T>
+inline auto ref(const real_walk<T> &w) {
+    if constexpr (P == pass::strided)
+        return step_ref<T>{w.p, w.step};
+    else
+        return unit_ref<T, 1>{w.p};
+}
+
+template <pass P>
+inline auto ref(const cplx_walk &w) {
+    if constexpr (P == pass::strided)
+        return step_cref{w.re, w.im, w.step};
+    else if constexpr (P == pass::contiguous)
+        return unit_cref<1>{w.re, w.im};
+    else
+        return unit_cref<2>{w.re, w.im};
+}
+
+template <pass P, class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline const_ref<S> ref(S v) { return {v}; }
+template <pass P>
+inline const_ref<vsip_cscalar_f> ref(vsip_cscalar_f v) { return {v}; }
+
+// ---- Loops -----------------------------------------------------------------
+
+// The loops have two clones chosen at load time: baseline x86-64, and one
+// for processors with FMA (and so AVX), where a fused multiply-add is one
+// instruction instead of a libm call and the contiguous passes vectorise
+// eight floats wide.  Both clones compute the same values.
+#define VI_LOOP_CLONES __attribute__((target_clones("fma", "default")))
+
+// r[i] = op(a[i]...) for i = 0 .. n-1, in increasing order.
+template <class Op, class R, class... A>
+VI_LOOP_CLONES inline void each(idx n, Op op, R r, A... a) {
+    for (idx i = 0; i < n; ++i)
+        r.put(i, op(a.get(i)...));
+}
+
+// Element-wise family over vectors: n = the result's length.
+template <passes P, class Op, class R, class... A>
+inline void elementwise(vsip_length n, Op op, const R &r, const A &... a) {
+    const idx count = static_cast<idx>(n);
+    switch (choose_pass<P>(r, a...)) {
+    case pass::contiguous:
+        each(count, op, ref<pass::contiguous>(r), ref<pass::contiguous>(a)...);
+        break;
+    case pass::interleaved:
+        if constexpr (P == split_or_interleaved)
+            each(count, op, ref<pass::interleaved>(r), ref<pass::interleaved>(a)...);
+        break;
+    case pass::strided:
+        each(count, op, ref<pass::strided>(r), ref<pass::strided>(a)...);
+        break;
+    }
+}
+
+// fn(count, offset) over [0, n) in pieces of at most Limit elements: the
+// array functions take 32-bit counts, so longer views are processed in
+// chunks rather than cut short.
+template <idx Limit = INT_MAX, class F>
+inline void in_chunks(idx n, F fn) {
+    for (idx done = 0; done < n;) {
+        const idx count = std::min<idx>(n - done, Limit);
+        fn(static_cast<int>(count), done);
+        done += count;
+    }
+}
+
+// Real family whose contiguous pass is an array function fn(count, a, ...,
+// r) (operands in order, result last); otherwise the strided pass of op.
+template <class Fn, class Op, class T, class... A>
+inline void array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
+                             const A &... a) {
+    const idx count = static_cast<idx>(n);
+    if (choose_pass<split_only>(r, a...) == pass::contiguous)
+        in_chunks(count, [&](int c, idx k) { fn(c, (a.p + k)..., r.p + k); });
+    else
+        each(count, op, ref<pass::strided>(r), ref<pass::strided>(a)...);
+}
+
+// One row or column of a walked matrix as a strided accessor.
+template <class T>
+inline step_ref<T> line(const real_mwalk<T> &m, bool rows_inner, idx o) {
+    return rows_inner ? step_ref<T>{m.p + o * m.col_step, m.row_step}
+                      : step_ref<T>{m.p + o * m.row_step, m.col_step};
+}
+inline step_cref line(const cplx_mwalk &m, bool rows_inner, idx o) {
+    return rows_inner ? step_cref{m.re + o * m.col_step, m.im + o * m.col_step, m.row_step}
+                      : step_cref{m.re + o * m.row_step, m.im + o * m.row_step, m.col_step};
+}
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline const_ref<S> line(S v, bool, idx) { return {v}; }
+inline const_ref<vsip_cscalar_f> line(vsip_cscalar_f v, bool, idx) { return {v}; }
+
+// Element-wise family over matrices of `rows` x `cols` elements (the
+// result's column and row lengths): the inner loop runs along a row when
+// the result's row stride is smaller than its column stride, otherwise
+// down a column; every operand is walked in that order with its own steps.
+template <class Op, class R, class... A>
+inline void matrix_elementwise(vsip_length rows, vsip_length cols, Op op, const R &r,
+                               const A &... a) {
+    const bool rows_inner = r.row_first;
+    const idx outer = static_cast<idx>(rows_inner ? rows : cols);
+    const idx inner = static_cast<idx>(rows_inner ? cols : rows);
+    if (inner <= 0)
+        return;
+    for (idx o = 0; o < outer; ++o)
+        each(inner, op, line(r, rows_inner, o), line(a, rows_inner, o)...);
+}
+
+// ---- Element helpers -------------------------------------------------------
+
+// Sign flip by bit: zeros change sign, NaN payloads are kept.
+inline float flip_sign(float x) {
+    return __builtin_copysignf(x, __builtin_signbitf(x) ? 1.0f : -1.0f);
+}
+
+} // namespace vi
+
+#endif // VSIP_ELEMENTWISE_WALK_HPP
