@@ -8,14 +8,17 @@
 #include <mpfr.h>
 
 #include <cfloat>
+#include <cstdio>
 #include <cmath>
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <random>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -50,6 +53,22 @@ inline Row row_of(const std::string& kernel) {
         if (r.kernel == kernel) return r;
     ADD_FAILURE() << kernel << " has no accuracy row";
     return {kernel, "", 1, 0, ""};
+}
+
+// Bit patterns of floats and doubles.
+template <class T>
+using BitsOf = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+template <class T>
+T from_bits(BitsOf<T> bits) {
+    T v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+template <class T>
+BitsOf<T> bits_of(T v) {
+    BitsOf<T> b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
 }
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.kernel; }
@@ -238,5 +257,31 @@ double measure_max_ulp(const Row& row, size_t samples_per_interval, unsigned see
     }
     return worst;
 }
+
+// Rows whose reference function is one of names (with or without the f).
+inline std::vector<Row> rows_of(std::initializer_list<const char*> names) {
+    std::vector<Row> rows;
+    for (const Row& r : accuracy_rows()) {
+        const std::string f = r.reference.back() == 'f' ? r.reference.substr(0, r.reference.size() - 1) : r.reference;
+        for (const char* name : names)
+            if (f == name) rows.push_back(r);
+    }
+    return rows;
+}
+
+// A declared kernel keeps its bound over samples of its intervals.
+class DeclaredAccuracy : public ::testing::TestWithParam<Row> {
+protected:
+    void check(size_t float_samples, size_t double_samples, unsigned seed) {
+        if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
+        const Row& row = GetParam();
+        std::string where;
+        const double worst = row.reference.back() == 'f' ? measure_max_ulp<float>(row, float_samples, seed, where)
+                                                         : measure_max_ulp<double>(row, double_samples, seed, where);
+        RecordProperty("max_ulp", std::to_string(worst));
+        std::printf("%s: max %.3f ulp (%s)\n", row.kernel.c_str(), worst, where.c_str());
+        EXPECT_LE(worst, row.max_ulp) << row.kernel << " at " << where;
+    }
+};
 
 }  // namespace power_test

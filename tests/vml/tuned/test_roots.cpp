@@ -18,23 +18,12 @@
 
 namespace {
 
+using power_test::bits_of;
 using power_test::Exact;
+using power_test::from_bits;
 using power_test::Shape;
 using power_test::show;
 using power_test::ulp_error;
-
-template <class T>
-T from_bits(std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t> bits) {
-    T v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-template <class T>
-auto bits_of(T v) {
-    std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t> b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
 
 // 2^(k/3) correctly rounded to T.
 template <class T>
@@ -56,50 +45,16 @@ TEST(RootTables, CbrtFactorsArePowersOfTwoThirds) {
     }
 }
 
-TEST(RootTables, Exp2fDataIsPowersOfTwoMinusTheShiftedIndex) {
-    for (int j = 0; j < 32; ++j) {
-        Exact e;
-        mpfr_set_si(e.get(), j, MPFR_RNDN);
-        mpfr_div_ui(e.get(), e.get(), 32, MPFR_RNDN);
-        mpfr_exp2(e.get(), e.get(), MPFR_RNDN);
-        const uint32_t want = bits_of(mpfr_get_flt(e.get(), MPFR_RNDN)) - (uint32_t(j) << 18);
-        EXPECT_EQ(tvml::avx2::exp2f_data[j], want) << j;
-    }
-    EXPECT_EQ(tvml::avx2::exp2f_data[0], 0x3F800000u);
-    EXPECT_EQ(tvml::avx2::exp2f_data[1], 0x3F7ECD87u);
-    EXPECT_EQ(tvml::avx2::exp2f_data[16], 0x3F7504F3u);
-    EXPECT_EQ(tvml::avx2::exp2f_data[31], 0x3F7E83B3u);
-}
-
 }  // namespace
 
 namespace {
 
 // Every declared root kernel keeps its bound over its intervals.
-class RootAccuracy : public ::testing::TestWithParam<power_test::Row> {};
+class RootAccuracy : public power_test::DeclaredAccuracy {};
 
-TEST_P(RootAccuracy, WithinDeclaredBound) {
-    if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
-    const power_test::Row& row = GetParam();
-    std::string where;
-    const bool is_float = row.reference.back() == 'f';
-    const double worst = is_float ? power_test::measure_max_ulp<float>(row, 1 << 14, 7, where)
-                                  : power_test::measure_max_ulp<double>(row, 1 << 13, 7, where);
-    RecordProperty("max_ulp", std::to_string(worst));
-    std::printf("%s: max %.3f ulp (%s)\n", row.kernel.c_str(), worst, where.c_str());
-    EXPECT_LE(worst, row.max_ulp) << row.kernel << " at " << where;
-}
+TEST_P(RootAccuracy, WithinDeclaredBound) { check(1 << 14, 1 << 13, 7); }
 
-std::vector<power_test::Row> root_rows() {
-    std::vector<power_test::Row> rows;
-    for (const power_test::Row& r : power_test::accuracy_rows()) {
-        const std::string f = r.reference;
-        if (f.rfind("cbrt", 0) == 0 || f.rfind("sqrt", 0) == 0 || f.rfind("hypot", 0) == 0) rows.push_back(r);
-    }
-    return rows;
-}
-
-INSTANTIATE_TEST_SUITE_P(Declared, RootAccuracy, ::testing::ValuesIn(root_rows()),
+INSTANTIATE_TEST_SUITE_P(Declared, RootAccuracy, ::testing::ValuesIn(power_test::rows_of({"cbrt", "sqrt", "hypot"})),
                          [](const auto& info) { return info.param.kernel; });
 
 }  // namespace
