@@ -34,10 +34,10 @@
     X(7, zsub, READY(tarvo), READY(tarvo))                       \
     X(8, ssqr, READY(tarvo), READY(tarvo))                       \
     X(9, dsqr, READY(tarvo), READY(tarvo))                       \
-    X(10, spow, PENDING(tarvo), PENDING(ondara))                     \
-    X(11, dpow, PENDING(tarvo), PENDING(ondara))                     \
-    X(12, spowx, PENDING(tarvo), PENDING(tarvo))                     \
-    X(13, dpowx, PENDING(tarvo), PENDING(tarvo))                     \
+    X(10, spow, READY(tarvo), READY(ondara))                         \
+    X(11, dpow, READY(tarvo), READY(ondara))                         \
+    X(12, spowx, READY(tarvo), READY(tarvo))                         \
+    X(13, dpowx, READY(tarvo), READY(tarvo))                         \
     X(14, sexp, READY(tarvo), READY(ondara))                         \
     X(15, dexp, READY(tarvo), READY(ondara))                         \
     X(16, sexpm1, GENERIC, GENERIC)                                  \
@@ -88,6 +88,8 @@
     X(slog10_belisk)                                                 \
     X(dln_belisk)                                                    \
     X(dlog10_belisk)                                                 \
+    X(spow_belisk)                                                   \
+    X(dpow_belisk)                                                   \
     X(scbrt_belisk)                                                  \
     X(dcbrt_belisk)
 
@@ -182,7 +184,7 @@
  * svml_*    the four __svml_ names, which do not follow one rule.
  */
 #define TVML_SV_FUNCS(X)                                                                         \
-    X(0, pow, pow, vv, 2, PENDING(tarvo), __svml_powf4, __svml_powf8_l9, __svml_pow2,               \
+    X(0, pow, pow, vv, 2, READY(tarvo), __svml_powf4, __svml_powf8_l9, __svml_pow2,                 \
       __svml_pow4_l9)                                                                            \
     X(1, atan2, atan2, vv, 2, PENDING(belisk), __svml_atan2f4, __svml_atan2f8_l9, __svml_atan22,    \
       __svml_atan24_l9)                                                                          \
