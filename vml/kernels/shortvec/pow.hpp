@@ -27,8 +27,8 @@
 namespace tvml {
 namespace avx2 {
 
-// 2^(z / ln 2) for the 4-float power: z = (k + r') ln 2 / 32 with k the
-// nearest integer, 2^(k/32) from exp2f_data, 2^(r' / 32) a cubic in r.
+// e^z for the 4-float power: z / ln 2 = k / 32 + r with k the integer
+// nearest to 32 z / ln 2; 2^(k/32) from exp2f_data, 2^r a cubic in r.
 struct Pow4fConstants {
     static constexpr float scale_32_over_ln2 = 0x1.715476p+5f;  // 0x4238AA3B 46.16624 = 32 / ln 2
     static constexpr float one_32nd = 0x1p-5f;                  // 0x3D000000 0.03125
@@ -46,8 +46,8 @@ struct Pow4fConstants {
 };
 
 struct Pow4fParts {
-    F32x4 p;      // 2^(r / 32) by the cubic
-    I32x4 k;      // z 32 / ln 2 rounded to nearest
+    F32x4 p;  // 2^r by the cubic
+    I32x4 k;  // 32 z / ln 2 rounded to nearest
 };
 
 inline Pow4fParts pow4f_parts(F32x4 z) {
