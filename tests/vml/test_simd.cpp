@@ -433,6 +433,14 @@ void IntegerShifts() {
     if constexpr (sizeof(I) == 4)
         check_lanes<IV>("shift_right_arith(v)", xc, [](IV a, IV c) { return shift_right_arith(a, c); },
                         [](I a, I c) { return ref_shift_right_arith(a, U(c)); });
+    if constexpr (sizeof(I) == 4) {
+        // High half of the signed product; pairs cover both signs and the extremes.
+        Args<I, 2> ab;
+        for (I x : v)
+            for (I y : {I(0x55555556), I(-3), I(1), I(INT32_MAX), I(INT32_MIN), I(123457)}) ab[0].push_back(x), ab[1].push_back(y);
+        check_lanes<IV>("mul_high", ab, [](IV a, IV b) { return mul_high(a, b); },
+                        [](I a, I b) { return I((int64_t(a) * int64_t(b)) >> 32); });
+    }
 }
 
 template <class V>

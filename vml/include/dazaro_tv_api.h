@@ -34,10 +34,10 @@
     X(7, zsub, READY(tarvo), READY(tarvo))                       \
     X(8, ssqr, READY(tarvo), READY(tarvo))                       \
     X(9, dsqr, READY(tarvo), READY(tarvo))                       \
-    X(10, spow, PENDING(tarvo), PENDING(ondara))                     \
-    X(11, dpow, PENDING(tarvo), PENDING(ondara))                     \
-    X(12, spowx, PENDING(tarvo), PENDING(tarvo))                     \
-    X(13, dpowx, PENDING(tarvo), PENDING(tarvo))                     \
+    X(10, spow, READY(tarvo), READY(ondara))                         \
+    X(11, dpow, READY(tarvo), READY(ondara))                         \
+    X(12, spowx, READY(tarvo), READY(tarvo))                         \
+    X(13, dpowx, READY(tarvo), READY(tarvo))                         \
     X(14, sexp, READY(tarvo), READY(ondara))                         \
     X(15, dexp, READY(tarvo), READY(ondara))                         \
     X(16, sexpm1, GENERIC, GENERIC)                                  \
@@ -72,8 +72,8 @@
     X(45, dcosh, PENDING(tarvo), PENDING(ondara))                    \
     X(46, stanh, PENDING(tarvo), PENDING(ondara))                    \
     X(47, dtanh, PENDING(tarvo), PENDING(ondara))                    \
-    X(48, scbrt, PENDING(tarvo), PENDING(ondara))                    \
-    X(49, dcbrt, PENDING(tarvo), PENDING(ondara))
+    X(48, scbrt, READY(tarvo), READY(ondara))                        \
+    X(49, dcbrt, READY(tarvo), READY(ondara))
 
 #define TVML_ARRAY_SLOT_COUNT 50
 
@@ -87,7 +87,11 @@
     X(sln_belisk)                                                    \
     X(slog10_belisk)                                                 \
     X(dln_belisk)                                                    \
-    X(dlog10_belisk)
+    X(dlog10_belisk)                                                 \
+    X(spow_belisk)                                                   \
+    X(dpow_belisk)                                                   \
+    X(scbrt_belisk)                                                  \
+    X(dcbrt_belisk)
 
 /*
  * Exported read-only data.  X(name)
@@ -180,7 +184,7 @@
  * svml_*    the four __svml_ names, which do not follow one rule.
  */
 #define TVML_SV_FUNCS(X)                                                                         \
-    X(0, pow, pow, vv, 2, PENDING(tarvo), __svml_powf4, __svml_powf8_l9, __svml_pow2,               \
+    X(0, pow, pow, vv, 2, READY(tarvo), __svml_powf4, __svml_powf8_l9, __svml_pow2,                 \
       __svml_pow4_l9)                                                                            \
     X(1, atan2, atan2, vv, 2, PENDING(belisk), __svml_atan2f4, __svml_atan2f8_l9, __svml_atan22,    \
       __svml_atan24_l9)                                                                          \
@@ -221,13 +225,13 @@
       __svml_acosh4_l9)                                                                          \
     X(20, atanh, atanh, v, 1, PENDING(belisk), __svml_atanhf4, __svml_atanhf8_l9, __svml_atanh2,    \
       __svml_atanh4_l9)                                                                          \
-    X(21, cbrt, cbrt, v, 1, PENDING(tarvo), __svml_cbrtf4, __svml_cbrtf8_l9, __svml_cbrt2,          \
+    X(21, cbrt, cbrt, v, 1, READY(tarvo), __svml_cbrtf4, __svml_cbrtf8_l9, __svml_cbrt2,            \
       __svml_cbrt4_l9)                                                                           \
-    X(22, sqrt, sqrt, v, 1, PENDING(belisk), __svml_sqrtf4, __svml_sqrtf8_l9, __svml_sqrt2,         \
+    X(22, sqrt, sqrt, v, 1, READY(belisk), __svml_sqrtf4, __svml_sqrtf8_l9, __svml_sqrt2,           \
       __svml_sqrt4_l9)                                                                           \
-    X(23, sqrt_mask, sqrt_mask, v, M, PENDING(belisk), __svml_sqrtf4_mask, __svml_sqrt_maskf8_l9,   \
+    X(23, sqrt_mask, sqrt_mask, v, M, READY(belisk), __svml_sqrtf4_mask, __svml_sqrt_maskf8_l9,     \
       __svml_sqrt2_mask, __svml_sqrt_mask4_l9)                                                   \
-    X(24, hypot, hypot, vv, 2, PENDING(belisk), __svml_hypotf4, __svml_hypotf8_l9, __svml_hypot2,   \
+    X(24, hypot, hypot, vv, 2, READY(belisk), __svml_hypotf4, __svml_hypotf8_l9, __svml_hypot2,     \
       __svml_hypot4_l9)
 
 #define TVML_SV_FUNC_COUNT 25

@@ -61,5 +61,23 @@ inline void block_loop_powx(int64_t n, const void* a, const void* b, void* r, La
     for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i], *power);
 }
 
+// Two block sizes: r[i] = f(a[i]) by wide blocks of 2W elements through
+// wide(in, out) (pointers into a and r), then one block of W through lane
+// if bit log2(W) of n is set, then the remainder through scalar.
+template <class V, class Wide, class Lane, class Scalar>
+inline void block_loop1_wide(int64_t n, const void* a, void* r, Wide wide, Lane lane, Scalar scalar) {
+    using B = Block<V>;
+    const typename B::T* x = static_cast<const typename B::T*>(a);
+    typename B::T* y = static_cast<typename B::T*>(r);
+    const int32_t wide_blocks = int32_t(n >> (B::kShift + 1)), rest = B::remainder(n);
+    for (int32_t k = 0; k < wide_blocks; ++k, x += 2 * B::W, y += 2 * B::W) wide(x, y);
+    if (n & B::W) {
+        store(y, lane(load<V>(x)));
+        x += B::W;
+        y += B::W;
+    }
+    for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i]);
+}
+
 }  // namespace avx2
 }  // namespace tvml

@@ -190,11 +190,18 @@ TVML_SIMD_INT_SHAPE(I64x2, _mm, epi64, si128, epi64x)
 TVML_SIMD_INT_SHAPE(I64x4, _mm256, epi64, si256, epi64x)
 #undef TVML_SIMD_INT_SHAPE
 
-// Arithmetic right shifts exist for int32 lanes only.
+// Arithmetic right shifts and the high half of products: int32 lanes only.
 #define TVML_SIMD_INT32_SHAPE(IV, P)                                                           \
     template <int Count>                                                                         \
     inline IV shift_right_arith(IV a) { return {P##_srai_epi32(a.raw, Count)}; }               \
-    inline IV shift_right_arith(IV a, IV count) { return {P##_srav_epi32(a.raw, count.raw)}; }
+    inline IV shift_right_arith(IV a, IV count) { return {P##_srav_epi32(a.raw, count.raw)}; } \
+    /* High 32 bits of the signed 64-bit product of each lane pair: even */                     \
+    /* lanes from one widening multiply, odd lanes from a second one. */                         \
+    inline IV mul_high(IV a, IV b) {                                                             \
+        const auto even = P##_mul_epi32(a.raw, b.raw);                                           \
+        const auto odd = P##_mul_epi32(P##_srli_epi64(a.raw, 32), P##_srli_epi64(b.raw, 32));    \
+        return {P##_blend_epi32(P##_srli_epi64(even, 32), odd, 0xAA)};                           \
+    }
 
 TVML_SIMD_INT32_SHAPE(I32x4, _mm)
 TVML_SIMD_INT32_SHAPE(I32x8, _mm256)

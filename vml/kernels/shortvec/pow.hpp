@@ -1,0 +1,140 @@
+// x^y lane algorithms: e^(y ln|x|) on the logarithm and exponential cores.
+//
+// - 8 floats: the float ln core, z = y ln|x|, the float exponential with its
+//   overflow, underflow and subnormal handling.
+// - 4 floats: the same logarithm, then 2^(z / ln 2) from a 32-entry table
+//   (exp2f_data) and a cubic, on z clamped to +-127.5 ln 2.
+// - doubles: the double ln core and the double exponential.
+//
+// The fast path serves positive finite normal x with finite y.  Every
+// other lane (negative or zero x, subnormal, infinite or NaN x, infinite
+// or NaN y) is recomputed with the C99 rules in a fix-up that runs only
+// when some lane needs it: the sign of a negative base is kept for odd
+// integral y, a negative finite base with non-integral y gives NaN, and
+// x^0 = 1^y = (-1)^(+-inf) = 1.
+//
+// Only for units compiled with -mavx2 -mfma.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "exp.hpp"
+#include "log.hpp"
+#include "roots_tables.hpp"
+#include "simd.hpp"
+
+namespace tvml {
+namespace avx2 {
+
+// e^z for the 4-float power: z / ln 2 = k / 32 + r with k the integer
+// nearest to 32 z / ln 2; 2^(k/32) from exp2f_data, 2^r a cubic in r.
+struct Pow4fConstants {
+    static constexpr float scale_32_over_ln2 = 0x1.715476p+5f;  // 0x4238AA3B 46.16624 = 32 / ln 2
+    static constexpr float one_32nd = 0x1p-5f;                  // 0x3D000000 0.03125
+    static constexpr float inv_ln2 = 0x1.715476p+0f;            // 0x3FB8AA3B 1.442695
+    static constexpr float z_hi = 0x1.61814ap+6f;               // 0x42B0C0A5 88.37626 = 127.5 ln 2
+    static constexpr float z_lo = -0x1.61814ap+6f;              // 0xC2B0C0A5 -88.37626
+    static constexpr float c1 = 0x1.62e430p-1f;                 // 0x3F317218 0.6931472
+    static constexpr float c2 = 0x1.ebfce6p-3f;                 // 0x3E75FE73 0.24022846
+    static constexpr float c3 = 0x1.c6af84p-5f;                 // 0x3D6357C2 0.055503614
+    // 2^(k/32) leaves the normal range below k = -126 * 32: such lanes
+    // are scaled by 2^64 through k + 64 * 32, then by 2^-64 (one rounding).
+    static constexpr int32_t k_min_normal = -126 * 32;
+    static constexpr int32_t k_underflow_bias = 64 * 32;
+    static constexpr float underflow_scale = 0x1p-64f;
+};
+
+struct Pow4fParts {
+    F32x4 p;  // 2^r by the cubic
+    I32x4 k;  // 32 z / ln 2 rounded to nearest
+};
+
+inline Pow4fParts pow4f_parts(F32x4 z) {
+    using C = Pow4fConstants;
+    const I32x4 k = to_i32_round(z * set1<F32x4>(C::scale_32_over_ln2));
+    const F32x4 kf = from_i32<F32x4>(k) * set1<F32x4>(C::one_32nd);
+    const F32x4 r = fms(z, set1<F32x4>(C::inv_ln2), kf);
+    const F32x4 low = fma(r, set1<F32x4>(C::c1), set1<F32x4>(1.0f));
+    const F32x4 high = fma(r, set1<F32x4>(C::c3), set1<F32x4>(C::c2));
+    return {fma(r * r, high, low), k};
+}
+
+// 2^(k/32) by adding k << 18 to exp2f_data[k mod 32].
+inline F32x4 pow4f_scale(I32x4 k) {
+    const I32x4 entry = gather(reinterpret_cast<const int32_t*>(exp2f_data), k & set1<I32x4>(31));
+    return from_bits(shift_left<18>(k) + entry);
+}
+
+// Lanes whose z left the clamp range or is NaN, or whose 2^(k/32) is
+// below the normal range.
+__attribute__((noinline)) inline F32x4 pow4f_exp_special(F32x4 z, F32x4 y) {
+    using C = Pow4fConstants;
+    const F32x4 clamped = max(min(z, set1<F32x4>(C::z_hi)), set1<F32x4>(C::z_lo));
+    const Pow4fParts e = pow4f_parts(clamped);
+    const F32x4 tiny =
+        e.p * pow4f_scale(e.k + set1<I32x4>(C::k_underflow_bias)) * set1<F32x4>(C::underflow_scale);
+    y = select(from_bits(lt(e.k, set1<I32x4>(C::k_min_normal))), tiny, y);
+    y = select(gt(z, set1<F32x4>(C::z_hi)), set1<F32x4>(std::numeric_limits<float>::infinity()), y);
+    y = andnot(lt(z, set1<F32x4>(C::z_lo)), y);
+    return select(unord(z, z), z, y);
+}
+
+// e^z for the 4-float power; z is clamped to +-127.5 ln 2 first.
+inline F32x4 pow4f_exp(F32x4 z) {
+    using C = Pow4fConstants;
+    const F32x4 clamped = max(min(z, set1<F32x4>(C::z_hi)), set1<F32x4>(C::z_lo));
+    const Pow4fParts e = pow4f_parts(clamped);
+    const F32x4 r = e.p * pow4f_scale(e.k);
+    const F32x4 special = cmp<_CMP_NGE_UQ>(z, set1<F32x4>(C::z_lo)) | cmp<_CMP_NLE_UQ>(z, set1<F32x4>(C::z_hi)) |
+                          from_bits(lt(e.k, set1<I32x4>(C::k_min_normal)));
+    if (any(special)) return pow4f_exp_special(z, r);
+    return r;
+}
+
+// The exponential each shape uses for x^y.
+template <class V>
+inline V pow_exp(V z) {
+    if constexpr (std::is_same_v<V, F32x4>) return pow4f_exp(z);
+    else return exp_lanes(z);
+}
+
+// Lanes outside the fast path, with the C99 rules.
+template <class V>
+__attribute__((noinline)) V pow_special(V x, V y, V r, V special) {
+    using T = typename V::Scalar;
+    using L = std::numeric_limits<T>;
+    const V ax = abs(x);
+    const V one = set1<V>(T(1));
+    // |x|^y with the logarithm's own results at 0, subnormals, inf and NaN.
+    V m = pow_exp(y * ln_lane(ax));
+    // Sign and domain of a negative base (the sign bit alone marks a lane
+    // for select and flips it by xor).
+    const V negative = x ^ ax;
+    const V half = y * set1<V>(T(0.5));
+    const V y_odd = eq(round_nearest(y), y) & neq(round_nearest(half), half);
+    m = m ^ (negative & y_odd);
+    const V finite_nonzero_x = lt(ax, set1<V>(L::infinity())) & neq(ax, zero<V>());
+    const V finite_non_integral_y = lt(abs(y), set1<V>(L::infinity())) & neq(round_nearest(y), y);
+    m = select(negative & finite_nonzero_x & finite_non_integral_y, set1<V>(L::quiet_NaN()), m);
+    // x^0 = 1 (x NaN too), 1^y = 1 (y NaN too), (-1)^(+-inf) = 1.
+    const V unit = eq(y, zero<V>()) | eq(x, one) | (eq(ax, one) & eq(abs(y), set1<V>(L::infinity())));
+    m = select(unit, one, m);
+    return select(special, m, r);
+}
+
+template <class V>
+inline V pow(V x, V y) {
+    using T = typename V::Scalar;
+    using L = std::numeric_limits<T>;
+    const V ax = abs(x);
+    const V r = pow_exp(y * ln_fast(ax));
+    // Fast path: x positive finite normal, y finite (NaN fails every test).
+    const V slow = cmp<_CMP_NGE_UQ>(x, set1<V>(L::min())) | cmp<_CMP_NLT_UQ>(x, set1<V>(L::infinity())) |
+                   cmp<_CMP_NLT_UQ>(abs(y), set1<V>(L::infinity()));
+    if (any(slow)) return pow_special(x, y, r, slow);
+    return r;
+}
+
+}  // namespace avx2
+}  // namespace tvml
