@@ -212,7 +212,11 @@ constexpr size_t kPowxChunk = 64;
 // (arity 3: one call per chunk, with the chunk's first y as exponent).
 template <class T>
 std::vector<T> run_kernel(const Row& row, const std::vector<T>& x, const std::vector<T>& y) {
-    if (is_short_vector(row.kernel)) return apply_sv<T>(row.kernel, shape_of(row.kernel), row.arity, x, y);
+    if (is_short_vector(row.kernel)) {
+        // sqrt_mask kernels take the mask as a second register.
+        const bool masked = row.kernel.find("sqrt_mask") != std::string::npos;
+        return apply_sv<T>(row.kernel, shape_of(row.kernel), masked ? 2 : row.arity, x, y);
+    }
     std::vector<T> r(x.size());
     auto kernel = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, row.kernel.c_str()));
     EXPECT_NE(kernel, nullptr) << row.kernel;
