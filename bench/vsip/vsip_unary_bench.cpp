@@ -5,6 +5,8 @@
 // of each view-layer time to its baseline is printed.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.hpp"
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -95,36 +97,6 @@ void sizes(benchmark::internal::Benchmark *b) {
         b->Arg(n);
 }
 
-// Collects the processor time per iteration of every run to print the
-// ratios (processor time, so that other load on the machine cancels out).
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void print_ratios() const {
-        std::printf("\nview layer / baseline (same run):\n");
-        const std::pair<const char *, const char *> pairs[] = {
-            {"vsip_vexp_f", "vsExp"},
-            {"vsip_vsin_f", "vsSin"},
-            {"vsip_vexp_f_stride2", "loop_exp_stride2"},
-            {"vsip_vsin_f_stride2", "loop_sin_stride2"},
-        };
-        for (const auto &[view, base] : pairs)
-            for (long n : kSizes) {
-                const std::string suffix = "/" + std::to_string(n);
-                const auto v = times_.find(std::string(view) + suffix), b = times_.find(std::string(base) + suffix);
-                if (v != times_.end() && b != times_.end())
-                    std::printf("  %-22s / %-18s n = %9ld: %.3f\n", view, base, n, v->second / b->second);
-            }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 } // namespace
 
@@ -138,10 +110,7 @@ BENCHMARK(view<vsip_vsin_f, 2>)->Name("vsip_vsin_f_stride2")->Apply(sizes);
 BENCHMARK(loop_stride2<libm_sin>)->Name("loop_sin_stride2")->Apply(sizes);
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
-    benchmark::Shutdown();
-    return 0;
+    RatioReporter reporter({{"vsip_vexp_f", "vsExp"}, {"vsip_vsin_f", "vsSin"}, {"vsip_vexp_f_stride2", "loop_exp_stride2"}, {"vsip_vsin_f_stride2", "loop_sin_stride2"}},
+                           std::vector<long>(std::begin(kSizes), std::end(kSizes)));
+    return run_with_ratios(argc, argv, reporter);
 }

@@ -5,6 +5,8 @@
 // baseline is printed.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.hpp"
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -142,42 +144,11 @@ BENCHMARK(BM_plain_add_stride2)->Apply(sizes);
 BENCHMARK(BM_vsip_vmul_f_stride2)->Apply(sizes);
 BENCHMARK(BM_plain_mul_stride2)->Apply(sizes);
 
-// Collects the CPU time per iteration (the machine may be shared) of every run for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                times_[r.benchmark_name()] = r.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void print_ratios() const {
-        const char *pairs[][2] = {{"BM_vsip_vadd_f", "BM_bare_vsAdd"},
-                                  {"BM_vsip_vmul_f", "BM_plain_mul"},
-                                  {"BM_vsip_vadd_f_stride2", "BM_plain_add_stride2"},
-                                  {"BM_vsip_vmul_f_stride2", "BM_plain_mul_stride2"}};
-        std::printf("\nview layer / baseline (CPU time; under 1.05 is within 5%%):\n");
-        for (auto &p : pairs)
-            for (long n : kSizes) {
-                const std::string suffix = "/" + std::to_string(n);
-                auto a = times_.find(p[0] + suffix), b = times_.find(p[1] + suffix);
-                if (a != times_.end() && b != times_.end())
-                    std::printf("  %-24s / %-22s n=%-9ld %.3f\n", p[0], p[1], n,
-                                a->second / b->second);
-            }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 } // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
-    benchmark::Shutdown();
-    return 0;
+    RatioReporter reporter({{"BM_vsip_vadd_f", "BM_bare_vsAdd"}, {"BM_vsip_vmul_f", "BM_plain_mul"}, {"BM_vsip_vadd_f_stride2", "BM_plain_add_stride2"}, {"BM_vsip_vmul_f_stride2", "BM_plain_mul_stride2"}},
+                           std::vector<long>(std::begin(kSizes), std::end(kSizes)));
+    return run_with_ratios(argc, argv, reporter);
 }

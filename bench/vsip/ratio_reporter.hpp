@@ -1,0 +1,51 @@
+// Console reporter that keeps the processor time per iteration of every
+// run and, after the runs, prints view-layer / baseline ratios for named
+// pairs at each size (processor time, so other load on a shared machine
+// largely cancels out).
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter(std::vector<std::pair<std::string, std::string>> pairs, std::vector<long> sizes)
+        : pairs_(std::move(pairs)), sizes_(std::move(sizes)) {}
+
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void print_ratios() const {
+        std::printf("\nview layer / baseline (processor time, same run; under 1.05 is within 5%%):\n");
+        for (const auto &[view, base] : pairs_)
+            for (long n : sizes_) {
+                const std::string suffix = "/" + std::to_string(n);
+                const auto v = times_.find(view + suffix), b = times_.find(base + suffix);
+                if (v != times_.end() && b != times_.end())
+                    std::printf("  %-24s / %-22s n = %9ld: %.3f\n", view.c_str(), base.c_str(), n,
+                                v->second / b->second);
+            }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> pairs_;
+    std::vector<long> sizes_;
+    std::map<std::string, double> times_;
+};
+
+// main() of a benchmark program that ends with the ratio table.
+inline int run_with_ratios(int argc, char **argv, RatioReporter &reporter) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.print_ratios();
+    benchmark::Shutdown();
+    return 0;
+}
