@@ -46,17 +46,17 @@ void set_counters(benchmark::State &state, long n) {
 
 // Plain loops, kept out of line; the contiguous one is told the arrays do
 // not overlap, so it vectorises without run-time checks.
-__attribute__((noinline)) void plain_mul(long n, const float *__restrict a,
+__attribute__((noipa)) void plain_mul(long n, const float *__restrict a,
                                          const float *__restrict b, float *__restrict r) {
     for (long i = 0; i < n; ++i)
         r[i] = a[i] * b[i];
 }
-__attribute__((noinline)) void plain_strided_add(long n, long s, const float *a, const float *b,
+__attribute__((noipa)) void plain_strided_add(long n, long s, const float *a, const float *b,
                                                  float *r) {
     for (long i = 0; i < n; ++i)
         r[i * s] = a[i * s] + b[i * s];
 }
-__attribute__((noinline)) void plain_strided_mul(long n, long s, const float *a, const float *b,
+__attribute__((noipa)) void plain_strided_mul(long n, long s, const float *a, const float *b,
                                                  float *r) {
     for (long i = 0; i < n; ++i)
         r[i * s] = a[i * s] * b[i * s];

@@ -73,7 +73,7 @@ void bare_array(benchmark::State &state) {
 
 // The plain strided loop: float(f(double(a))) at stride 2.
 template <double (*Lib)(double)>
-__attribute__((noinline)) void plain_strided(long n, long s, const float *a, float *r) {
+__attribute__((noipa)) void plain_strided(long n, long s, const float *a, float *r) {
     for (long i = 0; i < n; ++i)
         r[i * s] = static_cast<float>(Lib(static_cast<double>(a[i * s])));
 }

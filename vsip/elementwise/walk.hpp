@@ -253,11 +253,31 @@ inline const_ref<vsip_cscalar_f> ref(vsip_cscalar_f v) { return {v}; }
 // eight floats wide.  Both clones compute the same values.
 #define VI_LOOP_CLONES __attribute__((target_clones("fma", "default")))
 
+template <class T>
+struct is_step_ref : std::false_type {};
+template <class T>
+struct is_step_ref<step_ref<T>> : std::true_type {};
+template <>
+struct is_step_ref<step_cref> : std::true_type {};
+
+// Loops over strided operands stay scalar: vectorising them would gather
+// and scatter lane by lane, which is slower than the scalar loop.
+template <class Op, class R, class... A>
+VI_LOOP_CLONES __attribute__((optimize("no-tree-vectorize"))) inline void each_strided(idx n, Op op, R r,
+                                                                                       A... a) {
+    for (idx i = 0; i < n; ++i)
+        r.put(i, op(a.get(i)...));
+}
+
 // r[i] = op(a[i]...) for i = 0 .. n-1, in increasing order.
 template <class Op, class R, class... A>
 VI_LOOP_CLONES inline void each(idx n, Op op, R r, A... a) {
-    for (idx i = 0; i < n; ++i)
-        r.put(i, op(a.get(i)...));
+    if constexpr (is_step_ref<R>::value || (is_step_ref<A>::value || ...)) {
+        each_strided(n, op, r, a...);
+    } else {
+        for (idx i = 0; i < n; ++i)
+            r.put(i, op(a.get(i)...));
+    }
 }
 
 // Element-wise family over vectors: n = the result's length.
