@@ -466,6 +466,61 @@ VSIP_API void vsip_cvsma_f(const vsip_cvview_f *a, vsip_cscalar_f beta, const vs
 VSIP_API void vsip_cvsmsa_f(const vsip_cvview_f *a, vsip_cscalar_f beta, vsip_cscalar_f gamma,
                             const vsip_cvview_f *r);
 
+/* ---- FFT ----------------------------------------------------------------
+ *
+ * One-dimensional FFTs on FFTW: complex in place (ccfftip) and out of place
+ * (ccfftop), real-to-complex (rcfftop) and complex-to-real (crfftop).  The
+ * forward transform (VSIP_FFT_FWD) uses the kernel e^(-2 pi i jk/N), the
+ * inverse e^(+2 pi i jk/N); no 1/N factor is applied, only the object's
+ * scale (skipped when it is exactly 1).  The real forms transform N rounded
+ * down to even, 2h with h = N/2: rcfftop reads x[0 .. 2h-1] and writes the
+ * h+1 bins y[0 .. h]; crfftop reads x[0 .. h] and writes y[0 .. 2h-1].
+ * Views may have any offset and stride and must hold at least the lengths
+ * vsip_fft_getattr_f reports; the scaling pass covers the whole result view
+ * of ccfftip, ccfftop and crfftop, and exactly the h+1 written bins of
+ * rcfftop.  A dir other than VSIP_FFT_FWD plans an inverse transform.  Hint
+ * VSIP_ALG_SPACE plans with FFTW_MEASURE, every other hint with
+ * FFTW_ESTIMATE.  The creators log "fft backend is FFTW." at DEBUG level.
+ *
+ * A creator returns null for N of 0 (below 2 for the real forms) or above
+ * INT_MAX, and when memory, an FFTW buffer or a plan cannot be had.
+ *
+ * Threads: creation and destruction of FFT and multiple-FFT objects (and of
+ * every object built on them) call the FFTW planner, which is not
+ * thread-safe: callers must serialise them.  Distinct objects may be
+ * executed concurrently; one object must not be executed by two threads at
+ * once (its buffers are shared by its calls).
+ */
+
+typedef struct vsip_fft_f vsip_fft_f;
+
+typedef struct vsip_fft_attr_f {
+    vsip_scalar_vi input;  /* input length */
+    vsip_scalar_vi output; /* output length */
+    vsip_fft_place place;
+    vsip_scalar_f scale;
+    vsip_fft_dir dir;
+} vsip_fft_attr_f;
+
+VSIP_API vsip_fft_f *vsip_ccfftip_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fft_f *vsip_ccfftop_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fft_f *vsip_rcfftop_create_f(vsip_length N, vsip_scalar_f scale,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fft_f *vsip_crfftop_create_f(vsip_length N, vsip_scalar_f scale,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy);
+VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
+                             const vsip_cvview_f *y);
+VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
+                             const vsip_cvview_f *y);
+VSIP_API void vsip_crfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
+                             const vsip_vview_f *y);
+VSIP_API void vsip_fft_getattr_f(const vsip_fft_f *fft, vsip_fft_attr_f *attr);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft);
+
 #ifdef __cplusplus
 }
 #endif
