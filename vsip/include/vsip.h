@@ -521,6 +521,55 @@ VSIP_API void vsip_fft_getattr_f(const vsip_fft_f *fft, vsip_fft_attr_f *attr);
 /* Accepts null; returns 0. */
 VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft);
 
+/* ---- Multiple FFT -------------------------------------------------------
+ *
+ * The FFT of every row (major VSIP_ROW) or every column (VSIP_COL) of an
+ * M x N matrix, with the transforms, scaling, hints and creation failures
+ * of the single FFT above.  The real forms transform lines of length 2h,
+ * h = floor(line length / 2); their half spectra are (count, h+1) by rows
+ * and (h+1, count) by columns.  Each row or column has its own FFTW plan and
+ * buffers, and execution spreads the lines over min(omp_get_max_threads(),
+ * lines) OpenMP threads in contiguous runs; one line, or a call from inside
+ * an active OpenMP parallel region, runs on the calling thread.  The
+ * number of lines is that of the output matrix (ccfftmop, rcfftmop) or the
+ * input matrix (ccfftmip, crfftmop), at most the object's count.  Creation
+ * and destruction must be serialised as for the single FFT.
+ */
+
+typedef struct vsip_fftm_f vsip_fftm_f;
+
+typedef struct vsip_fftm_attr_f {
+    vsip_scalar_mi input;  /* rows, columns */
+    vsip_scalar_mi output; /* rows, columns */
+    vsip_fft_place place;
+    vsip_scalar_f scale;
+    vsip_fft_dir dir;
+    vsip_major major;
+} vsip_fftm_attr_f;
+
+VSIP_API vsip_fftm_f *vsip_ccfftmip_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_fft_dir dir, vsip_major major,
+                                             vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fftm_f *vsip_ccfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_fft_dir dir, vsip_major major,
+                                             vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fftm_f *vsip_rcfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_major major, vsip_length ntimes,
+                                             vsip_alg_hint hint);
+VSIP_API vsip_fftm_f *vsip_crfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_major major, vsip_length ntimes,
+                                             vsip_alg_hint hint);
+VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *fftm, const vsip_cmview_f *XY);
+VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
+                              const vsip_cmview_f *Y);
+VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *fftm, const vsip_mview_f *X,
+                              const vsip_cmview_f *Y);
+VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
+                              const vsip_mview_f *Y);
+VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *attr);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
+
 #ifdef __cplusplus
 }
 #endif
