@@ -605,6 +605,110 @@ VSIP_API vsip_scalar_f vsip_vminmgval_f(const vsip_vview_f *a, vsip_index *index
 VSIP_API vsip_scalar_f vsip_vcmaxmgsqval_f(const vsip_cvview_f *a, vsip_index *index);
 VSIP_API vsip_scalar_f vsip_vcminmgsqval_f(const vsip_cvview_f *a, vsip_index *index);
 
+/* ---- FFT ----------------------------------------------------------------
+ *
+ * One-dimensional FFTs on FFTW: complex in place (ccfftip) and out of place
+ * (ccfftop), real-to-complex (rcfftop) and complex-to-real (crfftop).  The
+ * forward transform (VSIP_FFT_FWD) uses the kernel e^(-2 pi i jk/N), the
+ * inverse e^(+2 pi i jk/N); no 1/N factor is applied, only the object's
+ * scale (skipped when it is exactly 1).  The real forms transform N rounded
+ * down to even, 2h with h = N/2: rcfftop reads x[0 .. 2h-1] and writes the
+ * h+1 bins y[0 .. h]; crfftop reads x[0 .. h] and writes y[0 .. 2h-1].
+ * Views may have any offset and stride and must hold at least the lengths
+ * vsip_fft_getattr_f reports; the scaling pass covers the whole result view
+ * of ccfftip, ccfftop and crfftop, and exactly the h+1 written bins of
+ * rcfftop.  A dir other than VSIP_FFT_FWD plans an inverse transform.  Hint
+ * VSIP_ALG_SPACE plans with FFTW_MEASURE, every other hint with
+ * FFTW_ESTIMATE.  The creators log "fft backend is FFTW." at DEBUG level.
+ *
+ * A creator returns null for N of 0 (below 2 for the real forms) or above
+ * INT_MAX, and when memory, an FFTW buffer or a plan cannot be had.
+ *
+ * Threads: creation and destruction of FFT and multiple-FFT objects (and of
+ * every object built on them) call the FFTW planner, which is not
+ * thread-safe: callers must serialise them.  Distinct objects may be
+ * executed concurrently; one object must not be executed by two threads at
+ * once (its buffers are shared by its calls).
+ */
+
+typedef struct vsip_fft_f vsip_fft_f;
+
+typedef struct vsip_fft_attr_f {
+    vsip_scalar_vi input;  /* input length */
+    vsip_scalar_vi output; /* output length */
+    vsip_fft_place place;
+    vsip_scalar_f scale;
+    vsip_fft_dir dir;
+} vsip_fft_attr_f;
+
+VSIP_API vsip_fft_f *vsip_ccfftip_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fft_f *vsip_ccfftop_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fft_f *vsip_rcfftop_create_f(vsip_length N, vsip_scalar_f scale,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fft_f *vsip_crfftop_create_f(vsip_length N, vsip_scalar_f scale,
+                                           vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy);
+VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
+                             const vsip_cvview_f *y);
+VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
+                             const vsip_cvview_f *y);
+VSIP_API void vsip_crfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
+                             const vsip_vview_f *y);
+VSIP_API void vsip_fft_getattr_f(const vsip_fft_f *fft, vsip_fft_attr_f *attr);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft);
+
+/* ---- Multiple FFT -------------------------------------------------------
+ *
+ * The FFT of every row (major VSIP_ROW) or every column (VSIP_COL) of an
+ * M x N matrix, with the transforms, scaling, hints and creation failures
+ * of the single FFT above.  The real forms transform lines of length 2h,
+ * h = floor(line length / 2); their half spectra are (count, h+1) by rows
+ * and (h+1, count) by columns.  Each row or column has its own FFTW plan and
+ * buffers, and execution spreads the lines over min(omp_get_max_threads(),
+ * lines) OpenMP threads in contiguous runs; one line, or a call from inside
+ * an active OpenMP parallel region, runs on the calling thread.  The
+ * number of lines is that of the output matrix (ccfftmop, rcfftmop) or the
+ * input matrix (ccfftmip, crfftmop), at most the object's count.  Creation
+ * and destruction must be serialised as for the single FFT.
+ */
+
+typedef struct vsip_fftm_f vsip_fftm_f;
+
+typedef struct vsip_fftm_attr_f {
+    vsip_scalar_mi input;  /* rows, columns */
+    vsip_scalar_mi output; /* rows, columns */
+    vsip_fft_place place;
+    vsip_scalar_f scale;
+    vsip_fft_dir dir;
+    vsip_major major;
+} vsip_fftm_attr_f;
+
+VSIP_API vsip_fftm_f *vsip_ccfftmip_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_fft_dir dir, vsip_major major,
+                                             vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fftm_f *vsip_ccfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_fft_dir dir, vsip_major major,
+                                             vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API vsip_fftm_f *vsip_rcfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_major major, vsip_length ntimes,
+                                             vsip_alg_hint hint);
+VSIP_API vsip_fftm_f *vsip_crfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_major major, vsip_length ntimes,
+                                             vsip_alg_hint hint);
+VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *fftm, const vsip_cmview_f *XY);
+VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
+                              const vsip_cmview_f *Y);
+VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *fftm, const vsip_mview_f *X,
+                              const vsip_cmview_f *Y);
+VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
+                              const vsip_mview_f *Y);
+VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *attr);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,528 @@
+// Single FFT objects against a double-precision DFT: every kind, direction,
+// scale and view layout, odd and even, prime and large lengths; round
+// trips; attribute records; planner flags; the log line; creation failures
+// of the library allocator and of FFTW; ownership on destroy; concurrent
+// execution of distinct objects.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "elementwise_support.hpp"
+#include "fft_backend.hpp"
+#include "fft_support.hpp"
+
+namespace {
+
+using namespace vsiptest;
+
+enum class Form { cop, cip, rc, cr };
+const char *form_name(Form f) {
+    switch (f) {
+    case Form::cop: return "ccfftop";
+    case Form::cip: return "ccfftip";
+    case Form::rc: return "rcfftop";
+    default: return "crfftop";
+    }
+}
+
+vsip_fft_f *create(Form f, vsip_length n, float scale, int dir, vsip_alg_hint hint = VSIP_ALG_TIME) {
+    switch (f) {
+    case Form::cop: return vsip_ccfftop_create_f(n, scale, static_cast<vsip_fft_dir>(dir), 1, hint);
+    case Form::cip: return vsip_ccfftip_create_f(n, scale, static_cast<vsip_fft_dir>(dir), 1, hint);
+    case Form::rc: return vsip_rcfftop_create_f(n, scale, 1, hint);
+    default: return vsip_crfftop_create_f(n, scale, 1, hint);
+    }
+}
+
+struct Deleter {
+    void operator()(vsip_fft_f *f) const { vsip_fft_destroy_f(f); }
+};
+using Fft = std::unique_ptr<vsip_fft_f, Deleter>;
+
+std::mt19937 &rng() {
+    static std::mt19937 g(12345);
+    return g;
+}
+double random_part() {
+    return static_cast<float>(std::uniform_real_distribution<double>(-1.0, 1.0)(rng()));
+}
+
+// One transform on views of the given layouts: the input (of the length
+// the object reads, plus `extra_in` elements) is filled with random
+// values, the output with -99.  Returns the double inputs the transform
+// reads and the float outputs it writes, in element order.
+struct Outcome {
+    std::vector<cd> input;
+    std::vector<cd> output;
+    std::vector<cd> after_output; // output view elements past the written ones
+    bool guards = true;
+};
+
+Outcome run_once(vsip_fft_f *fft, Form f, Layout lin, Layout lout, vsip_length extra_out = 0,
+             const std::vector<cd> *given = nullptr) {
+    vsip_fft_attr_f a{};
+    vsip_fft_getattr_f(fft, &a);
+    Outcome r;
+    const bool check_guards = a.input <= 64;
+    auto fill_c = [&](CplxVec &x, vsip_length n, bool zero_edges) {
+        for (vsip_length j = 0; j < n; ++j) {
+            cd v = given ? (*given)[j] : cd(random_part(), random_part());
+            if (zero_edges && (j == 0 || j == n - 1))
+                v = v.real();
+            x.set(j, cs(v));
+            r.input.push_back(v);
+        }
+    };
+    switch (f) {
+    case Form::cop: {
+        CplxVec x(lin, a.input), y(lout, a.output + extra_out);
+        fill_c(x, a.input, false);
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            y.set(j, {-99.0f, -99.0f});
+        vsip_ccfftop_f(fft, x.view(), y.view());
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            (j < a.output ? r.output : r.after_output).push_back({y.get(j).r, y.get(j).i});
+        if (check_guards)
+            r.guards = x.guards_intact() && y.guards_intact();
+        for (vsip_length j = 0; j < a.input; ++j)
+            r.guards = r.guards && cd(x.get(j).r, x.get(j).i) == r.input[j];
+        break;
+    }
+    case Form::cip: {
+        CplxVec x(lin, a.input + extra_out);
+        fill_c(x, a.input, false);
+        for (vsip_length j = a.input; j < a.input + extra_out; ++j)
+            x.set(j, {-99.0f, -99.0f});
+        vsip_ccfftip_f(fft, x.view());
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            (j < a.output ? r.output : r.after_output).push_back({x.get(j).r, x.get(j).i});
+        if (check_guards)
+            r.guards = x.guards_intact();
+        break;
+    }
+    case Form::rc: {
+        // One more input element than the transform reads: it must not be.
+        RealVec x(lin, a.input + 1);
+        CplxVec y(lout, a.output + extra_out);
+        for (vsip_length j = 0; j < a.input; ++j) {
+            const double v = given ? (*given)[j].real() : random_part();
+            x.set(j, static_cast<float>(v));
+            r.input.push_back(v);
+        }
+        x.set(a.input, std::numeric_limits<float>::quiet_NaN());
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            y.set(j, {-99.0f, -99.0f});
+        vsip_rcfftop_f(fft, x.view(), y.view());
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            (j < a.output ? r.output : r.after_output).push_back({y.get(j).r, y.get(j).i});
+        if (check_guards)
+            r.guards = x.guards_intact() && y.guards_intact();
+        break;
+    }
+    case Form::cr: {
+        CplxVec x(lin, a.input);
+        RealVec y(lout, a.output + extra_out);
+        fill_c(x, a.input, true);
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            y.set(j, -99.0f);
+        vsip_crfftop_f(fft, x.view(), y.view());
+        for (vsip_length j = 0; j < a.output + extra_out; ++j)
+            (j < a.output ? r.output : r.after_output).push_back(y.get(j));
+        if (check_guards)
+            r.guards = x.guards_intact() && y.guards_intact();
+        break;
+    }
+    }
+    return r;
+}
+
+// The unscaled transform the object computes, in double precision.
+std::vector<cd> expected(Form f, const std::vector<cd> &in, int dir) {
+    const int sign = dir == VSIP_FFT_FWD ? -1 : 1;
+    switch (f) {
+    case Form::rc: {
+        std::vector<cd> full = dft(in, -1);
+        full.resize(in.size() / 2 + 1);
+        return full;
+    }
+    case Form::cr: return dft(hermitian(in), +1);
+    default: return dft(in, sign);
+    }
+}
+
+struct Case {
+    Form form;
+    vsip_length n;
+    int dir;
+    float scale;
+    Layout in;
+    Layout out;
+};
+
+std::string case_name(const Case &c) {
+    std::string s = std::string(form_name(c.form)) + "_n" + std::to_string(c.n) +
+                    (c.dir == VSIP_FFT_FWD ? "_fwd" : "_inv") + "_";
+    if (std::isnan(c.scale))
+        s += "nan";
+    else if (c.scale == 1.0f)
+        s += "1";
+    else if (c.scale == 0.5f)
+        s += "half";
+    else
+        s += "invn";
+    return s + "_" + name(c.in) + "_" + name(c.out);
+}
+
+class Transform : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Transform, MatchesDoubleDft) {
+    const Case &c = GetParam();
+    Fft fft(create(c.form, c.n, c.scale, c.dir));
+    ASSERT_NE(fft, nullptr);
+    const Outcome r = run_once(fft.get(), c.form, c.in, c.out);
+    EXPECT_TRUE(r.guards) << "storage outside the views (or the input) changed";
+    const std::vector<cd> want = expected(c.form, r.input, c.dir);
+    ASSERT_EQ(want.size(), r.output.size());
+    const std::vector<cd> *basis = &r.input;
+    std::vector<cd> full;
+    if (c.form == Form::cr) {
+        full = hermitian(r.input);
+        basis = &full;
+    }
+    const double tol = fft_tolerance(want.size() > 1 ? want.size() : 1, norm2(*basis), c.scale);
+    for (std::size_t k = 0; k < want.size(); ++k) {
+        if (std::isnan(c.scale)) {
+            ASSERT_TRUE(std::isnan(r.output[k].real()) &&
+                        (c.form == Form::cr || std::isnan(r.output[k].imag())))
+                << "bin " << k;
+            continue;
+        }
+        const cd w = static_cast<double>(c.scale) * want[k];
+        ASSERT_LE(std::abs(r.output[k] - w), tol) << "bin " << k << ": got " << r.output[k]
+                                                   << ", want " << w;
+    }
+}
+
+std::vector<Case> cases() {
+    std::vector<Case> out;
+    const std::pair<Layout, Layout> pairs[] = {{Layout::unit, Layout::unit},
+                                               {Layout::interleaved, Layout::interleaved},
+                                               {Layout::stride2, Layout::negative},
+                                               {Layout::negative, Layout::stride2},
+                                               {Layout::interleaved, Layout::unit}};
+    const Form forms[] = {Form::cop, Form::cip, Form::rc, Form::cr};
+    // Every form, direction, scale and layout pair at N = 7 and 8.
+    for (Form f : forms)
+        for (vsip_length n : {7, 8})
+            for (int dir : {VSIP_FFT_FWD, VSIP_FFT_INV}) {
+                if ((f == Form::rc && dir != VSIP_FFT_FWD) || (f == Form::cr && dir != VSIP_FFT_INV))
+                    continue;
+                for (float scale : {1.0f, 0.5f, 1.0f / static_cast<float>(n),
+                                    std::numeric_limits<float>::quiet_NaN()})
+                    for (const auto &p : pairs)
+                        out.push_back({f, n, dir, scale, p.first, p.second});
+            }
+    // Short, prime, composite and large lengths over rotating layouts.
+    int k = 0;
+    for (Form f : forms)
+        for (vsip_length n : {1, 2, 3, 5, 12, 97, 1000, 1024, 4099, 65536, 262144}) {
+            if (n < 2 && (f == Form::rc || f == Form::cr))
+                continue;
+            const int dir = f == Form::cr ? VSIP_FFT_INV : (k % 3 == 2 ? VSIP_FFT_INV : VSIP_FFT_FWD);
+            const auto &p = pairs[static_cast<std::size_t>(k++) % 5];
+            out.push_back({f, n, dir, n > 4 ? 1.0f / static_cast<float>(n) : 1.0f, p.first,
+                           p.second});
+        }
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Transform, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case> &i) { return case_name(i.param); });
+
+// Scaling is one float product per written element after the transform:
+// scale 0.5 gives exactly half the unscaled result (the same inputs).
+TEST(Scale, HalfIsExactlyHalfOfUnscaled) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        const int dir = f == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD;
+        Fft one(create(f, 24, 1.0f, dir)), half(create(f, 24, 0.5f, dir));
+        const Outcome a = run_once(one.get(), f, Layout::stride2, Layout::unit);
+        const Outcome b = run_once(half.get(), f, Layout::stride2, Layout::unit, 0, &a.input);
+        for (std::size_t k = 0; k < a.output.size(); ++k)
+            ASSERT_EQ(b.output[k], 0.5 * a.output[k]) << form_name(f) << " bin " << k;
+    }
+}
+
+// The scaling pass covers the whole result view of the complex and
+// complex-to-real forms, and exactly the h+1 written bins of rcfftop.
+TEST(Scale, ResultElementsPastTheTransform) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        const int dir = f == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD;
+        Fft fft(create(f, 8, 0.25f, dir));
+        const Outcome r = run_once(fft.get(), f, Layout::unit, Layout::stride2, 3);
+        const double want = f == Form::rc ? -99.0 : -99.0 * 0.25;
+        ASSERT_EQ(r.after_output.size(), 3u);
+        for (const cd &v : r.after_output)
+            EXPECT_EQ(v.real(), want) << form_name(f);
+    }
+}
+
+TEST(Impulse, ForwardTransformOfUnitImpulseIsAllOnes) {
+    for (vsip_length n : {1, 6, 16, 31}) {
+        Fft fft(vsip_ccfftop_create_f(n, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME));
+        CplxVec x(Layout::unit, n), y(Layout::interleaved, n);
+        for (vsip_length j = 0; j < n; ++j)
+            x.set(j, {j == 0 ? 1.0f : 0.0f, 0.0f});
+        vsip_ccfftop_f(fft.get(), x.view(), y.view());
+        for (vsip_length j = 0; j < n; ++j) {
+            EXPECT_EQ(y.get(j).r, 1.0f) << n << " " << j;
+            EXPECT_EQ(y.get(j).i, 0.0f) << n << " " << j;
+        }
+    }
+}
+
+// Forward then inverse with scale 1/N returns the input.
+TEST(RoundTrip, ComplexAndReal) {
+    for (vsip_length n : {7, 8, 60, 1009, 4096}) {
+        const float inv = 1.0f / static_cast<float>(n);
+        Fft fwd(vsip_ccfftop_create_f(n, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME));
+        Fft back(vsip_ccfftip_create_f(n, inv, VSIP_FFT_INV, 1, VSIP_ALG_TIME));
+        CplxVec x(Layout::negative, n), y(Layout::stride2, n);
+        std::vector<cd> in;
+        for (vsip_length j = 0; j < n; ++j) {
+            in.push_back({random_part(), random_part()});
+            x.set(j, cs(in.back()));
+        }
+        vsip_ccfftop_f(fwd.get(), x.view(), y.view());
+        vsip_ccfftip_f(back.get(), y.view());
+        for (vsip_length j = 0; j < n; ++j)
+            ASSERT_LE(std::abs(cd(y.get(j).r, y.get(j).i) - in[j]), 1e-5) << n << " " << j;
+
+        const vsip_length h = n / 2;
+        Fft rfwd(vsip_rcfftop_create_f(n, 1.0f, 1, VSIP_ALG_TIME));
+        Fft rback(vsip_crfftop_create_f(n, 1.0f / static_cast<float>(2 * h), 1, VSIP_ALG_TIME));
+        RealVec r(Layout::interleaved, 2 * h), out(Layout::stride2, 2 * h);
+        CplxVec spec(Layout::unit, h + 1);
+        for (vsip_length j = 0; j < 2 * h; ++j)
+            r.set(j, static_cast<float>(random_part()));
+        vsip_rcfftop_f(rfwd.get(), r.view(), spec.view());
+        vsip_crfftop_f(rback.get(), spec.view(), out.view());
+        for (vsip_length j = 0; j < 2 * h; ++j)
+            ASSERT_NEAR(out.get(j), r.get(j), 1e-5) << n << " " << j;
+    }
+}
+
+// A dir other than VSIP_FFT_FWD plans an inverse transform.
+TEST(Direction, AnyOtherValueIsInverse) {
+    Fft inv(create(Form::cop, 12, 1.0f, VSIP_FFT_INV));
+    Fft other(create(Form::cop, 12, 1.0f, 0));
+    const Outcome a = run_once(inv.get(), Form::cop, Layout::unit, Layout::unit);
+    const Outcome b = run_once(other.get(), Form::cop, Layout::unit, Layout::unit, 0, &a.input);
+    EXPECT_EQ(a.output, b.output);
+    EXPECT_EQ(other->dir, 0);
+}
+
+struct AttrCase {
+    Form form;
+    vsip_length n;
+    float scale;
+    int dir;
+    vsip_length input, output;
+    vsip_fft_place place;
+    int reported_dir;
+};
+
+class Attr : public ::testing::TestWithParam<AttrCase> {};
+
+TEST_P(Attr, ReportsLengthsPlaceScaleDir) {
+    const AttrCase &c = GetParam();
+    Fft fft(create(c.form, c.n, c.scale, c.dir));
+    ASSERT_NE(fft, nullptr);
+    vsip_fft_attr_f a{};
+    vsip_fft_getattr_f(fft.get(), &a);
+    EXPECT_EQ(a.input, c.input);
+    EXPECT_EQ(a.output, c.output);
+    EXPECT_EQ(a.place, c.place);
+    EXPECT_EQ(a.scale, c.scale);
+    EXPECT_EQ(a.dir, c.reported_dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Attr,
+    ::testing::Values(AttrCase{Form::cop, 10, 2.0f, VSIP_FFT_FWD, 10, 10, VSIP_FFT_OP, -1},
+                      AttrCase{Form::cip, 10, 0.5f, VSIP_FFT_INV, 10, 10, VSIP_FFT_IP, 1},
+                      AttrCase{Form::rc, 7, 1.0f, 0, 6, 4, VSIP_FFT_OP, -1},
+                      AttrCase{Form::rc, 8, 3.0f, 0, 8, 5, VSIP_FFT_OP, -1},
+                      AttrCase{Form::cr, 8, 0.125f, 0, 5, 8, VSIP_FFT_OP, 1},
+                      AttrCase{Form::cr, 7, 1.0f, 0, 4, 6, VSIP_FFT_OP, 1}));
+
+TEST(Attr, UnknownKindLeavesTheRecord) {
+    Fft fft(create(Form::cop, 4, 1.0f, VSIP_FFT_FWD));
+    const std::int32_t kind = fft->kind;
+    fft->kind = 9;
+    vsip_fft_attr_f a{77, 78, VSIP_FFT_IP, 5.0f, VSIP_FFT_INV};
+    vsip_fft_getattr_f(fft.get(), &a);
+    EXPECT_EQ(a.input, 77u);
+    EXPECT_EQ(a.output, 78u);
+    EXPECT_EQ(a.scale, 5.0f);
+    fft->kind = kind;
+}
+
+// The object record: lengths, kind, direction, stored arguments, planner
+// flags from the hint.
+TEST(Record, FieldsAndPlannerFlags) {
+    struct {
+        int hint;
+        std::int32_t flags;
+    } const hints[] = {{VSIP_ALG_TIME, 64}, {VSIP_ALG_SPACE, 0}, {VSIP_ALG_NOISE, 64}};
+    for (const auto &h : hints) {
+        const auto hint = static_cast<vsip_alg_hint>(h.hint);
+        Fft c(vsip_ccfftip_create_f(9, 1.5f, VSIP_FFT_INV, 3, hint));
+        Fft r(vsip_rcfftop_create_f(9, 1.0f, 4, hint));
+        Fft i(vsip_crfftop_create_f(9, 1.0f, 5, hint));
+        EXPECT_EQ(c->flags, h.flags);
+        EXPECT_EQ(r->flags, h.flags);
+        EXPECT_EQ(i->flags, h.flags);
+        EXPECT_EQ(c->length, 9u);
+        EXPECT_EQ(r->length, 4u);
+        EXPECT_EQ(c->kind, VI_FFT_COMPLEX_IP);
+        EXPECT_EQ(r->kind, VI_FFT_REAL_TO_COMPLEX);
+        EXPECT_EQ(i->kind, VI_FFT_COMPLEX_TO_REAL);
+        EXPECT_EQ(r->dir, -1);
+        EXPECT_EQ(i->dir, 1);
+        EXPECT_EQ(c->ntimes, 3);
+        EXPECT_EQ(c->hint, h.hint);
+        const auto *b = static_cast<VI_fft_backend_f *>(c->backend);
+        EXPECT_NE(b->in, b->out);
+        EXPECT_EQ(b->own_in, 1);
+        EXPECT_EQ(b->own_out, 1);
+        EXPECT_EQ(b->spare, 0);
+        EXPECT_EQ(b->in_re, nullptr);
+        const auto *rb = static_cast<VI_rfft_backend_f *>(r->backend);
+        EXPECT_NE(rb->slot[0], nullptr);
+        EXPECT_NE(rb->slot[1], nullptr);
+        EXPECT_EQ(rb->slot[2], nullptr);
+        EXPECT_EQ(rb->slot[3], nullptr);
+        const auto *ib = static_cast<VI_rfft_backend_f *>(i->backend);
+        EXPECT_NE(ib->slot[0], nullptr);
+        EXPECT_EQ(ib->slot[1], nullptr);
+        EXPECT_NE(ib->slot[3], nullptr);
+    }
+}
+
+TEST(Log, DebugLineAtCreation) {
+    ScopedEnv level("VSIP_LOG_LEVEL", std::string("DEBUG"));
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        vsip_fft_f *fft = nullptr;
+        const std::string text = capture_stdout([&] { fft = create(f, 16, 1.0f, VSIP_FFT_FWD); });
+        vsip_fft_destroy_f(fft);
+        EXPECT_EQ(text, std::string("[DEBUG] \033[1;37mfunc=vsip_") + form_name(f) +
+                            "_create_f, fft backend is FFTW.\033[0m\n");
+    }
+    ScopedEnv info("VSIP_LOG_LEVEL", std::string("INFO"));
+    const std::string quiet = capture_stdout([] {
+        vsip_fft_destroy_f(vsip_ccfftop_create_f(16, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME));
+    });
+    EXPECT_EQ(quiet, "");
+}
+
+TEST(Create, LengthsOutsideTheTransformRangeGiveNull) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
+        for (vsip_length n : {vsip_length(0), vsip_length(INT_MAX) + 1, vsip_length(INT_MAX) + 2,
+                              vsip_length(1) << 40, ~vsip_length(0)})
+            EXPECT_EQ(create(f, n, 1.0f, VSIP_FFT_FWD), nullptr) << form_name(f) << " " << n;
+    // The real forms transform N rounded down to even: N = 1 has nothing.
+    EXPECT_EQ(create(Form::rc, 1, 1.0f, 0), nullptr);
+    EXPECT_EQ(create(Form::cr, 1, 1.0f, 0), nullptr);
+}
+
+TEST(Create, EveryFailingAllocationGivesNullAndReleasesAll) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        std::string problem;
+        const long calls = for_every_failing_allocation<vsip_fft_f>(
+            [f] { return create(f, 12, 1.0f, VSIP_FFT_FWD); },
+            [](vsip_fft_f *p) { vsip_fft_destroy_f(p); }, &problem);
+        EXPECT_EQ(calls, 2) << form_name(f) << ": " << problem; // object and binding record
+    }
+}
+
+TEST(Create, EveryFailingFftwRequestGivesNullAndReleasesAll) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        std::string problem;
+        const long requests = for_every_failing_fftw_request<vsip_fft_f>(
+            [f] { return create(f, 12, 1.0f, VSIP_FFT_FWD); },
+            [](vsip_fft_f *p) { vsip_fft_destroy_f(p); }, &problem);
+        EXPECT_EQ(requests, 3) << form_name(f) << ": " << problem; // two buffers and a plan
+    }
+}
+
+TEST(Destroy, NullReturnsZero) { EXPECT_EQ(vsip_fft_destroy_f(nullptr), 0); }
+
+// Workspace slots are released by destroy; buffers whose side is not owned
+// are left to their owner.
+TEST(Destroy, WorkspaceAndOwnership) {
+    FailingAllocator allocations(0);
+    vsip_fft_f *fft = nullptr;
+    vsip_cblock_f *block = vsip_cblockcreate_f(8, VSIP_MEM_NONE);
+    const std::size_t block_allocations = allocations.live();
+    fft = vsip_ccfftop_create_f(16, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME);
+    fft->work_view[1] = vsip_cvbind_f(block, 0, 1, 8);
+    fft->work_buffer[2] = VI_malloc(32);
+    auto *b = static_cast<VI_fft_backend_f *>(fft->backend);
+    fftwf_complex *in = b->in;
+    b->own_in = 0;
+    EXPECT_EQ(vsip_fft_destroy_f(fft), 0);
+    EXPECT_EQ(allocations.live(), block_allocations); // a view never owns its block
+    vsip_cblockdestroy_f(block);
+    EXPECT_EQ(allocations.live(), 0u);
+    fftwf_free(in); // still valid: the record did not own it
+
+    vsip_fft_f *rc = vsip_rcfftop_create_f(16, 1.0f, 1, VSIP_ALG_TIME);
+    auto *rb = static_cast<VI_rfft_backend_f *>(rc->backend);
+    void *spectrum = rb->slot[1];
+    rb->own_out = 0;
+    EXPECT_EQ(vsip_fft_destroy_f(rc), 0);
+    fftwf_free(spectrum);
+    EXPECT_EQ(allocations.live(), 0u);
+}
+
+// Distinct objects run concurrently give the results of serial runs.
+TEST(Threads, DistinctObjectsExecuteConcurrently) {
+    constexpr int kThreads = 4;
+    constexpr vsip_length n = 2048;
+    std::vector<Fft> ffts;
+    std::vector<std::unique_ptr<CplxVec>> xs, ys;
+    std::vector<std::vector<cd>> serial(kThreads);
+    for (int t = 0; t < kThreads; ++t) {
+        ffts.emplace_back(vsip_ccfftop_create_f(n, 0.5f, t % 2 ? VSIP_FFT_INV : VSIP_FFT_FWD, 1,
+                                                VSIP_ALG_TIME));
+        xs.push_back(std::make_unique<CplxVec>(Layout::unit, n));
+        ys.push_back(std::make_unique<CplxVec>(Layout::interleaved, n));
+        for (vsip_length j = 0; j < n; ++j)
+            xs[t]->set(j, cs({random_part(), random_part()}));
+        vsip_ccfftop_f(ffts[t].get(), xs[t]->view(), ys[t]->view());
+        for (vsip_length j = 0; j < n; ++j)
+            serial[t].push_back({ys[t]->get(j).r, ys[t]->get(j).i});
+    }
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> pool;
+    for (int t = 0; t < kThreads; ++t)
+        pool.emplace_back([&, t] {
+            for (int rep = 0; rep < 50; ++rep) {
+                vsip_ccfftop_f(ffts[t].get(), xs[t]->view(), ys[t]->view());
+                for (vsip_length j = 0; j < n; ++j)
+                    mismatches[t] += cd(ys[t]->get(j).r, ys[t]->get(j).i) != serial[t][j];
+            }
+        });
+    for (auto &th : pool)
+        th.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+}
+
+} // namespace

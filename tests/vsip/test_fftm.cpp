@@ -1,0 +1,428 @@
+// Multiple FFT objects: every row or column must come out bit for bit as
+// the single FFT of the same form gives it, for every form, major, matrix
+// layout, scale and thread count, and inside a user's OpenMP region; the
+// attribute records; creation failures; lines outside the object.
+#include <gtest/gtest.h>
+
+#include <omp.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+
+#include "elementwise_support.hpp"
+#include "fft_backend.hpp"
+#include "fft_support.hpp"
+
+namespace {
+
+using namespace vsiptest;
+
+enum class Form { cop, cip, rc, cr };
+const char *form_name(Form f) {
+    switch (f) {
+    case Form::cop: return "ccfftmop";
+    case Form::cip: return "ccfftmip";
+    case Form::rc: return "rcfftmop";
+    default: return "crfftmop";
+    }
+}
+bool real_in(Form f) { return f == Form::rc; }
+bool real_out(Form f) { return f == Form::cr; }
+
+// Library split row-major storage; interleaved user storage, column-major
+// with an offset and padded columns; split user storage at stride 2 with
+// an offset and padded rows.
+enum class MLayout { library, interleaved_cols, strided };
+const char *mname(MLayout l) {
+    return l == MLayout::library ? "library" : l == MLayout::interleaved_cols ? "icols" : "strided";
+}
+
+// A real or complex M x N matrix in one of the layouts.
+class Matrix {
+public:
+    Matrix(bool real, MLayout l, vsip_length M, vsip_length N) : real_(real), M_(M), N_(N) {
+        vsip_offset off = 0;
+        vsip_stride cs = 0, rs = 0;
+        vsip_length len = 0;
+        if (l == MLayout::interleaved_cols) {
+            off = 2, rs = static_cast<vsip_stride>(M + 1), cs = 1, len = off + N * (M + 1);
+        } else if (l == MLayout::strided) {
+            off = 3, rs = 2, cs = static_cast<vsip_stride>(2 * N + 1), len = off + M * (2 * N + 1);
+        }
+        if (real) {
+            if (l == MLayout::library) {
+                rv_ = vsip_mcreate_f(M, N, VSIP_ROW, VSIP_MEM_NONE);
+            } else {
+                store_.assign(len, kGuard);
+                rb_ = vsip_blockbind_f(store_.data(), len, VSIP_MEM_NONE);
+                vsip_blockadmit_f(rb_, 1);
+                rv_ = vsip_mbind_f(rb_, off, cs, M, rs, N);
+            }
+        } else if (l == MLayout::library) {
+            cv_ = vsip_cmcreate_f(M, N, VSIP_ROW, VSIP_MEM_NONE);
+        } else {
+            const bool inter = l == MLayout::interleaved_cols;
+            store_.assign(inter ? 2 * len : len, kGuard);
+            if (!inter)
+                imag_.assign(len, kGuard);
+            cb_ = vsip_cblockbind_f(store_.data(), inter ? nullptr : imag_.data(), len,
+                                    VSIP_MEM_NONE);
+            vsip_cblockadmit_f(cb_, 1);
+            cv_ = vsip_cmbind_f(cb_, off, cs, M, rs, N);
+        }
+    }
+    ~Matrix() {
+        if (rv_)
+            vsip_malldestroy_f(rv_);
+        if (cv_)
+            vsip_cmalldestroy_f(cv_);
+    }
+    Matrix(const Matrix &) = delete;
+    Matrix &operator=(const Matrix &) = delete;
+
+    const vsip_mview_f *real() const { return rv_; }
+    const vsip_cmview_f *cplx() const { return cv_; }
+    cd get(vsip_index i, vsip_index j) const {
+        if (real_)
+            return vsip_mget_f(rv_, i, j);
+        const vsip_cscalar_f x = vsip_cmget_f(cv_, i, j);
+        return {x.r, x.i};
+    }
+    void set(vsip_index i, vsip_index j, cd x) {
+        if (real_)
+            vsip_mput_f(rv_, i, j, static_cast<float>(x.real()));
+        else
+            vsip_cmput_f(cv_, i, j, cs(x));
+    }
+    void fill(std::mt19937 &g, float value = std::numeric_limits<float>::quiet_NaN()) {
+        std::uniform_real_distribution<double> d(-1.0, 1.0);
+        for (vsip_index i = 0; i < M_; ++i)
+            for (vsip_index j = 0; j < N_; ++j)
+                set(i, j, std::isnan(value) ? cd(static_cast<float>(d(g)), static_cast<float>(d(g)))
+                                            : cd(value, value));
+    }
+    // Storage outside the view keeps its guard value.
+    bool guards_intact() const {
+        std::size_t inside = 0, guards = 0;
+        for (const float &x : store_)
+            guards += x == kGuard;
+        for (const float &x : imag_)
+            guards += x == kGuard;
+        inside = (real_ ? 1 : 2) * M_ * N_;
+        return store_.empty() || guards + inside == store_.size() + imag_.size();
+    }
+
+private:
+    bool real_;
+    vsip_length M_, N_;
+    std::vector<float> store_, imag_;
+    vsip_block_f *rb_ = nullptr;
+    vsip_cblock_f *cb_ = nullptr;
+    vsip_mview_f *rv_ = nullptr;
+    vsip_cmview_f *cv_ = nullptr;
+};
+
+vsip_fftm_f *create_m(Form f, vsip_length M, vsip_length N, float scale, int dir, vsip_major major,
+                      vsip_alg_hint hint = VSIP_ALG_TIME) {
+    const auto d = static_cast<vsip_fft_dir>(dir);
+    switch (f) {
+    case Form::cop: return vsip_ccfftmop_create_f(M, N, scale, d, major, 1, hint);
+    case Form::cip: return vsip_ccfftmip_create_f(M, N, scale, d, major, 1, hint);
+    case Form::rc: return vsip_rcfftmop_create_f(M, N, scale, major, 1, hint);
+    default: return vsip_crfftmop_create_f(M, N, scale, major, 1, hint);
+    }
+}
+
+struct MDeleter {
+    void operator()(vsip_fftm_f *f) const { vsip_fftm_destroy_f(f); }
+};
+using Fftm = std::unique_ptr<vsip_fftm_f, MDeleter>;
+struct Deleter {
+    void operator()(vsip_fft_f *f) const { vsip_fft_destroy_f(f); }
+};
+using Fft = std::unique_ptr<vsip_fft_f, Deleter>;
+
+// The single FFT of line `in`, as the single-FFT object of the same form
+// computes it on unit-stride views.
+std::vector<cd> single(Form f, vsip_length length, const std::vector<cd> &in, float scale,
+                       int dir) {
+    std::vector<cd> out;
+    switch (f) {
+    case Form::cop:
+    case Form::cip: {
+        Fft fft(vsip_ccfftop_create_f(length, scale, static_cast<vsip_fft_dir>(dir), 1,
+                                      VSIP_ALG_TIME));
+        CplxVec x(Layout::unit, length), y(Layout::unit, length);
+        for (vsip_length j = 0; j < length; ++j)
+            x.set(j, cs(in[j]));
+        vsip_ccfftop_f(fft.get(), x.view(), y.view());
+        for (vsip_length j = 0; j < length; ++j)
+            out.push_back({y.get(j).r, y.get(j).i});
+        break;
+    }
+    case Form::rc: {
+        Fft fft(vsip_rcfftop_create_f(length, scale, 1, VSIP_ALG_TIME));
+        const vsip_length h = length / 2;
+        RealVec x(Layout::unit, length);
+        CplxVec y(Layout::unit, h + 1);
+        for (vsip_length j = 0; j < length; ++j)
+            x.set(j, static_cast<float>(in[j].real()));
+        vsip_rcfftop_f(fft.get(), x.view(), y.view());
+        for (vsip_length j = 0; j <= h; ++j)
+            out.push_back({y.get(j).r, y.get(j).i});
+        break;
+    }
+    case Form::cr: {
+        Fft fft(vsip_crfftop_create_f(length, scale, 1, VSIP_ALG_TIME));
+        const vsip_length h = length / 2;
+        CplxVec x(Layout::unit, h + 1);
+        RealVec y(Layout::unit, 2 * h);
+        for (vsip_length j = 0; j <= h; ++j)
+            x.set(j, cs(in[j]));
+        vsip_crfftop_f(fft.get(), x.view(), y.view());
+        for (vsip_length j = 0; j < 2 * h; ++j)
+            out.push_back(y.get(j));
+        break;
+    }
+    }
+    return out;
+}
+
+struct Case {
+    Form form;
+    vsip_length M, N;
+    vsip_major major;
+    int dir;
+    float scale;
+    MLayout in, out;
+    int threads;
+};
+
+std::string case_name(const Case &c) {
+    std::string s = std::string(form_name(c.form)) + "_" + std::to_string(c.M) + "x" +
+                    std::to_string(c.N) + (c.major == VSIP_ROW ? "_rows" : "_cols") +
+                    (c.dir == VSIP_FFT_FWD ? "_fwd" : "_inv") + "_";
+    s += std::isnan(c.scale) ? "nan" : c.scale == 1.0f ? "1" : "scaled";
+    return s + "_" + mname(c.in) + "_" + mname(c.out) + "_t" + std::to_string(c.threads);
+}
+
+// Runs the multiple FFT of case c (inside a user's parallel region when
+// `in_user_region`) and compares every line with the single FFT.
+void check_case(const Case &c, bool in_user_region) {
+    Fftm fftm(create_m(c.form, c.M, c.N, c.scale, c.dir, c.major));
+    ASSERT_NE(fftm, nullptr);
+    vsip_fftm_attr_f a{};
+    vsip_fftm_getattr_f(fftm.get(), &a);
+    const bool rows = c.major == VSIP_ROW;
+    std::mt19937 g(static_cast<unsigned>(c.M * 131 + c.N));
+    Matrix x(real_in(c.form), c.in, a.input.r, a.input.c);
+    x.fill(g);
+    std::unique_ptr<Matrix> y;
+    if (c.form != Form::cip) {
+        y = std::make_unique<Matrix>(real_out(c.form), c.out, a.output.r, a.output.c);
+        y->fill(g, -99.0f);
+    }
+    const vsip_length lines = rows ? a.input.r : a.input.c;
+    const vsip_length in_len = rows ? a.input.c : a.input.r;
+    const vsip_length out_len = rows ? a.output.c : a.output.r;
+    std::vector<std::vector<cd>> before(lines);
+    for (vsip_index l = 0; l < lines; ++l)
+        for (vsip_index k = 0; k < in_len; ++k)
+            before[l].push_back(rows ? x.get(l, k) : x.get(k, l));
+
+    omp_set_num_threads(c.threads);
+    auto call = [&] {
+        switch (c.form) {
+        case Form::cop: vsip_ccfftmop_f(fftm.get(), x.cplx(), y->cplx()); break;
+        case Form::cip: vsip_ccfftmip_f(fftm.get(), x.cplx()); break;
+        case Form::rc: vsip_rcfftmop_f(fftm.get(), x.real(), y->cplx()); break;
+        case Form::cr: vsip_crfftmop_f(fftm.get(), x.cplx(), y->real()); break;
+        }
+    };
+    if (in_user_region) {
+#pragma omp parallel num_threads(2)
+        {
+            if (omp_get_thread_num() == 0)
+                call();
+        }
+    } else {
+        call();
+    }
+    omp_set_num_threads(1);
+
+    const Matrix &out = y ? *y : x;
+    const vsip_length length = rows ? c.N : c.M;
+    for (vsip_index l = 0; l < lines; ++l) {
+        const std::vector<cd> want = single(c.form, length, before[l], c.scale, c.dir);
+        // An odd line of the complex-to-real form: its last element is not
+        // written, only scaled with the rest of the line.
+        ASSERT_EQ(want.size(), c.form == Form::cr ? 2 * (out_len / 2) : out_len);
+        for (vsip_index k = 0; k < out_len; ++k) {
+            const cd got = rows ? out.get(l, k) : out.get(k, l);
+            if (k >= want.size()) {
+                EXPECT_TRUE(std::isnan(c.scale) || got.real() == -99.0f * c.scale) << got;
+                continue;
+            }
+            if (std::isnan(c.scale)) {
+                ASSERT_TRUE(std::isnan(got.real())) << "line " << l << " element " << k;
+                continue;
+            }
+            ASSERT_EQ(got, want[k]) << "line " << l << " element " << k;
+        }
+    }
+    EXPECT_TRUE(x.guards_intact());
+    if (y) {
+        EXPECT_TRUE(y->guards_intact());
+    }
+}
+
+class Lines : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Lines, EqualTheSingleFftOfEachLine) { check_case(GetParam(), false); }
+
+std::vector<Case> cases() {
+    std::vector<Case> out;
+    const MLayout layouts[] = {MLayout::library, MLayout::interleaved_cols, MLayout::strided};
+    int k = 0;
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
+        for (vsip_major major : {VSIP_ROW, VSIP_COL})
+            for (auto dims : {std::pair<vsip_length, vsip_length>{10, 8}, {7, 13}, {1, 16}, {16, 1}}) {
+                const vsip_length line = major == VSIP_ROW ? dims.second : dims.first;
+                if (line < 2 && (f == Form::rc || f == Form::cr))
+                    continue;
+                const int dir = f == Form::cr || (f != Form::rc && k % 2) ? VSIP_FFT_INV : VSIP_FFT_FWD;
+                const float scales[] = {1.0f, 0.25f, std::numeric_limits<float>::quiet_NaN()};
+                const int threads[] = {1, 2, 3, 5};
+                out.push_back({f, dims.first, dims.second, major, dir, scales[k % 3],
+                               layouts[k % 3], layouts[(k + 1) % 3], threads[k % 4]});
+                ++k;
+            }
+    // Every thread count on one larger case per form.
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
+        for (int t : {1, 2, 4})
+            out.push_back({f, 33, 64, t == 2 ? VSIP_COL : VSIP_ROW,
+                           f == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD, 0.5f, MLayout::strided,
+                           MLayout::interleaved_cols, t});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Lines, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case> &i) { return case_name(i.param); });
+
+// Called from one thread of a user's parallel region, the lines run on
+// that thread and give the same results.
+TEST(Lines, InsideUserParallelRegion) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
+        check_case({f, 9, 12, VSIP_ROW, f == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD, 0.5f,
+                    MLayout::library, MLayout::strided, 4},
+                   true);
+}
+
+// A view with more lines than the object's records: only the object's
+// lines are transformed; the other lines and storage are left alone.
+TEST(Lines, ExtraLinesOfTheViewAreLeftAlone) {
+    Fftm fftm(vsip_ccfftmop_create_f(4, 6, 0.25f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_TIME));
+    Matrix x(false, MLayout::strided, 4, 9), y(false, MLayout::interleaved_cols, 4, 9);
+    std::mt19937 g(3);
+    x.fill(g);
+    y.fill(g, -99.0f);
+    vsip_ccfftmop_f(fftm.get(), x.cplx(), y.cplx());
+    for (vsip_index i = 0; i < 4; ++i)
+        for (vsip_index j = 6; j < 9; ++j)
+            EXPECT_EQ(y.get(i, j), cd(-99.0, -99.0)) << i << " " << j;
+    EXPECT_NE(y.get(0, 5), cd(-99.0, -99.0));
+}
+
+struct AttrCase {
+    Form form;
+    vsip_length M, N;
+    vsip_major major;
+    vsip_scalar_mi input, output;
+    vsip_fft_place place;
+    int dir;
+};
+
+class Attr : public ::testing::TestWithParam<AttrCase> {};
+
+TEST_P(Attr, ReportsShapesPlaceScaleDirMajor) {
+    const AttrCase &c = GetParam();
+    Fftm f(create_m(c.form, c.M, c.N, 0.75f, c.dir, c.major));
+    ASSERT_NE(f, nullptr);
+    vsip_fftm_attr_f a{};
+    vsip_fftm_getattr_f(f.get(), &a);
+    EXPECT_EQ(a.input.r, c.input.r);
+    EXPECT_EQ(a.input.c, c.input.c);
+    EXPECT_EQ(a.output.r, c.output.r);
+    EXPECT_EQ(a.output.c, c.output.c);
+    EXPECT_EQ(a.place, c.place);
+    EXPECT_EQ(a.scale, 0.75f);
+    EXPECT_EQ(a.dir, c.form == Form::rc ? -1 : c.form == Form::cr ? 1 : c.dir);
+    EXPECT_EQ(a.major, c.major);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Attr,
+    ::testing::Values(AttrCase{Form::cop, 3, 5, VSIP_ROW, {3, 5}, {3, 5}, VSIP_FFT_OP, -1},
+                      AttrCase{Form::cip, 3, 5, VSIP_COL, {3, 5}, {3, 5}, VSIP_FFT_IP, 1},
+                      AttrCase{Form::rc, 4, 8, VSIP_ROW, {4, 8}, {4, 5}, VSIP_FFT_OP, 0},
+                      AttrCase{Form::rc, 9, 4, VSIP_COL, {9, 4}, {5, 4}, VSIP_FFT_OP, 0},
+                      AttrCase{Form::cr, 4, 8, VSIP_ROW, {4, 5}, {4, 8}, VSIP_FFT_OP, 0},
+                      AttrCase{Form::cr, 9, 4, VSIP_COL, {5, 4}, {9, 4}, VSIP_FFT_OP, 0}));
+
+// Record count, transform length and planner flags by major and hint.
+TEST(Record, OneBindingRecordPerLine) {
+    Fftm rc(vsip_rcfftmop_create_f(4, 8, 1.0f, VSIP_ROW, 1, VSIP_ALG_SPACE));
+    EXPECT_EQ(rc->count, 4u);
+    EXPECT_EQ(rc->h, 4u);
+    EXPECT_EQ(rc->flags, 0);
+    EXPECT_EQ(rc->kind, VI_FFT_REAL_TO_COMPLEX);
+    Fftm cc(vsip_ccfftmip_create_f(4, 8, 1.0f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_NOISE));
+    EXPECT_EQ(cc->count, 8u);
+    EXPECT_EQ(cc->flags, 64);
+    for (std::uint64_t i = 0; i < cc->count; ++i)
+        for (std::uint64_t j = 0; j < i; ++j) {
+            const auto *a = static_cast<VI_fft_backend_f *>(cc->records[i]);
+            const auto *b = static_cast<VI_fft_backend_f *>(cc->records[j]);
+            EXPECT_TRUE(a->in != b->in && a->out != b->out && a->plan != b->plan);
+        }
+}
+
+TEST(Create, DimensionsOutsideTheTransformRangeGiveNull) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        EXPECT_EQ(create_m(f, 0, 8, 1.0f, -1, VSIP_ROW), nullptr);
+        EXPECT_EQ(create_m(f, 8, 0, 1.0f, -1, VSIP_ROW), nullptr);
+        EXPECT_EQ(create_m(f, 8, 0, 1.0f, -1, VSIP_COL), nullptr);
+        EXPECT_EQ(create_m(f, 1, vsip_length(1) << 31, 1.0f, -1, VSIP_ROW), nullptr);
+        EXPECT_EQ(create_m(f, vsip_length(1) << 31, 1, 1.0f, -1, VSIP_COL), nullptr);
+        // The array of records cannot be had for 2^62 lines.
+        EXPECT_EQ(create_m(f, vsip_length(1) << 62, 4, 1.0f, -1, VSIP_ROW), nullptr);
+    }
+    EXPECT_EQ(create_m(Form::rc, 3, 1, 1.0f, -1, VSIP_ROW), nullptr);
+    EXPECT_EQ(create_m(Form::cr, 1, 3, 1.0f, 1, VSIP_COL), nullptr);
+}
+
+TEST(Create, EveryFailingAllocationGivesNullAndReleasesAll) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        std::string problem;
+        const long calls = for_every_failing_allocation<vsip_fftm_f>(
+            [f] { return create_m(f, 3, 6, 1.0f, -1, VSIP_ROW); },
+            [](vsip_fftm_f *p) { vsip_fftm_destroy_f(p); }, &problem);
+        EXPECT_EQ(calls, 5) << form_name(f) << ": " << problem; // object, array, 3 records
+    }
+}
+
+TEST(Create, EveryFailingFftwRequestGivesNullAndReleasesAll) {
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+        std::string problem;
+        const long requests = for_every_failing_fftw_request<vsip_fftm_f>(
+            [f] { return create_m(f, 6, 3, 1.0f, -1, VSIP_COL); },
+            [](vsip_fftm_f *p) { vsip_fftm_destroy_f(p); }, &problem);
+        EXPECT_EQ(requests, 9) << form_name(f) << ": " << problem; // 3 x (2 buffers + plan)
+    }
+}
+
+TEST(Destroy, NullReturnsZero) { EXPECT_EQ(vsip_fftm_destroy_f(nullptr), 0); }
+
+} // namespace

@@ -1,0 +1,115 @@
+// FFTW binding records and the FFT object records.
+//
+// Every FFT of the library (single and multiple FFT, and the transforms
+// inside convolution, correlation and windows) runs an FFTW plan over
+// buffers that a binding record owns.  The record layouts are fixed: field
+// order and meaning are part of the data model.
+//
+// Creation and destruction of records call the FFTW planner and
+// fftwf_destroy_plan, which must not run concurrently: callers serialise
+// them.  Executing distinct records concurrently is safe.
+#ifndef VSIP_SIGNAL_FFT_BACKEND_HPP
+#define VSIP_SIGNAL_FFT_BACKEND_HPP
+
+#include <cstdint>
+
+#include <fftw3.h>
+
+#include "internal.hpp"
+
+// Codes of the `kind` field of FFT objects.
+enum : std::int32_t {
+    VI_FFT_COMPLEX_OP = 0,
+    VI_FFT_COMPLEX_IP = 1,
+    VI_FFT_REAL_TO_COMPLEX = 2,
+    VI_FFT_COMPLEX_TO_REAL = 3
+};
+
+// Complex transform: `in` and `out` are two distinct interleaved buffers of
+// n elements (the plan is always out of place).  The split slots are for
+// users that bind split storage; null otherwise.
+struct VI_fft_backend_f {
+    fftwf_complex *in;
+    fftwf_complex *out;
+    float *in_re;
+    float *in_im;
+    float *out_re;
+    float *out_im;
+    std::int32_t own_in;  // 1: in, in_re, in_im belong to the record
+    std::int32_t own_out; // 1: out, out_re, out_im belong to the record
+    std::int32_t spare;   // 0
+    fftwf_plan plan;
+};
+
+// Real transform of even length n = 2h.
+//   real-to-complex: slot 0 real input (n floats), slot 1 complex output
+//                    (h+1 elements); input side {0}, output side {1, 2, 3}.
+//   complex-to-real: slot 0 complex input (h+1 elements), slot 3 real
+//                    output (n floats); input side {0, 1, 2}, output side {3}.
+struct VI_rfft_backend_f {
+    void *slot[4];
+    std::int32_t own_in;
+    std::int32_t own_out;
+    std::int32_t spare; // 0
+    fftwf_plan plan;
+};
+
+// Single FFT object.  `length` is N for the complex forms and N/2 for the
+// real forms (transform length 2 x length).
+struct vsip_fft_f {
+    vsip_cvview_f *work_view[2]; // workspace of users built on the FFT; released by destroy
+    void *work_buffer[4];
+    vsip_scalar_f scale;
+    std::uint64_t length;
+    std::int32_t dir;    // -1 forward, +1 inverse
+    std::int32_t kind;   // VI_FFT_*
+    std::int32_t ntimes; // stored only
+    std::int32_t hint;
+    std::int32_t flags;  // FFTW planner flags
+    void *backend;       // VI_fft_backend_f or VI_rfft_backend_f
+};
+
+// Multiple FFT object over M x N matrices: one binding record per row
+// (major VSIP_ROW) or column (VSIP_COL).
+struct vsip_fftm_f {
+    vsip_cvview_f *work_view[2];
+    void *work_buffer[4];
+    vsip_scalar_f scale;
+    std::uint64_t N;     // row length (columns)
+    std::uint64_t M;     // column length (rows)
+    std::uint64_t h;     // half the transform length of the real forms, else 0
+    std::uint64_t count; // number of transforms (= records)
+    std::int32_t major;
+    std::int32_t dir;
+    std::int32_t kind;
+    std::int32_t ntimes;
+    std::int32_t hint;
+    std::int32_t flags;
+    void **records;
+};
+
+// FFTW_MEASURE for VSIP_ALG_SPACE, FFTW_ESTIMATE for every other hint.
+inline std::int32_t VI_fft_planner_flags(std::int32_t hint) {
+    return hint == VSIP_ALG_SPACE ? static_cast<std::int32_t>(FFTW_MEASURE)
+                                  : static_cast<std::int32_t>(FFTW_ESTIMATE);
+}
+
+// Largest transform length: FFTW takes lengths as int.
+constexpr std::uint64_t VI_FFT_MAX_LENGTH = 0x7fffffff;
+
+// Complex record with buffers of n elements and a plan of sign `sign`
+// (FFTW_FORWARD or FFTW_BACKWARD).  Null, with everything obtained so far
+// released, when a record, buffer or plan cannot be had or n is outside
+// 1 .. VI_FFT_MAX_LENGTH.
+VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned flags);
+
+// Real record of kind VI_FFT_REAL_TO_COMPLEX or VI_FFT_COMPLEX_TO_REAL for
+// the transform length 2h; null as above (h of 0 included).
+VI_rfft_backend_f *VI_rfft_backend_create_f(std::uint64_t h, std::int32_t kind, unsigned flags);
+
+// Release the owned buffers (an output buffer equal to the input buffer
+// once), destroy the plan, release the record.  Null is accepted.
+void VI_fft_backend_destroy_f(VI_fft_backend_f *b);
+void VI_rfft_backend_destroy_f(VI_rfft_backend_f *b, std::int32_t kind);
+
+#endif // VSIP_SIGNAL_FFT_BACKEND_HPP

@@ -1,0 +1,215 @@
+// Multiple FFT objects: one FFTW binding record (buffers and plan) per row
+// or column, and each row or column transformed as one work item of the
+// parallel loop frame, so threads never share FFTW state.
+#include <algorithm>
+#include <cstring>
+
+#include "fft_backend.hpp"
+#include "fft_run.hpp"
+#include "parallel.hpp"
+
+namespace {
+
+bool by_rows(const vsip_fftm_f *f) { return f->major == VSIP_ROW; }
+
+void destroy_records(vsip_fftm_f *f) {
+    for (std::uint64_t i = 0; i < f->count; ++i) {
+        if (f->kind == VI_FFT_COMPLEX_OP || f->kind == VI_FFT_COMPLEX_IP)
+            VI_fft_backend_destroy_f(static_cast<VI_fft_backend_f *>(f->records[i]));
+        else
+            VI_rfft_backend_destroy_f(static_cast<VI_rfft_backend_f *>(f->records[i]), f->kind);
+    }
+}
+
+// M x N data: by rows M transforms along N, by columns N along M.  The
+// complex forms transform the whole line, the real forms its length
+// rounded down to even (at least 2).
+vsip_fftm_f *create(std::int32_t kind, vsip_length M, vsip_length N, vsip_scalar_f scale,
+                    std::int32_t dir, vsip_major major, vsip_length ntimes, vsip_alg_hint hint) {
+    const bool rows = major == VSIP_ROW;
+    const std::uint64_t line = rows ? N : M;
+    const std::uint64_t count = rows ? M : N;
+    const bool real = kind == VI_FFT_REAL_TO_COMPLEX || kind == VI_FFT_COMPLEX_TO_REAL;
+    const std::uint64_t h = real ? line / 2 : 0;
+    const std::uint64_t length = real ? 2 * h : line;
+    if (count == 0 || length == 0 || length > VI_FFT_MAX_LENGTH)
+        return nullptr;
+    auto *f = static_cast<vsip_fftm_f *>(VI_malloc(sizeof(vsip_fftm_f)));
+    if (!f)
+        return nullptr;
+    *f = vsip_fftm_f{{nullptr, nullptr},
+                     {nullptr, nullptr, nullptr, nullptr},
+                     scale,
+                     N,
+                     M,
+                     h,
+                     0,
+                     major,
+                     dir,
+                     kind,
+                     static_cast<std::int32_t>(ntimes),
+                     hint,
+                     VI_fft_planner_flags(hint),
+                     nullptr};
+    f->records = static_cast<void **>(VI_malloc_array(count, sizeof(void *)));
+    if (!f->records) {
+        VI_free(f);
+        return nullptr;
+    }
+    std::memset(f->records, 0, count * sizeof(void *));
+    f->count = count;
+    const unsigned flags = static_cast<unsigned>(f->flags);
+    const int sign = dir == VSIP_FFT_FWD ? FFTW_FORWARD : FFTW_BACKWARD;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        f->records[i] = real ? static_cast<void *>(VI_rfft_backend_create_f(h, kind, flags))
+                             : static_cast<void *>(VI_fft_backend_create_f(length, sign, flags));
+        if (!f->records[i]) {
+            vsip_fftm_destroy_f(f);
+            return nullptr;
+        }
+    }
+    return f;
+}
+
+// Runs item(i) for the rows (or columns) of the view of `rows` x `cols`
+// elements that sets the work, one record each.  A view with more lines
+// than the object has records is cut to the records.
+template <class Item>
+void for_each_line(const vsip_fftm_f *f, vsip_length rows, vsip_length cols, Item item) {
+    const std::uint64_t lines = std::min<std::uint64_t>(by_rows(f) ? rows : cols, f->count);
+    vi::parallel(static_cast<std::int64_t>(lines), item);
+}
+
+vi::idx line_length(const vsip_fftm_f *f, vsip_length rows, vsip_length cols) {
+    return static_cast<vi::idx>(by_rows(f) ? cols : rows);
+}
+
+const VI_fft_backend_f *complex_record(const vsip_fftm_f *f, std::int64_t i) {
+    return static_cast<const VI_fft_backend_f *>(f->records[i]);
+}
+const VI_rfft_backend_f *real_record(const vsip_fftm_f *f, std::int64_t i) {
+    return static_cast<const VI_rfft_backend_f *>(f->records[i]);
+}
+
+} // namespace
+
+extern "C" {
+
+VSIP_API vsip_fftm_f *vsip_ccfftmip_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_fft_dir dir, vsip_major major,
+                                             vsip_length ntimes, vsip_alg_hint hint) {
+    return create(VI_FFT_COMPLEX_IP, M, N, scale, dir, major, ntimes, hint);
+}
+
+VSIP_API vsip_fftm_f *vsip_ccfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_fft_dir dir, vsip_major major,
+                                             vsip_length ntimes, vsip_alg_hint hint) {
+    return create(VI_FFT_COMPLEX_OP, M, N, scale, dir, major, ntimes, hint);
+}
+
+VSIP_API vsip_fftm_f *vsip_rcfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_major major, vsip_length ntimes,
+                                             vsip_alg_hint hint) {
+    return create(VI_FFT_REAL_TO_COMPLEX, M, N, scale, VSIP_FFT_FWD, major, ntimes, hint);
+}
+
+VSIP_API vsip_fftm_f *vsip_crfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
+                                             vsip_major major, vsip_length ntimes,
+                                             vsip_alg_hint hint) {
+    return create(VI_FFT_COMPLEX_TO_REAL, M, N, scale, VSIP_FFT_INV, major, ntimes, hint);
+}
+
+VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
+                              const vsip_cmview_f *Y) {
+    const vi::cplx_mwalk x = vi::walk(X), y = vi::walk(Y);
+    const bool rows = by_rows(f);
+    const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
+    const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
+    for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t i) {
+        vi::run(complex_record(f, i), n, vi::line_of(x, rows, i), vi::line_of(y, rows, i),
+                y_length, f->scale);
+    });
+}
+
+VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *f, const vsip_cmview_f *XY) {
+    const vi::cplx_mwalk xy = vi::walk(XY);
+    const bool rows = by_rows(f);
+    const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
+    const vi::idx length = line_length(f, XY->col_length, XY->row_length);
+    for_each_line(f, XY->col_length, XY->row_length, [&](std::int64_t i) {
+        const vi::cline line = vi::line_of(xy, rows, i);
+        vi::run(complex_record(f, i), n, line, line, length, f->scale);
+    });
+}
+
+VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *f, const vsip_mview_f *X,
+                              const vsip_cmview_f *Y) {
+    const vi::real_mwalk<float> x = vi::walk(X);
+    const vi::cplx_mwalk y = vi::walk(Y);
+    const bool rows = by_rows(f);
+    const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
+    for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t i) {
+        vi::run_rc(real_record(f, i), static_cast<vi::idx>(f->h), vi::line_of(x, rows, i),
+                   vi::line_of(y, rows, i), y_length, f->scale);
+    });
+}
+
+VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
+                              const vsip_mview_f *Y) {
+    const vi::cplx_mwalk x = vi::walk(X);
+    const vi::real_mwalk<float> y = vi::walk(Y);
+    const bool rows = by_rows(f);
+    const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
+    for_each_line(f, X->col_length, X->row_length, [&](std::int64_t i) {
+        vi::run_cr(real_record(f, i), static_cast<vi::idx>(f->h), vi::line_of(x, rows, i),
+                   vi::line_of(y, rows, i), y_length, f->scale);
+    });
+}
+
+VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *f, vsip_fftm_attr_f *attr) {
+    const vsip_scalar_mi whole{f->M, f->N};
+    const vsip_scalar_mi half = by_rows(f) ? vsip_scalar_mi{f->count, f->h + 1}
+                                           : vsip_scalar_mi{f->h + 1, f->count};
+    switch (f->kind) {
+    case VI_FFT_COMPLEX_OP:
+    case VI_FFT_COMPLEX_IP:
+        attr->input = whole;
+        attr->output = whole;
+        attr->place = f->kind == VI_FFT_COMPLEX_IP ? VSIP_FFT_IP : VSIP_FFT_OP;
+        break;
+    case VI_FFT_REAL_TO_COMPLEX:
+        attr->input = whole;
+        attr->output = half;
+        attr->place = VSIP_FFT_OP;
+        break;
+    case VI_FFT_COMPLEX_TO_REAL:
+        attr->input = half;
+        attr->output = whole;
+        attr->place = VSIP_FFT_OP;
+        break;
+    default:
+        return;
+    }
+    attr->scale = f->scale;
+    attr->dir = static_cast<vsip_fft_dir>(f->dir);
+    attr->major = static_cast<vsip_major>(f->major);
+}
+
+VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *f) {
+    if (!f)
+        return 0;
+    for (vsip_cvview_f *v : f->work_view)
+        if (v)
+            vsip_cvdestroy_f(v);
+    for (void *p : f->work_buffer)
+        if (p)
+            VI_free(p);
+    if (f->records) {
+        destroy_records(f);
+        VI_free(f->records);
+    }
+    VI_free(f);
+    return 0;
+}
+
+} // extern "C"
