@@ -8,6 +8,8 @@
 // cost of the copies in and out.  After the runs, the ratios are printed.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.hpp"
+
 #include <fftw3.h>
 #include <omp.h>
 
@@ -206,62 +208,29 @@ BENCHMARK_TEMPLATE(BM_rcfftop, true)->Apply(sizes);
 BENCHMARK(BM_bare_plan_many)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ccfftmop_rows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Collects the time per iteration of every run for the ratio table: CPU
-// time for the single-threaded runs (the machine may be shared), wall
-// time for the multiple FFT.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                times_[r.benchmark_name()] =
-                    r.benchmark_name().find("/real_time") != std::string::npos
-                        ? r.GetAdjustedRealTime()
-                        : r.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void print_ratios() const {
-        const char *pairs[][2] = {{"BM_ccfftop<false>", "BM_bare_c2c"},
-                                  {"BM_ccfftop<true>", "BM_bare_c2c"},
-                                  {"BM_ccfftip<false>", "BM_bare_c2c"},
-                                  {"BM_ccfftip<true>", "BM_bare_c2c"},
-                                  {"BM_rcfftop<false>", "BM_bare_r2c"},
-                                  {"BM_rcfftop<true>", "BM_bare_r2c"}};
-        const char *layout[] = {"split", "interleaved"};
-        std::printf("\nlibrary / bare fftwf_execute (CPU time; target <= 1.25 for n >= 1024):\n");
-        int k = 0;
-        for (auto &p : pairs) {
-            for (long n : kSizes) {
-                const std::string suffix = "/" + std::to_string(n);
-                auto a = times_.find(p[0] + suffix), b = times_.find(p[1] + suffix);
-                if (a != times_.end() && b != times_.end())
-                    std::printf("  %-18s %-11s n=%-7ld %.3f\n", p[0], layout[k % 2], n,
-                                a->second / b->second);
-            }
-            ++k;
-        }
-        auto bare = times_.find("BM_bare_plan_many/real_time");
-        auto one = times_.find("BM_ccfftmop_rows/1/real_time");
-        auto two = times_.find("BM_ccfftmop_rows/2/real_time");
-        if (bare != times_.end() && one != times_.end() && two != times_.end()) {
-            std::printf("\nvsip_ccfftmop_f 256 x 4096 by rows (wall time):\n");
-            std::printf("  1 thread  / plan_many     %.3f\n", one->second / bare->second);
-            std::printf("  2 threads / plan_many     %.3f\n", two->second / bare->second);
-            std::printf("  speed-up 1 -> 2 threads   %.2f\n", one->second / two->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char **argv) {
+    // The <false> runs use the library's split storage, <true> interleaved user storage.
+    RatioReporter reporter({{"BM_ccfftop<false>", "BM_bare_c2c"},
+                            {"BM_ccfftop<true>", "BM_bare_c2c"},
+                            {"BM_ccfftip<false>", "BM_bare_c2c"},
+                            {"BM_ccfftip<true>", "BM_bare_c2c"},
+                            {"BM_rcfftop<false>", "BM_bare_r2c"},
+                            {"BM_rcfftop<true>", "BM_bare_r2c"}},
+                           std::vector<long>(std::begin(kSizes), std::end(kSizes)));
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
+    reporter.print_ratios("library / bare fftwf_execute (processor time; target <= 1.25 for n >= 1024)");
+    const double bare = reporter.time("BM_bare_plan_many/real_time");
+    const double one = reporter.time("BM_ccfftmop_rows/1/real_time");
+    const double two = reporter.time("BM_ccfftmop_rows/2/real_time");
+    if (bare > 0 && one > 0 && two > 0) {
+        std::printf("\nvsip_ccfftmop_f 256 x 4096 by rows (wall time):\n");
+        std::printf("  1 thread  / plan_many     %.3f\n", one / bare);
+        std::printf("  2 threads / plan_many     %.3f\n", two / bare);
+        std::printf("  speed-up 1 -> 2 threads   %.2f\n", one / two);
+    }
     benchmark::Shutdown();
     return 0;
 }

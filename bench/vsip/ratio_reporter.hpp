@@ -1,7 +1,7 @@
-// Console reporter that keeps the processor time per iteration of every
-// run and, after the runs, prints view-layer / baseline ratios for named
-// pairs at each size (processor time, so other load on a shared machine
-// largely cancels out).
+// Console reporter that keeps the time per iteration of every run and,
+// after the runs, prints library / baseline ratios for named pairs at each
+// size: processor time, so other load on a shared machine largely cancels
+// out, except for runs timed by the wall clock (UseRealTime, threaded).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -19,18 +19,27 @@ public:
 
     void ReportRuns(const std::vector<Run> &runs) override {
         for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Iteration)
+                times_[run.benchmark_name()] = run.benchmark_name().find("/real_time") != std::string::npos
+                                                   ? run.GetAdjustedRealTime()
+                                                   : run.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
 
-    void print_ratios() const {
-        std::printf("\nview layer / baseline (processor time, same run; under 1.05 is within 5%%):\n");
+    // Time per iteration of a run by its full name, or 0 if it did not run.
+    double time(const std::string &name) const {
+        const auto t = times_.find(name);
+        return t == times_.end() ? 0 : t->second;
+    }
+
+    void print_ratios(const char *title = "view layer / baseline (processor time, same run; under 1.05 is within 5%)") const {
+        std::printf("\n%s:\n", title);
         for (const auto &[view, base] : pairs_)
             for (long n : sizes_) {
                 const std::string suffix = "/" + std::to_string(n);
                 const auto v = times_.find(view + suffix), b = times_.find(base + suffix);
                 if (v != times_.end() && b != times_.end())
-                    std::printf("  %-24s / %-22s n = %9ld: %.3f\n", view.c_str(), base.c_str(), n,
+                    std::printf("  %-26s / %-22s n = %9ld: %.3f\n", view.c_str(), base.c_str(), n,
                                 v->second / b->second);
             }
     }
