@@ -152,12 +152,7 @@ VSIP_API void vsip_fft_getattr_f(const vsip_fft_f *fft, vsip_fft_attr_f *attr) {
 VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft) {
     if (!fft)
         return 0;
-    for (vsip_cvview_f *v : fft->work_view)
-        if (v)
-            vsip_cvdestroy_f(v);
-    for (void *p : fft->work_buffer)
-        if (p)
-            VI_free(p);
+    VI_fft_release_workspace(fft);
     switch (fft->kind) {
     case VI_FFT_COMPLEX_OP:
     case VI_FFT_COMPLEX_IP:

@@ -112,4 +112,16 @@ VI_rfft_backend_f *VI_rfft_backend_create_f(std::uint64_t h, std::int32_t kind, 
 void VI_fft_backend_destroy_f(VI_fft_backend_f *b);
 void VI_rfft_backend_destroy_f(VI_rfft_backend_f *b, std::int32_t kind);
 
+// Release the workspace slots of an FFT or multiple-FFT object (views and
+// buffers left there by users built on the FFT); null slots are skipped.
+template <class Object>
+inline void VI_fft_release_workspace(Object *o) {
+    for (vsip_cvview_f *v : o->work_view)
+        if (v)
+            vsip_cvdestroy_f(v);
+    for (void *p : o->work_buffer)
+        if (p)
+            VI_free(p);
+}
+
 #endif // VSIP_SIGNAL_FFT_BACKEND_HPP

@@ -198,12 +198,7 @@ VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *f, vsip_fftm_attr_f *attr) 
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *f) {
     if (!f)
         return 0;
-    for (vsip_cvview_f *v : f->work_view)
-        if (v)
-            vsip_cvdestroy_f(v);
-    for (void *p : f->work_buffer)
-        if (p)
-            VI_free(p);
+    VI_fft_release_workspace(f);
     if (f->records) {
         destroy_records(f);
         VI_free(f->records);
