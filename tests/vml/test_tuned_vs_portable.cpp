@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "accuracy_intervals.hpp"
 #include "dazaro_tv.h"
 #include "test_support.hpp"
 
@@ -21,19 +22,6 @@ struct Declared {
     int arity;
     const char* intervals;
 };
-
-// The "lo hi; lo hi" x intervals of a one-argument row.
-std::vector<std::pair<double, double>> x_intervals(const char* text) {
-    std::vector<std::pair<double, double>> out;
-    std::stringstream all(text);
-    std::string part;
-    while (std::getline(all, part, ';')) {
-        std::stringstream one(part);
-        double lo, hi;
-        if (one >> lo >> hi) out.push_back({lo, hi});
-    }
-    return out;
-}
 
 const std::map<std::string, Declared>& declared() {
     static const std::map<std::string, Declared> rows = {
@@ -100,7 +88,7 @@ protected:
     // when the portable one is.
     template <class T>
     void compare(const TunedKernel& k, double bound, int arity,
-                 const std::vector<std::pair<double, double>>& intervals = {}) {
+                 const std::vector<tvml_accuracy::Box>& intervals = {}) {
         auto tuned = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, k.name.c_str()));
         auto portable = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, k.portable.c_str()));
         ASSERT_NE(tuned, nullptr) << k.name;
@@ -119,7 +107,8 @@ protected:
             tuned(n, in_place.data(), second, in_place.data(), nullptr, 0);
             for (size_t i = 0; i < m; ++i) {
                 bool inside = intervals.empty();
-                for (auto [lo, hi] : intervals) inside |= double(a[i]) >= lo && double(a[i]) <= hi;
+                for (const tvml_accuracy::Box& box : intervals)
+                    inside |= double(a[i]) >= box.xlo && double(a[i]) <= box.xhi;
                 if (!inside) {
                     ASSERT_EQ(std::isnan(got[i]), std::isnan(want[i])) << k.name << " a=" << a[i] << " got " << got[i];
                     ASSERT_TRUE(tvml_test::same_bits(in_place[i], got[i])) << k.name << " in place, i=" << i;
@@ -139,14 +128,14 @@ TEST_P(TunedVsPortable, WithinDeclaredBound) {
     const TunedKernel& k = GetParam();
     double bound = 0;
     int arity = 2;
-    std::vector<std::pair<double, double>> intervals;
+    std::vector<tvml_accuracy::Box> intervals;
     if (!k.arithmetic) {
         const auto row = declared().find(k.name);
         ASSERT_NE(row, declared().end()) << k.name << " has no accuracy declaration";
         // Against libm, which is itself within about one ulp.
         bound = row->second.max_ulp + 1;
         arity = row->second.arity;
-        if (arity == 1) intervals = x_intervals(row->second.intervals);
+        if (arity == 1) intervals = tvml_accuracy::intervals_of(row->second.intervals, 1);
     }
     if (k.is_float) compare<float>(k, bound, arity, intervals);
     else compare<double>(k, bound, arity, intervals);

@@ -59,36 +59,6 @@ std::vector<std::string> split_arguments(const std::string& args) {
 
 }  // namespace
 
-bool parse_intervals(const std::string& text, int arity, std::vector<Box>& boxes, std::string& why) {
-    boxes.clear();
-    std::stringstream chunks(text);
-    std::string chunk;
-    while (std::getline(chunks, chunk, ';')) {
-        std::stringstream words(chunk);
-        std::vector<std::string> tokens;
-        for (std::string w; words >> w;) tokens.push_back(w);
-        if (tokens.empty()) continue;
-        const bool two = arity != 1;
-        if (tokens.size() != (two ? 5u : 2u) || (two && tokens[2] != "x")) {
-            why = "interval \"" + trim(chunk) + (two ? "\" is not \"xlo xhi x ylo yhi\"" : "\" is not \"lo hi\"");
-            return false;
-        }
-        Box box;
-        bool ok = number(tokens[0], box.xlo) && number(tokens[1], box.xhi);
-        if (two) ok = ok && number(tokens[3], box.ylo) && number(tokens[4], box.yhi);
-        if (!ok || !(box.xlo <= box.xhi) || (two && !(box.ylo <= box.yhi))) {
-            why = "interval \"" + trim(chunk) + "\" has unreadable or reversed bounds";
-            return false;
-        }
-        boxes.push_back(box);
-    }
-    if (boxes.empty()) {
-        why = "no interval";
-        return false;
-    }
-    return true;
-}
-
 bool finish_row(Row& row, std::string& why) {
     if (row.arity < 1 || row.arity > 3) {
         why = row.kernel + ": arity must be 1, 2 or 3";

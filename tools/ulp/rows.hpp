@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "accuracy_intervals.hpp"
+
 namespace tvml_ulp {
 
-// x in [xlo, xhi] and, for two-argument rows, y in [ylo, yhi].
-struct Box {
-    double xlo, xhi, ylo = 0, yhi = 0;
-};
+using tvml_accuracy::Box;
+using tvml_accuracy::parse_intervals;
 
 struct Row {
     std::string kernel;
@@ -24,10 +24,6 @@ struct Row {
     // the bound (listed with TVML_SHARED_PATH in accuracy.def).
     bool shared_path = false;
 };
-
-// "lo hi; lo hi" or, with y, "xlo xhi x ylo yhi; ...".  Bounds are
-// anything strtod reads (hex floats, inf).  Returns false with a reason.
-bool parse_intervals(const std::string& text, int arity, std::vector<Box>& boxes, std::string& why);
 
 // The rows of accuracy.def as built into the program.
 std::vector<Row> builtin_rows();

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "accuracy_intervals.hpp"
 #include "dazaro_tv.h"
 #include "sv_apply.hpp"
 #include "test_support.hpp"
@@ -72,25 +73,6 @@ BitsOf<T> bits_of(T v) {
 }
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.kernel; }
-
-// One interval "lo hi" for one argument, or "xlo xhi x ylo yhi" for two.
-struct Interval {
-    double lo[2], hi[2];
-};
-inline std::vector<Interval> parse_intervals(const std::string& text, int arguments) {
-    std::vector<Interval> out;
-    std::stringstream all(text);
-    std::string part;
-    while (std::getline(all, part, ';')) {
-        std::stringstream in(part);
-        Interval iv{};
-        std::string x;
-        in >> iv.lo[0] >> iv.hi[0];
-        if (arguments == 2) in >> x >> iv.lo[1] >> iv.hi[1];
-        if (!in.fail()) out.push_back(iv);
-    }
-    return out;
-}
 
 // Samples of [lo, hi]: half uniform, half spread over the binades (random
 // bit patterns that fall inside), so both large and tiny magnitudes occur.
@@ -241,11 +223,11 @@ double measure_max_ulp(const Row& row, size_t samples_per_interval, unsigned see
     std::memset(&all_ones, 0xFF, sizeof all_ones);
     std::mt19937_64 rng(seed);
     double worst = 0;
-    for (const Interval& iv : parse_intervals(row.intervals, arguments)) {
+    for (const tvml_accuracy::Box& box : tvml_accuracy::intervals_of(row.intervals, arguments)) {
         std::vector<T> x(samples_per_interval), y(samples_per_interval, masked ? all_ones : T(0));
         for (size_t i = 0; i < x.size(); ++i) {
-            x[i] = sample<T>(rng, iv.lo[0], iv.hi[0]);
-            if (arguments == 2) y[i] = sample<T>(rng, iv.lo[1], iv.hi[1]);
+            x[i] = sample<T>(rng, box.xlo, box.xhi);
+            if (arguments == 2) y[i] = sample<T>(rng, box.ylo, box.yhi);
             if (row.arity == 3 && i % kPowxChunk) y[i] = y[i - i % kPowxChunk];
         }
         const std::vector<T> r = run_kernel(row, x, y);

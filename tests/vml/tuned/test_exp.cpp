@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "accuracy_intervals.hpp"
 #include "dazaro_tv.h"
 #include "exp_table_values.hpp"
 #include "sv_apply.hpp"
@@ -94,25 +95,13 @@ std::vector<T> in_every_lane(const std::string& kernel, Shape shape, T v, std::v
 struct Declared {
     std::string kernel;
     double max_ulp;
-    std::vector<std::pair<double, double>> intervals;
+    std::vector<tvml_accuracy::Box> intervals;
 };
-
-std::vector<std::pair<double, double>> parse_intervals(const char* text) {
-    std::vector<std::pair<double, double>> out;
-    std::stringstream all(text);
-    std::string part;
-    while (std::getline(all, part, ';')) {
-        std::stringstream one(part);
-        double lo, hi;
-        if (one >> lo >> hi) out.push_back({lo, hi});
-    }
-    return out;
-}
 
 const Declared* declared(const std::string& kernel) {
     static const std::vector<Declared> rows = [] {
         std::vector<Declared> v;
-#define TVML_ACCURACY(k, reference, arity, max_ulp, intervals) v.push_back({#k, max_ulp, parse_intervals(intervals)});
+#define TVML_ACCURACY(k, reference, arity, max_ulp, intervals) v.push_back({#k, max_ulp, tvml_accuracy::intervals_of(intervals, arity)});
 #include "accuracy.def"
 #undef TVML_ACCURACY
         return v;
@@ -406,10 +395,11 @@ TEST(Exp10, FourAndEightLaneKernelsAgreeWithinOneUlp) {
 
 // Samples per interval: uniform, plus both end points.
 template <class T>
-std::vector<T> samples(const std::vector<std::pair<double, double>>& intervals, int per_interval, unsigned seed) {
+std::vector<T> samples(const std::vector<tvml_accuracy::Box>& intervals, int per_interval, unsigned seed) {
     std::mt19937_64 rng(seed);
     std::vector<T> x;
-    for (auto [lo, hi] : intervals) {
+    for (const tvml_accuracy::Box& box : intervals) {
+        const double lo = box.xlo, hi = box.xhi;
         std::uniform_real_distribution<double> u(lo, hi);
         x.push_back(T(lo));
         x.push_back(T(hi));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "accuracy_intervals.hpp"
 #include "dazaro_tv.h"
 #include "shortvec/log_data.hpp"
 #include "sv_apply.hpp"
@@ -247,18 +248,6 @@ const std::vector<Declared>& family_rows() {
     return rows;
 }
 
-std::vector<std::pair<double, double>> parse_intervals(const std::string& text) {
-    std::vector<std::pair<double, double>> out;
-    std::stringstream all(text);
-    std::string part;
-    while (std::getline(all, part, ';')) {
-        std::stringstream one(part);
-        double lo, hi;
-        if (one >> lo >> hi) out.push_back({lo, hi});
-    }
-    return out;
-}
-
 // Samples in [lo, hi]: uniform in magnitude's logarithm when the interval
 // keeps one sign and spans more than a factor 4, else uniform.
 template <class T>
@@ -310,8 +299,8 @@ void check_accuracy(const Declared& d) {
     Mpfr<T> m;
     double worst = 0;
     T worst_x = 0;
-    for (const auto& [lo, hi] : parse_intervals(d.intervals)) {
-        const std::vector<T> x = sample<T>(lo, hi, 256, rng);  // a multiple of every block width
+    for (const tvml_accuracy::Box& box : tvml_accuracy::intervals_of(d.intervals, 1)) {
+        const std::vector<T> x = sample<T>(box.xlo, box.xhi, 256, rng);  // a multiple of every block width
         const std::vector<T> r = run_declared(d.kernel, x);
         for (size_t i = 0; i < x.size(); ++i) {
             m.eval(f, x[i]);
