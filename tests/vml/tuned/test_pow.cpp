@@ -96,7 +96,9 @@ void check_against_libm(Shape shape, const std::vector<std::pair<T, T>>& cases, 
                 const T plain = sizeof(T) == 4 ? T(::powf(float(filler_x), float(filler_y)))
                                                : T(::pow(double(filler_x), double(filler_y)));
                 for (int k = 0; k < lanes; ++k)
-                    if (k != at) EXPECT_TRUE(same_class(r[k], plain)) << name << " neighbour lane " << k;
+                    if (k != at) {
+                        EXPECT_TRUE(same_class(r[k], plain)) << name << " neighbour lane " << k;
+                    }
             }
         }
     }

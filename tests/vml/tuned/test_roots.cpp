@@ -112,7 +112,9 @@ void check_cbrt_special_values(Shape shape, const std::string& name, double boun
             // The neighbours are unaffected by the special lane.
             const std::vector<T> plain = power_test::apply_sv<T>(name, shape, 1, std::vector<T>(lanes, T(5.5)));
             for (int k = 0; k < lanes; ++k)
-                if (k != at) EXPECT_EQ(bits_of(r[k]), bits_of(plain[0])) << name << " lane " << k;
+                if (k != at) {
+                    EXPECT_EQ(bits_of(r[k]), bits_of(plain[0])) << name << " lane " << k;
+                }
         }
     }
 }
@@ -233,7 +235,9 @@ void check_sqrt_family(Shape shape) {
     for (size_t i = 0; i < x.size(); ++i) {
         const T masked = from_bits<T>(bits_of(x[i]) & bits_of(m[i]));
         EXPECT_TRUE(tvml_test::same_bits(rm[i], T(std::sqrt(masked)))) << "sqrt_mask " << show(x[i]) << " lane " << i;
-        if (bits_of(m[i]) == 0) EXPECT_EQ(bits_of(rm[i]), bits_of(T(0))) << "zero mask gives +0";
+        if (bits_of(m[i]) == 0) {
+            EXPECT_EQ(bits_of(rm[i]), bits_of(T(0))) << "zero mask gives +0";
+        }
     }
     // The documented mask case: (4, 9) with (all ones, 0) gives (2, 0).
     std::vector<T> four_nine(tvml_test::lanes_of(shape)), mask(four_nine.size());
