@@ -24,11 +24,11 @@ double libm_cbrt(double x) { return ::cbrt(x); }
 extern "C" {
 
 void scbrt_tarvo(TVML_KERNEL_ARGS) {
-    tvml::avx2::block_loop1<F32x8>(n, a, r, [](F32x8 x) { return tvml::avx2::cbrt(x); }, libm_cbrtf);
+    tvml::avx2::block_loop1<F32x8>(n, a, r, [](F32x8 x) { return tvml::avx2::cbrt_lanes(x); }, libm_cbrtf);
 }
 
 void dcbrt_tarvo(TVML_KERNEL_ARGS) {
-    tvml::avx2::block_loop1<F64x4>(n, a, r, [](F64x4 x) { return tvml::avx2::cbrt(x); }, libm_cbrt);
+    tvml::avx2::block_loop1<F64x4>(n, a, r, [](F64x4 x) { return tvml::avx2::cbrt_lanes(x); }, libm_cbrt);
 }
 
 void scbrt_ondara(TVML_KERNEL_ARGS) {

@@ -20,14 +20,14 @@
 
 extern "C" {
 
-TVML_LOG_KERNEL(sln_tarvo, F32x8, ln_lane, logf)
-TVML_LOG_KERNEL(slog10_tarvo, F32x8, log10_lane, log10f)
-TVML_LOG_KERNEL(sln_ondara, F32x4, ln_lane, logf)
-TVML_LOG_KERNEL(slog10_ondara, F32x4, log10_lane, log10f)
-TVML_LOG_KERNEL(dln_tarvo, F64x4, ln_lane, log)
-TVML_LOG_KERNEL(dlog10_tarvo, F64x4, log10_lane, log10)
-TVML_LOG_KERNEL(dln_ondara, F64x2, ln_lane, log)
-TVML_LOG_KERNEL(dlog10_ondara, F64x2, log10_lane, log10)
+TVML_LOG_KERNEL(sln_tarvo, F32x8, ln_lanes, logf)
+TVML_LOG_KERNEL(slog10_tarvo, F32x8, log10_lanes, log10f)
+TVML_LOG_KERNEL(sln_ondara, F32x4, ln_lanes, logf)
+TVML_LOG_KERNEL(slog10_ondara, F32x4, log10_lanes, log10f)
+TVML_LOG_KERNEL(dln_tarvo, F64x4, ln_lanes, log)
+TVML_LOG_KERNEL(dlog10_tarvo, F64x4, log10_lanes, log10)
+TVML_LOG_KERNEL(dln_ondara, F64x2, ln_lanes, log)
+TVML_LOG_KERNEL(dlog10_ondara, F64x2, log10_lanes, log10)
 
 TVML_LOG_BELISK(sln)
 TVML_LOG_BELISK(slog10)

@@ -18,7 +18,7 @@ namespace {
 
 struct PowLanes {
     template <class V>
-    V operator()(V x, V y) const { return tvml::avx2::pow(x, y); }
+    V operator()(V x, V y) const { return tvml::avx2::pow_lanes(x, y); }
 };
 float libm_powf(float x, float y) { return ::powf(x, y); }
 double libm_pow(double x, double y) { return ::pow(x, y); }

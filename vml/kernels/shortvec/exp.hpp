@@ -1,11 +1,12 @@
 // Exponential family: e^x, 2^x, 10^x and e^x - 1 on float and double lanes,
 // each written once over the lane count.
 //
-// Every function computes all lanes on a branch-free fast path, builds a
-// mask of the lanes that path cannot serve (out of range, infinite, NaN)
-// and calls its fix-up only when that mask is non-empty.  The float and
-// double exponential cores (exp_lanes and their pieces) are shared with
-// the power, hyperbolic and array kernels, which call them with their own
+// Every function (<fn>_lanes) computes all lanes on a branch-free core
+// (<fn>_core, from <fn>_parts), builds a mask of the lanes the core cannot
+// serve (out of range, infinite, NaN) and calls its fix-up
+// (<fn>_special_lanes) only when that mask is non-empty.  The float and
+// double exponentials (exp_lanes and their pieces) are shared with the
+// power, hyperbolic and array kernels, which call them with their own
 // argument: the special mask always comes from that argument.
 //
 // Compile only with -mavx2 -mfma (see simd.hpp).
@@ -27,20 +28,20 @@ extern const double LUT_exp_128[128];
 // cancels the index bits and leaves k / 128 in the exponent field.
 extern const uint64_t exp2_data[128];
 
-// Constants are kept as bit patterns; splat broadcasts one as a lane value.
-template <class V>
-inline V splat(uint64_t bits) {
-    using Int = typename Traits<V>::Int;
-    return from_bits(set1<Int>(typename Traits<V>::IntScalar(bits)));
-}
-template <class I>
-inline I isplat(uint64_t bits) {
-    return set1<I>(typename I::Scalar(bits));
-}
+// Constants: one struct per function and precision, as bit patterns.
+template <class T>
+struct ExpConstants;
+template <class T>
+struct Exp2Constants;
+template <class T>
+struct Exp10Constants;
+template <class T>
+struct Expm1Constants;
 
 // ---------------------------------------------------------------------------
 // e^x, float lanes.
-struct ExpfConstants {
+template <>
+struct ExpConstants<float> {
     static constexpr uint32_t _pi32_256_exp_invln2 = 0x3FB8AA3B;  // 1.442695, 1 / ln 2
     static constexpr uint32_t _ps256_shift = 0x4B400000;          // 12582912 = 1.5 * 2^23
     static constexpr uint32_t _ps256_neg_shift = 0xCB400000;      // -12582912
@@ -71,9 +72,9 @@ struct ExpfParts {
 };
 
 template <int N>
-inline ExpfParts<N> expf_parts(Vec<float, N> x) {
+inline ExpfParts<N> exp_parts(Vec<float, N> x) {
     using V = Vec<float, N>;
-    using C = ExpfConstants;
+    using C = ExpConstants<float>;
     const V t = fma(x, splat<V>(C::_pi32_256_exp_invln2), splat<V>(C::_ps256_shift));
     const V n = t + splat<V>(C::_ps256_neg_shift);
     V r = fnma(n, splat<V>(C::_pi32_256_exp_ln2hi), x);
@@ -91,14 +92,14 @@ inline ExpfParts<N> expf_parts(Vec<float, N> x) {
 template <int N>
 inline Vec<int32_t, N> exp_special_mask(Vec<float, N> x) {
     using I = Vec<int32_t, N>;
-    using C = ExpfConstants;
+    using C = ExpConstants<float>;
     return gt(to_bits(x) & isplat<I>(C::_ps256_fabs_mask), isplat<I>(C::_pi32_256_exp_range));
 }
 
 // p * 2^n by adding n to the exponent field: right for |x| <= 126 ln 2.
 template <int N>
-inline Vec<float, N> exp_fast(Vec<float, N> x) {
-    const ExpfParts<N> e = expf_parts(x);
+inline Vec<float, N> exp_core(Vec<float, N> x) {
+    const ExpfParts<N> e = exp_parts(x);
     return from_bits(to_bits(e.p) + e.exponent);
 }
 
@@ -108,8 +109,8 @@ template <int N>
 TVML_COLD Vec<float, N> exp_special_lanes(Vec<float, N> x, Vec<float, N> y) {
     using V = Vec<float, N>;
     using I = Vec<int32_t, N>;
-    using C = ExpfConstants;
-    const ExpfParts<N> e = expf_parts(x);
+    using C = ExpConstants<float>;
+    const ExpfParts<N> e = exp_parts(x);
     const V scaled = from_bits(to_bits(e.p) + e.exponent + isplat<I>(C::underflow_bias));
     const V tiny = scaled * splat<V>(C::underflow_scale);
     y = select(lt(x, -splat<V>(C::_pi32_256_exp_range)), tiny, y);
@@ -122,15 +123,16 @@ TVML_COLD Vec<float, N> exp_special_lanes(Vec<float, N> x, Vec<float, N> y) {
 
 template <int N>
 inline Vec<float, N> exp_lanes(Vec<float, N> x) {
-    const Vec<float, N> y = exp_fast(x);
+    const Vec<float, N> y = exp_core(x);
     const Vec<int32_t, N> special = exp_special_mask(x);
-    if (__builtin_expect(any(special), 0)) return exp_special_lanes(x, y);
+    if (TVML_UNLIKELY(any(special))) return exp_special_lanes(x, y);
     return y;
 }
 
 // ---------------------------------------------------------------------------
 // e^x, double lanes.
-struct ExpdConstants {
+template <>
+struct ExpConstants<double> {
     static constexpr uint64_t expd_scale_inv_ln2 = 0x40971547652B82FE;  // 1024 / ln 2
     static constexpr uint64_t _pd256_shift = 0x4338000000000000;        // 1.5 * 2^52
     static constexpr uint64_t _pd256_neg_shift = 0xC338000000000000;
@@ -158,10 +160,10 @@ struct ExpdParts {
 };
 
 template <int N>
-inline ExpdParts<N> expd_parts(Vec<double, N> x) {
+inline ExpdParts<N> exp_parts(Vec<double, N> x) {
     using V = Vec<double, N>;
     using I = Vec<int64_t, N>;
-    using C = ExpdConstants;
+    using C = ExpConstants<double>;
     const V t = fma(x, splat<V>(C::expd_scale_inv_ln2), splat<V>(C::_pd256_shift));
     const V k = t + splat<V>(C::_pd256_neg_shift);
     const I bits = to_bits(t);
@@ -181,13 +183,13 @@ inline ExpdParts<N> expd_parts(Vec<double, N> x) {
 template <int N>
 inline Vec<int64_t, N> exp_special_mask(Vec<double, N> x) {
     using I = Vec<int64_t, N>;
-    using C = ExpdConstants;
+    using C = ExpConstants<double>;
     return gt(to_bits(x) & isplat<I>(C::_pd256_nan), isplat<I>(C::expd_thresh));
 }
 
 template <int N>
-inline Vec<double, N> exp_fast(Vec<double, N> x) {
-    const ExpdParts<N> e = expd_parts(x);
+inline Vec<double, N> exp_core(Vec<double, N> x) {
+    const ExpdParts<N> e = exp_parts(x);
     return fma(e.s, e.q, e.s);
 }
 
@@ -200,8 +202,8 @@ template <int N>
 TVML_COLD Vec<double, N> exp_special_lanes(Vec<double, N> x, Vec<double, N> y) {
     using V = Vec<double, N>;
     using I = Vec<int64_t, N>;
-    using C = ExpdConstants;
-    const ExpdParts<N> e = expd_parts(x);
+    using C = ExpConstants<double>;
+    const ExpdParts<N> e = exp_parts(x);
     const V half = from_bits(to_bits(e.s) - isplat<I>(C::exponent_one));
     const V big = fma(half, e.q, half) * splat<V>(C::two);
     y = select(gt(x, splat<V>(C::expd_thresh)), big, y);
@@ -211,15 +213,16 @@ TVML_COLD Vec<double, N> exp_special_lanes(Vec<double, N> x, Vec<double, N> y) {
 
 template <int N>
 inline Vec<double, N> exp_lanes(Vec<double, N> x) {
-    const Vec<double, N> y = exp_fast(x);
+    const Vec<double, N> y = exp_core(x);
     const Vec<int64_t, N> special = exp_special_mask(x);
-    if (__builtin_expect(any(special), 0)) return exp_special_lanes(x, y);
+    if (TVML_UNLIKELY(any(special))) return exp_special_lanes(x, y);
     return y;
 }
 
 // ---------------------------------------------------------------------------
 // 2^x, float lanes.  Registers with a lane beyond +-126 go to libm whole.
-struct Exp2fConstants {
+template <>
+struct Exp2Constants<float> {
     static constexpr uint32_t limit = 0x42FC0000;  // 126.0
     static constexpr uint32_t shift = 0x4B400000;  // 1.5 * 2^23
     static constexpr uint32_t neg_shift = 0xCB400000;
@@ -233,9 +236,9 @@ struct Exp2fConstants {
 };
 
 template <int N>
-inline Vec<float, N> exp2_fast(Vec<float, N> x) {
+inline Vec<float, N> exp2_core(Vec<float, N> x) {
     using V = Vec<float, N>;
-    using C = Exp2fConstants;
+    using C = Exp2Constants<float>;
     const V t = x + splat<V>(C::shift);
     const V n = t + splat<V>(C::neg_shift);
     const V r = x - n;
@@ -262,23 +265,24 @@ TVML_COLD Vec<T, N> exp2_libm(Vec<T, N> x) {
 template <int N>
 TVML_COLD Vec<float, N> exp2_special_lanes(Vec<float, N> x) {
     using V = Vec<float, N>;
-    if (any(gt(abs(x), splat<V>(Exp2fConstants::limit)))) return exp2_libm(x);
-    return select(unord(x, x), x + x, exp2_fast(x));
+    if (any(gt(abs(x), splat<V>(Exp2Constants<float>::limit)))) return exp2_libm(x);
+    return select(unord(x, x), x + x, exp2_core(x));
 }
 
 template <int N>
 inline Vec<float, N> exp2_lanes(Vec<float, N> x) {
     using V = Vec<float, N>;
     // Not (|x| <= 126): beyond the range or NaN.
-    const V special = cmp<_CMP_NLE_UQ>(abs(x), splat<V>(Exp2fConstants::limit));
-    if (__builtin_expect(any(special), 0)) return exp2_special_lanes(x);
-    return exp2_fast(x);
+    const V special = cmp<_CMP_NLE_UQ>(abs(x), splat<V>(Exp2Constants<float>::limit));
+    if (TVML_UNLIKELY(any(special))) return exp2_special_lanes(x);
+    return exp2_core(x);
 }
 
 // ---------------------------------------------------------------------------
 // 2^x, double lanes.  Registers with a lane at |x| >= 1022, infinite or
 // NaN go to libm whole.
-struct Exp2dConstants {
+template <>
+struct Exp2Constants<double> {
     static constexpr uint32_t abs_high_mask = 0x7FFFFFFF;
     static constexpr uint32_t high_limit = 0x408FEFFF;  // high word below 1022.0
     static constexpr uint64_t shift = 0x42C8000000000000;  // 1.5 * 2^45: rounds to 1/128
@@ -291,10 +295,10 @@ struct Exp2dConstants {
 };
 
 template <int N>
-inline Vec<double, N> exp2_fast(Vec<double, N> x) {
+inline Vec<double, N> exp2_core(Vec<double, N> x) {
     using V = Vec<double, N>;
     using I = Vec<int64_t, N>;
-    using C = Exp2dConstants;
+    using C = Exp2Constants<double>;
     const V t = x + splat<V>(C::shift);
     const V kd = t + splat<V>(C::neg_shift);
     const V r = x - kd;
@@ -308,18 +312,25 @@ inline Vec<double, N> exp2_fast(Vec<double, N> x) {
     return fma(p, r * s, s);
 }
 
+// The whole register through libm.
+template <int N>
+TVML_COLD Vec<double, N> exp2_special_lanes(Vec<double, N> x) {
+    return exp2_libm(x);
+}
+
 template <int N>
 inline Vec<double, N> exp2_lanes(Vec<double, N> x) {
-    using C = Exp2dConstants;
-    const I32x4 high = high_words(to_bits(x)) & set1<I32x4>(int32_t(C::abs_high_mask));
-    if (__builtin_expect(any(gt(high, set1<I32x4>(int32_t(C::high_limit)))), 0)) return exp2_libm(x);
-    return exp2_fast(x);
+    using C = Exp2Constants<double>;
+    const I32x4 high = high_words(to_bits(x)) & isplat<I32x4>(C::abs_high_mask);
+    if (TVML_UNLIKELY(any(gt(high, isplat<I32x4>(C::high_limit))))) return exp2_special_lanes(x);
+    return exp2_core(x);
 }
 
 // ---------------------------------------------------------------------------
 // 10^x, float lanes.  The 4-lane and 8-lane kernels use coefficient sets
 // that differ in the last bit of four coefficients.
-struct Exp10fConstants {
+template <>
+struct Exp10Constants<float> {
     static constexpr uint32_t exp10s_log2_10 = 0x40549A78;          // 3.321928
     static constexpr uint32_t exp10s_shift = 0x4B400000;            // 1.5 * 2^23
     static constexpr uint32_t exp10s_neg_shift = 0xCB400000;
@@ -354,22 +365,22 @@ template <int N>
 struct Exp10fPolynomial;
 template <>
 struct Exp10fPolynomial<4> {
-    using C = Exp10fConstants;
+    using C = Exp10Constants<float>;
     static constexpr uint32_t c[7] = {C::exp10s_p0, C::exp10s_p1, C::exp10s_p2, C::exp10s_p3,
                                       C::exp10s_p4, C::exp10s_p5, C::exp10s_p6};
 };
 template <>
 struct Exp10fPolynomial<8> {
-    using C = Exp10fConstants;
+    using C = Exp10Constants<float>;
     static constexpr uint32_t c[7] = {C::exp10s_p0,   C::exp10s_p1_8, C::exp10s_p2_8, C::exp10s_p3_8,
                                       C::exp10s_p4_8, C::exp10s_p5_8, C::exp10s_p6_8};
 };
 
 // 10^x = p * 2^n, n = x log2 10 rounded; exponent holds n << 23.
 template <int N>
-inline ExpfParts<N> exp10f_parts(Vec<float, N> x) {
+inline ExpfParts<N> exp10_parts(Vec<float, N> x) {
     using V = Vec<float, N>;
-    using C = Exp10fConstants;
+    using C = Exp10Constants<float>;
     using P = Exp10fPolynomial<N>;
     const V t = fma(x, splat<V>(C::exp10s_log2_10), splat<V>(C::exp10s_shift));
     const V n = t + splat<V>(C::exp10s_neg_shift);
@@ -381,10 +392,10 @@ inline ExpfParts<N> exp10f_parts(Vec<float, N> x) {
 }
 
 template <int N>
-inline Vec<float, N> exp10_fast(Vec<float, N> x) {
+inline Vec<float, N> exp10_core(Vec<float, N> x) {
     using I = Vec<int32_t, N>;
-    const ExpfParts<N> e = exp10f_parts(x);
-    return e.p * from_bits(e.exponent + isplat<I>(Exp10fConstants::one_bits));
+    const ExpfParts<N> e = exp10_parts(x);
+    return e.p * from_bits(e.exponent + isplat<I>(Exp10Constants<float>::one_bits));
 }
 
 // +inf above 38.53184, +0 below -37.92978.  Where n = 128 (x above about
@@ -393,8 +404,8 @@ template <int N>
 TVML_COLD Vec<float, N> exp10_special_lanes(Vec<float, N> x, Vec<float, N> y) {
     using V = Vec<float, N>;
     using I = Vec<int32_t, N>;
-    using C = Exp10fConstants;
-    const ExpfParts<N> e = exp10f_parts(x);
+    using C = Exp10Constants<float>;
+    const ExpfParts<N> e = exp10_parts(x);
     const V big = (e.p * from_bits(e.exponent + isplat<I>(C::half_bits))) * splat<V>(C::two);
     y = select(gt(x, splat<V>(C::exp10s_thresh)), big, y);
     y = select(gt(x, splat<V>(C::exp10s_upper_bound)), splat<V>(C::inf), y);
@@ -404,16 +415,17 @@ TVML_COLD Vec<float, N> exp10_special_lanes(Vec<float, N> x, Vec<float, N> y) {
 template <int N>
 inline Vec<float, N> exp10_lanes(Vec<float, N> x) {
     using I = Vec<int32_t, N>;
-    using C = Exp10fConstants;
-    const Vec<float, N> y = exp10_fast(x);
+    using C = Exp10Constants<float>;
+    const Vec<float, N> y = exp10_core(x);
     const I gate = gt(to_bits(x) & isplat<I>(C::fabs_mask), isplat<I>(C::exp10s_thresh));
-    if (__builtin_expect(any(gate), 0)) return exp10_special_lanes(x, y);
+    if (TVML_UNLIKELY(any(gate))) return exp10_special_lanes(x, y);
     return y;
 }
 
 // ---------------------------------------------------------------------------
 // 10^x, double lanes: a 128-entry table and a single-constant reduction.
-struct Exp10dConstants {
+template <>
+struct Exp10Constants<double> {
     static constexpr uint64_t scale = 0x407A934F0979A371;      // 128 log2 10
     static constexpr uint64_t shift = 0x4338000000000000;      // 1.5 * 2^52
     static constexpr uint64_t neg_shift = 0xC338000000000000;
@@ -441,10 +453,10 @@ struct Exp10dParts {
 };
 
 template <int N>
-inline Exp10dParts<N> exp10d_parts(Vec<double, N> x) {
+inline Exp10dParts<N> exp10_parts(Vec<double, N> x) {
     using V = Vec<double, N>;
     using I = Vec<int64_t, N>;
-    using C = Exp10dConstants;
+    using C = Exp10Constants<double>;
     const V t = fma(x, splat<V>(C::scale), splat<V>(C::shift));
     const V kd = t + splat<V>(C::neg_shift);
     const I bits = to_bits(t);
@@ -460,8 +472,8 @@ inline Exp10dParts<N> exp10d_parts(Vec<double, N> x) {
 }
 
 template <int N>
-inline Vec<double, N> exp10_fast(Vec<double, N> x) {
-    const Exp10dParts<N> e = exp10d_parts(x);
+inline Vec<double, N> exp10_core(Vec<double, N> x) {
+    const Exp10dParts<N> e = exp10_parts(x);
     return e.p * e.s;
 }
 
@@ -472,8 +484,8 @@ template <int N>
 TVML_COLD Vec<double, N> exp10_special_lanes(Vec<double, N> x, Vec<double, N> y) {
     using V = Vec<double, N>;
     using I = Vec<int64_t, N>;
-    using C = Exp10dConstants;
-    const Exp10dParts<N> e = exp10d_parts(x);
+    using C = Exp10Constants<double>;
+    const Exp10dParts<N> e = exp10_parts(x);
     const V big = (e.p * from_bits(to_bits(e.s) - isplat<I>(C::exponent_one))) * splat<V>(C::two);
     y = select(gt(x, splat<V>(C::thresh)), big, y);
     y = select(gt(x, splat<V>(C::upper_bound)), splat<V>(C::inf), y);
@@ -483,24 +495,25 @@ TVML_COLD Vec<double, N> exp10_special_lanes(Vec<double, N> x, Vec<double, N> y)
 template <int N>
 inline Vec<double, N> exp10_lanes(Vec<double, N> x) {
     using I = Vec<int64_t, N>;
-    using C = Exp10dConstants;
-    const Vec<double, N> y = exp10_fast(x);
+    using C = Exp10Constants<double>;
+    const Vec<double, N> y = exp10_core(x);
     const I gate = gt(to_bits(x) & isplat<I>(C::abs_mask), isplat<I>(C::thresh));
-    if (__builtin_expect(any(gate), 0)) return exp10_special_lanes(x, y);
+    if (TVML_UNLIKELY(any(gate))) return exp10_special_lanes(x, y);
     return y;
 }
 
 // ---------------------------------------------------------------------------
 // e^x - 1, float lanes: 2^n (e^r - 1) + (2^n - 1).
-struct Expm1fConstants {
-    static constexpr uint32_t invln2 = ExpfConstants::_pi32_256_exp_invln2;
-    static constexpr uint32_t shift = ExpfConstants::_ps256_shift;
-    static constexpr uint32_t neg_shift = ExpfConstants::_ps256_neg_shift;
-    static constexpr uint32_t range = ExpfConstants::_pi32_256_exp_range;  // 87.33654, as an integer
-    static constexpr uint32_t ln2hi = ExpfConstants::_pi32_256_exp_ln2hi;
-    static constexpr uint32_t ln2lo = ExpfConstants::_pi32_256_exp_ln2lo;
-    static constexpr uint32_t hi = ExpfConstants::_ps256_exp_hi;  // 88.37626
-    static constexpr uint32_t lo = ExpfConstants::_ps256_exp_lo;  // -88.37626
+template <>
+struct Expm1Constants<float> {
+    static constexpr uint32_t invln2 = ExpConstants<float>::_pi32_256_exp_invln2;
+    static constexpr uint32_t shift = ExpConstants<float>::_ps256_shift;
+    static constexpr uint32_t neg_shift = ExpConstants<float>::_ps256_neg_shift;
+    static constexpr uint32_t range = ExpConstants<float>::_pi32_256_exp_range;  // 87.33654, as an integer
+    static constexpr uint32_t ln2hi = ExpConstants<float>::_pi32_256_exp_ln2hi;
+    static constexpr uint32_t ln2lo = ExpConstants<float>::_pi32_256_exp_ln2lo;
+    static constexpr uint32_t hi = ExpConstants<float>::_ps256_exp_hi;  // 88.37626
+    static constexpr uint32_t lo = ExpConstants<float>::_ps256_exp_lo;  // -88.37626
     static constexpr uint32_t fabs_mask = 0x7FFFFFFF;
     static constexpr uint32_t inf = 0x7F800000;
     static constexpr uint32_t one = 0x3F800000;
@@ -515,10 +528,10 @@ struct Expm1fConstants {
 // e^x - 1 = m * s + (s - 1) with s = 2^n and m = e^r - 1.  Within the
 // special bound n stays in [-127, 127]: at -127 s is +0 and the result -1.
 template <int N>
-inline Vec<float, N> expm1_fast(Vec<float, N> x) {
+inline Vec<float, N> expm1_core(Vec<float, N> x) {
     using V = Vec<float, N>;
     using I = Vec<int32_t, N>;
-    using C = Expm1fConstants;
+    using C = Expm1Constants<float>;
     const V t = fma(x, splat<V>(C::invln2), splat<V>(C::shift));
     const V n = t + splat<V>(C::neg_shift);
     V r = fnma(n, splat<V>(C::ln2hi), x);
@@ -537,7 +550,7 @@ inline Vec<float, N> expm1_fast(Vec<float, N> x) {
 template <int N>
 TVML_COLD Vec<float, N> expm1_special_lanes(Vec<float, N> x, Vec<float, N> y) {
     using V = Vec<float, N>;
-    using C = Expm1fConstants;
+    using C = Expm1Constants<float>;
     y = select(gt(x, splat<V>(C::hi)), splat<V>(C::inf), y);
     return select(lt(x, splat<V>(C::lo)), splat<V>(C::minus_one), y);
 }
@@ -545,16 +558,17 @@ TVML_COLD Vec<float, N> expm1_special_lanes(Vec<float, N> x, Vec<float, N> y) {
 template <int N>
 inline Vec<float, N> expm1_lanes(Vec<float, N> x) {
     using I = Vec<int32_t, N>;
-    using C = Expm1fConstants;
-    const Vec<float, N> y = expm1_fast(x);
+    using C = Expm1Constants<float>;
+    const Vec<float, N> y = expm1_core(x);
     const I special = gt(to_bits(x) & isplat<I>(C::fabs_mask), isplat<I>(C::range));
-    if (__builtin_expect(any(special), 0)) return expm1_special_lanes(x, y);
+    if (TVML_UNLIKELY(any(special))) return expm1_special_lanes(x, y);
     return y;
 }
 
 // ---------------------------------------------------------------------------
 // e^x - 1, double lanes: a polynomial for |x| <= 0.125, e^x - 1 otherwise.
-struct Expm1dConstants {
+template <>
+struct Expm1Constants<double> {
     static constexpr uint64_t small = 0x3FC0000000000000;  // 0.125
     static constexpr uint64_t one = 0x3FF0000000000000;
     static constexpr uint64_t b1 = 0x3FEFFFFFFFFFFFF5;  // 0.9999999999999988
@@ -570,7 +584,7 @@ struct Expm1dConstants {
 template <int N>
 inline Vec<double, N> expm1_lanes(Vec<double, N> x) {
     using V = Vec<double, N>;
-    using C = Expm1dConstants;
+    using C = Expm1Constants<double>;
     const V small = le(abs(x), splat<V>(C::small));
     const V big = exp_lanes(x) - splat<V>(C::one);
     V q = fma(splat<V>(C::b8), x, splat<V>(C::b7));

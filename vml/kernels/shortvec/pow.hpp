@@ -31,19 +31,19 @@ namespace avx2 {
 // e^z for the 4-float power: z / ln 2 = k / 32 + r with k the integer
 // nearest to 32 z / ln 2; 2^(k/32) from exp2f_data, 2^r a cubic in r.
 struct Pow4fConstants {
-    static constexpr float scale_32_over_ln2 = 0x1.715476p+5f;  // 0x4238AA3B 46.16624 = 32 / ln 2
-    static constexpr float one_32nd = 0x1p-5f;                  // 0x3D000000 0.03125
-    static constexpr float inv_ln2 = 0x1.715476p+0f;            // 0x3FB8AA3B 1.442695
-    static constexpr float z_hi = 0x1.61814ap+6f;               // 0x42B0C0A5 88.37626 = 127.5 ln 2
-    static constexpr float z_lo = -0x1.61814ap+6f;              // 0xC2B0C0A5 -88.37626
-    static constexpr float c1 = 0x1.62e430p-1f;                 // 0x3F317218 0.6931472
-    static constexpr float c2 = 0x1.ebfce6p-3f;                 // 0x3E75FE73 0.24022846
-    static constexpr float c3 = 0x1.c6af84p-5f;                 // 0x3D6357C2 0.055503614
+    static constexpr uint32_t scale_32_over_ln2 = 0x4238AA3B;  // 46.16624, 32 / ln 2
+    static constexpr uint32_t one_32nd = 0x3D000000;           // 0.03125
+    static constexpr uint32_t inv_ln2 = 0x3FB8AA3B;            // 1.442695, 1 / ln 2
+    static constexpr uint32_t z_hi = 0x42B0C0A5;               // 88.37626, 127.5 ln 2
+    static constexpr uint32_t z_lo = 0xC2B0C0A5;               // -88.37626
+    static constexpr uint32_t c1 = 0x3F317218;                 // 0.6931472
+    static constexpr uint32_t c2 = 0x3E75FE73;                 // 0.24022846
+    static constexpr uint32_t c3 = 0x3D6357C2;                 // 0.055503614
     // 2^(k/32) leaves the normal range below k = -126 * 32: such lanes
     // are scaled by 2^64 through k + 64 * 32, then by 2^-64 (one rounding).
-    static constexpr int32_t k_min_normal = -126 * 32;
-    static constexpr int32_t k_underflow_bias = 64 * 32;
-    static constexpr float underflow_scale = 0x1p-64f;
+    static constexpr uint32_t k_min_normal = 0xFFFFF040;      // -4032, -126 * 32 as an integer
+    static constexpr uint32_t k_underflow_bias = 0x00000800;  // 2048, 64 * 32 as an integer
+    static constexpr uint32_t underflow_scale = 0x1F800000;   // 2^-64
 };
 
 struct Pow4fParts {
@@ -53,11 +53,11 @@ struct Pow4fParts {
 
 inline Pow4fParts pow4f_parts(F32x4 z) {
     using C = Pow4fConstants;
-    const I32x4 k = to_i32_round(z * set1<F32x4>(C::scale_32_over_ln2));
-    const F32x4 kf = from_i32<F32x4>(k) * set1<F32x4>(C::one_32nd);
-    const F32x4 r = fms(z, set1<F32x4>(C::inv_ln2), kf);
-    const F32x4 low = fma(r, set1<F32x4>(C::c1), set1<F32x4>(1.0f));
-    const F32x4 high = fma(r, set1<F32x4>(C::c3), set1<F32x4>(C::c2));
+    const I32x4 k = to_i32_round(z * splat<F32x4>(C::scale_32_over_ln2));
+    const F32x4 kf = from_i32<F32x4>(k) * splat<F32x4>(C::one_32nd);
+    const F32x4 r = fms(z, splat<F32x4>(C::inv_ln2), kf);
+    const F32x4 low = fma(r, splat<F32x4>(C::c1), set1<F32x4>(1.0f));
+    const F32x4 high = fma(r, splat<F32x4>(C::c3), splat<F32x4>(C::c2));
     return {fma(r * r, high, low), k};
 }
 
@@ -69,27 +69,27 @@ inline F32x4 pow4f_scale(I32x4 k) {
 
 // Lanes whose z left the clamp range or is NaN, or whose 2^(k/32) is
 // below the normal range.
-__attribute__((noinline)) inline F32x4 pow4f_exp_special(F32x4 z, F32x4 y) {
+TVML_COLD inline F32x4 pow4f_exp_special_lanes(F32x4 z, F32x4 y) {
     using C = Pow4fConstants;
-    const F32x4 clamped = max(min(z, set1<F32x4>(C::z_hi)), set1<F32x4>(C::z_lo));
+    const F32x4 clamped = max(min(z, splat<F32x4>(C::z_hi)), splat<F32x4>(C::z_lo));
     const Pow4fParts e = pow4f_parts(clamped);
     const F32x4 tiny =
-        e.p * pow4f_scale(e.k + set1<I32x4>(C::k_underflow_bias)) * set1<F32x4>(C::underflow_scale);
-    y = select(from_bits(lt(e.k, set1<I32x4>(C::k_min_normal))), tiny, y);
-    y = select(gt(z, set1<F32x4>(C::z_hi)), set1<F32x4>(std::numeric_limits<float>::infinity()), y);
-    y = andnot(lt(z, set1<F32x4>(C::z_lo)), y);
+        e.p * pow4f_scale(e.k + isplat<I32x4>(C::k_underflow_bias)) * splat<F32x4>(C::underflow_scale);
+    y = select(from_bits(lt(e.k, isplat<I32x4>(C::k_min_normal))), tiny, y);
+    y = select(gt(z, splat<F32x4>(C::z_hi)), set1<F32x4>(std::numeric_limits<float>::infinity()), y);
+    y = andnot(lt(z, splat<F32x4>(C::z_lo)), y);
     return select(unord(z, z), z, y);
 }
 
 // e^z for the 4-float power; z is clamped to +-127.5 ln 2 first.
 inline F32x4 pow4f_exp(F32x4 z) {
     using C = Pow4fConstants;
-    const F32x4 clamped = max(min(z, set1<F32x4>(C::z_hi)), set1<F32x4>(C::z_lo));
+    const F32x4 clamped = max(min(z, splat<F32x4>(C::z_hi)), splat<F32x4>(C::z_lo));
     const Pow4fParts e = pow4f_parts(clamped);
     const F32x4 r = e.p * pow4f_scale(e.k);
-    const F32x4 special = cmp<_CMP_NGE_UQ>(z, set1<F32x4>(C::z_lo)) | cmp<_CMP_NLE_UQ>(z, set1<F32x4>(C::z_hi)) |
-                          from_bits(lt(e.k, set1<I32x4>(C::k_min_normal)));
-    if (any(special)) return pow4f_exp_special(z, r);
+    const F32x4 special = cmp<_CMP_NGE_UQ>(z, splat<F32x4>(C::z_lo)) | cmp<_CMP_NLE_UQ>(z, splat<F32x4>(C::z_hi)) |
+                          from_bits(lt(e.k, isplat<I32x4>(C::k_min_normal)));
+    if (TVML_UNLIKELY(any(special))) return pow4f_exp_special_lanes(z, r);
     return r;
 }
 
@@ -102,13 +102,13 @@ inline V pow_exp(V z) {
 
 // Lanes outside the fast path, with the C99 rules.
 template <class V>
-__attribute__((noinline)) V pow_special(V x, V y, V r, V special) {
+TVML_COLD V pow_special_lanes(V x, V y, V r, V special) {
     using T = typename V::Scalar;
     using L = std::numeric_limits<T>;
     const V ax = abs(x);
     const V one = set1<V>(T(1));
     // |x|^y with the logarithm's own results at 0, subnormals, inf and NaN.
-    V m = pow_exp(y * ln_lane(ax));
+    V m = pow_exp(y * ln_lanes(ax));
     // Sign and domain of a negative base (the sign bit alone marks a lane
     // for select and flips it by xor).
     const V negative = x ^ ax;
@@ -125,18 +125,19 @@ __attribute__((noinline)) V pow_special(V x, V y, V r, V special) {
 }
 
 template <class V>
-inline V pow(V x, V y) {
+inline V pow_lanes(V x, V y) {
     using T = typename V::Scalar;
     using L = std::numeric_limits<T>;
     const V ax = abs(x);
-    const V r = pow_exp(y * ln_fast(ax));
+    const V r = pow_exp(y * ln_core(ax));
     // Fast path: x positive finite normal, y finite (NaN fails every test).
     V slow = cmp<_CMP_NGE_UQ>(x, set1<V>(L::min())) | cmp<_CMP_NLT_UQ>(x, set1<V>(L::infinity())) |
              cmp<_CMP_NLT_UQ>(abs(y), set1<V>(L::infinity()));
-    // Double bases within 2^-8 of 1 take the near-1 logarithm of ln_lane:
+    // Double bases within 2^-8 of 1 take the near-1 logarithm of ln_lanes:
     // the table's absolute error, multiplied by a large y, would show.
-    if constexpr (std::is_same_v<T, double>) slow = slow | lt(abs(x - set1<V>(1.0)), set1<V>(LnConsts::near_one));
-    if (any(slow)) return pow_special(x, y, r, slow);
+    if constexpr (std::is_same_v<T, double>)
+        slow = slow | lt(abs(x - set1<V>(1.0)), splat<V>(LnConstants<double>::near_one));
+    if (TVML_UNLIKELY(any(slow))) return pow_special_lanes(x, y, r, slow);
     return r;
 }
 

@@ -4,5 +4,5 @@
 #include "define_kernels.hpp"
 #include "pow.hpp"
 
-TVML_SV_DEFINE_2(pow, tarvo, ::tvml::avx2::pow)
+TVML_SV_DEFINE_2(pow, tarvo, ::tvml::avx2::pow_lanes)
 TVML_SV_BELISK_ALIASES_2(pow)

@@ -286,6 +286,19 @@ inline Vec<double, N> from_i64(Vec<int64_t, N> i) {
     return from_bits(i + to_bits(magic)) - magic;
 }
 
+// Kernel constants are kept as bit patterns (uint32_t for float lanes,
+// uint64_t for double lanes); splat broadcasts one as a floating lane
+// value, isplat as an integer lane value.
+template <class V>
+inline V splat(uint64_t bits) {
+    using Int = typename Traits<V>::Int;
+    return from_bits(set1<Int>(typename Traits<V>::IntScalar(bits)));
+}
+template <class I>
+inline I isplat(uint64_t bits) {
+    return set1<I>(typename I::Scalar(bits));
+}
+
 // Table lookup with one scalar load per lane (no gather instruction).
 template <class T, class I, int N>
 inline Vec<T, N> gather(const T* table, Vec<I, N> index) {
