@@ -76,10 +76,9 @@ TVML_ARRAY_ENTRIES(TVML_DECLARE_ENTRY)
  * on a processor that has the instructions their variant uses
  * (*_generic: any x86-64; the tuned variants: AVX2 and FMA).
  */
-typedef void (*tvml_array_kernel)(int64_t n, const void *a, const void *b, void *r, void *r2,
-                                  int64_t reserved);
-#define TVML_DECLARE_KERNEL(name) \
-    TVML_API void name(int64_t n, const void *a, const void *b, void *r, void *r2, int64_t reserved);
+#define TVML_KERNEL_PARAMS int64_t n, const void *a, const void *b, void *r, void *r2, int64_t reserved
+typedef void (*tvml_array_kernel)(TVML_KERNEL_PARAMS);
+#define TVML_DECLARE_KERNEL(name) TVML_API void name(TVML_KERNEL_PARAMS);
 #define TVML_DECLARE_TUNED_READY(op, v) TVML_DECLARE_KERNEL(op##_##v)
 #define TVML_DECLARE_TUNED_PENDING(op, v)
 #define TVML_DECLARE_TUNED_GENERIC(op, v)

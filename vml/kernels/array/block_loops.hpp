@@ -1,18 +1,37 @@
-// Block loops of the tuned array kernels: whole blocks of one register
-// through a lane function, the remaining elements through libm.  Every
-// block is loaded completely before its results are stored, and each
-// remainder element is read before it is written, so r may be a or b.
-// n <= 0 returns at once, reading and writing nothing: the kernels are
-// exported and may be called without the entry points' checks.
+// Tuned array kernels: the block patterns and the one macro that stamps an
+// exported kernel from a pattern, a register shape and a function.
+//
+//   TVML_ARRAY_FUNCTION(Exp, exp_lanes, std::exp)
+//   TVML_TUNED_KERNEL(sexp_tarvo, map1, F32x8, Exp)
+//   TVML_TUNED_KERNEL_ALIAS(sexp_belisk, sexp_ondara)
+//
+// A function F gives F::lanes (registers) and F::libm (single elements);
+// a pattern<V, F>(KernelArgs) walks the arrays: whole blocks of V through
+// F::lanes, the remaining elements through F::libm.  Every block is loaded
+// completely before its results are stored, and each remainder element is
+// read before it is written, so r (and r2) may be a or b.  The stamped
+// kernel returns at once for n <= 0, reading and writing nothing (the
+// kernels are exported and may be called without the entry points'
+// checks), so the patterns see n > 0 only.
 // Only for units compiled with -mavx2 -mfma.
 #pragma once
 
 #include <cstdint>
 
+#include "dazaro_tv.h"
 #include "simd.hpp"
 
 namespace tvml {
 namespace avx2 {
+
+// The arguments of an array kernel (the trailing reserved word aside).
+struct KernelArgs {
+    int64_t n;
+    const void* a;
+    const void* b;
+    void* r;
+    void* r2;
+};
 
 template <class V>
 struct Block {
@@ -23,67 +42,149 @@ struct Block {
     // Block and remainder counts in 32 bits: the entry points pass n < 2^31.
     static int32_t blocks(int64_t n) { return int32_t(n >> kShift); }
     static int32_t remainder(int64_t n) { return int32_t(n & (W - 1)); }
+    static const T* in(const void* p) { return static_cast<const T*>(p); }
+    static T* out(void* p) { return static_cast<T*>(p); }
 };
 
-// r[i] = lane(a[i]) by blocks of V, remainder r[i] = scalar(a[i]).
-template <class V, class Lane, class Scalar>
-inline void block_loop1(int64_t n, const void* a, void* r, Lane lane, Scalar scalar) {
-    if (n <= 0) return;
+// r[i] = f(a[i]).
+template <class V, class F>
+inline void map1(const KernelArgs& k) {
     using B = Block<V>;
-    const typename B::T* x = static_cast<const typename B::T*>(a);
-    typename B::T* y = static_cast<typename B::T*>(r);
-    const int32_t blocks = B::blocks(n), rest = B::remainder(n);
-    for (int32_t k = 0; k < blocks; ++k, x += B::W, y += B::W) store(y, lane(load<V>(x)));
-    for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i]);
+    const typename B::T* x = B::in(k.a);
+    typename B::T* y = B::out(k.r);
+    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
+    for (int32_t i = 0; i < blocks; ++i, x += B::W, y += B::W) store(y, F::lanes(load<V>(x)));
+    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i]);
 }
 
-// r[i] = lane(a[i], b[i]), remainder scalar(a[i], b[i]).
-template <class V, class Lane, class Scalar>
-inline void block_loop2(int64_t n, const void* a, const void* b, void* r, Lane lane, Scalar scalar) {
-    if (n <= 0) return;
+// r[i] = f(a[i], b[i]).
+template <class V, class F>
+inline void map2(const KernelArgs& k) {
     using B = Block<V>;
-    const typename B::T* x = static_cast<const typename B::T*>(a);
-    const typename B::T* z = static_cast<const typename B::T*>(b);
-    typename B::T* y = static_cast<typename B::T*>(r);
-    const int32_t blocks = B::blocks(n), rest = B::remainder(n);
-    for (int32_t k = 0; k < blocks; ++k, x += B::W, z += B::W, y += B::W)
-        store(y, lane(load<V>(x), load<V>(z)));
-    for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i], z[i]);
+    const typename B::T* x = B::in(k.a);
+    const typename B::T* z = B::in(k.b);
+    typename B::T* y = B::out(k.r);
+    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
+    for (int32_t i = 0; i < blocks; ++i, x += B::W, z += B::W, y += B::W)
+        store(y, F::lanes(load<V>(x), load<V>(z)));
+    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i], z[i]);
 }
 
-// r[i] = lane(a[i], *b): the exponent is broadcast once before the blocks
+// r[i] = f(a[i], *b): the exponent is broadcast once before the blocks
 // and read again for each remainder element.
-template <class V, class Lane, class Scalar>
-inline void block_loop_powx(int64_t n, const void* a, const void* b, void* r, Lane lane, Scalar scalar) {
-    if (n <= 0) return;
+template <class V, class F>
+inline void map_powx(const KernelArgs& k) {
     using B = Block<V>;
-    const typename B::T* x = static_cast<const typename B::T*>(a);
-    const typename B::T* power = static_cast<const typename B::T*>(b);
-    typename B::T* y = static_cast<typename B::T*>(r);
-    const int32_t blocks = B::blocks(n), rest = B::remainder(n);
+    const typename B::T* x = B::in(k.a);
+    const typename B::T* power = B::in(k.b);
+    typename B::T* y = B::out(k.r);
+    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
     const V p = set1<V>(*power);
-    for (int32_t k = 0; k < blocks; ++k, x += B::W, y += B::W) store(y, lane(load<V>(x), p));
-    for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i], *power);
+    for (int32_t i = 0; i < blocks; ++i, x += B::W, y += B::W) store(y, F::lanes(load<V>(x), p));
+    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i], *power);
 }
 
-// Two block sizes: r[i] = f(a[i]) by wide blocks of 2W elements through
-// wide(in, out) (pointers into a and r), then one block of W through lane
-// if bit log2(W) of n is set, then the remainder through scalar.
-template <class V, class Wide, class Lane, class Scalar>
-inline void block_loop1_wide(int64_t n, const void* a, void* r, Wide wide, Lane lane, Scalar scalar) {
-    if (n <= 0) return;
+// Two block sizes: wide blocks of 2W elements through F::wide(in, out)
+// (pointers into a and r), then one block of W through F::lanes if bit
+// log2(W) of n is set, then the remainder.
+template <class V, class F>
+inline void map1_wide(const KernelArgs& k) {
     using B = Block<V>;
-    const typename B::T* x = static_cast<const typename B::T*>(a);
-    typename B::T* y = static_cast<typename B::T*>(r);
-    const int32_t wide_blocks = int32_t(n >> (B::kShift + 1)), rest = B::remainder(n);
-    for (int32_t k = 0; k < wide_blocks; ++k, x += 2 * B::W, y += 2 * B::W) wide(x, y);
-    if (n & B::W) {
-        store(y, lane(load<V>(x)));
+    const typename B::T* x = B::in(k.a);
+    typename B::T* y = B::out(k.r);
+    const int32_t wide_blocks = int32_t(k.n >> (B::kShift + 1)), rest = B::remainder(k.n);
+    for (int32_t i = 0; i < wide_blocks; ++i, x += 2 * B::W, y += 2 * B::W) F::wide(x, y);
+    if (k.n & B::W) {
+        store(y, F::lanes(load<V>(x)));
         x += B::W;
         y += B::W;
     }
-    for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i]);
+    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i]);
 }
+
+// Two results per element (sincos): F::lanes(V) returns both registers
+// (.first to r, .second to r2), F::libm(x, &first, &second) both values of
+// one element.  Each block and element is read before its results are
+// stored, so r or r2 may be a.
+template <class V>
+struct LanePair {
+    V first, second;
+};
+
+template <class V, class F>
+inline void map1_two_outputs(const KernelArgs& k) {
+    using B = Block<V>;
+    const typename B::T* x = B::in(k.a);
+    typename B::T* y = B::out(k.r);
+    typename B::T* y2 = B::out(k.r2);
+    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
+    for (int32_t i = 0; i < blocks; ++i, x += B::W, y += B::W, y2 += B::W) {
+        const LanePair<V> v = F::lanes(load<V>(x));
+        store(y, v.first);
+        store(y2, v.second);
+    }
+    for (int32_t i = 0; i < rest; ++i) {
+        typename B::T first, second;
+        F::libm(x[i], &first, &second);
+        y[i] = first;
+        y2[i] = second;
+    }
+}
+
+// One IEEE operation per scalar, 32 scalars per block with every load of
+// a block before its stores, then a plain element loop: F::lanes and
+// F::libm are the same operation.  b may be null for squaring (then a
+// stands in for it).  Complex arrays are PerElement = 2 scalars.
+template <class V, class F, int PerElement>
+inline void arith_scalars(const KernelArgs& k) {
+    using B = Block<V>;
+    constexpr int64_t kBlockScalars = 32;
+    constexpr int G = kBlockScalars / B::W;  // independent groups per block
+    const int64_t m = k.n * PerElement;
+    const typename B::T* x = B::in(k.a);
+    const typename B::T* z = B::in(k.b ? k.b : k.a);
+    typename B::T* y = B::out(k.r);
+    for (int64_t i = m >> 5; i > 0; --i, x += kBlockScalars, z += kBlockScalars, y += kBlockScalars) {
+        // Fully unrolled so the groups live in registers, not in stack arrays.
+        V vx[G], vz[G];
+#pragma GCC unroll 8
+        for (int g = 0; g < G; ++g) {
+            vx[g] = load<V>(x + g * B::W);
+            vz[g] = load<V>(z + g * B::W);
+        }
+#pragma GCC unroll 8
+        for (int g = 0; g < G; ++g) store(y + g * B::W, F::lanes(vx[g], vz[g]));
+    }
+    for (int64_t i = 0, rest = m & (kBlockScalars - 1); i < rest; ++i) y[i] = F::libm(x[i], z[i]);
+}
+
+template <class V, class F>
+inline void arith(const KernelArgs& k) { arith_scalars<V, F, 1>(k); }
+template <class V, class F>
+inline void arith_complex(const KernelArgs& k) { arith_scalars<V, F, 2>(k); }
 
 }  // namespace avx2
 }  // namespace tvml
+
+// A function for the patterns: Name::lanes calls the lane template
+// tvml::avx2::lanes_fn, Name::libm the scalar function libm_fn (std::exp,
+// ...: the overload of the element's precision).
+#define TVML_ARRAY_FUNCTION(Name, lanes_fn, libm_fn)                                          \
+    struct Name {                                                                             \
+        template <class... V>                                                                 \
+        static auto lanes(V... v) { return ::tvml::avx2::lanes_fn(v...); }                    \
+        template <class... T>                                                                 \
+        static auto libm(T... v) { return libm_fn(v...); }                                    \
+    };
+
+// The exported tuned array kernel `name`: pattern<V, F> over its arguments,
+// nothing at all for n <= 0.
+#define TVML_TUNED_KERNEL(name, pattern, V, F)                                                \
+    extern "C" TVML_API void name(TVML_KERNEL_PARAMS) {                                       \
+        (void)reserved;                                                                       \
+        if (n > 0) ::tvml::avx2::pattern<::tvml::avx2::V, F>(::tvml::avx2::KernelArgs{n, a, b, r, r2}); \
+    }
+
+// An exported copy of a tuned kernel (the *_belisk copies of *_ondara ones).
+#define TVML_TUNED_KERNEL_ALIAS(name, target) \
+    extern "C" TVML_API void name(TVML_KERNEL_PARAMS) __attribute__((alias(#target)));

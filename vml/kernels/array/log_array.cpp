@@ -2,36 +2,25 @@
 // logarithm lanes, the remaining elements through libm.  The _tarvo kernels
 // use 256-bit registers, the _ondara ones 128-bit registers; the _belisk
 // names are the _ondara kernels themselves.
-#include <math.h>
+#include <cmath>
 
 #include "block_loops.hpp"
-#include "dazaro_tv.h"
 #include "log.hpp"
 
-#define TVML_KERNEL_ARGS int64_t n, const void *a, const void *, void *r, void *, int64_t
-#define TVML_LOG_KERNEL(name, V, lane, libm)                                                  \
-    void name(TVML_KERNEL_ARGS) {                                                             \
-        using tvml::avx2::V;                                                                  \
-        tvml::avx2::block_loop1<V>(                                                           \
-            n, a, r, [](V x) { return tvml::avx2::lane(x); }, [](V::Scalar x) { return libm(x); }); \
-    }
-#define TVML_LOG_BELISK(stem) \
-    TVML_API void stem##_belisk(TVML_KERNEL_ARGS) __attribute__((alias(#stem "_ondara")));
+namespace {
+TVML_ARRAY_FUNCTION(Ln, ln_lanes, std::log)
+TVML_ARRAY_FUNCTION(Log10, log10_lanes, std::log10)
+}  // namespace
 
-extern "C" {
-
-TVML_LOG_KERNEL(sln_tarvo, F32x8, ln_lanes, logf)
-TVML_LOG_KERNEL(slog10_tarvo, F32x8, log10_lanes, log10f)
-TVML_LOG_KERNEL(sln_ondara, F32x4, ln_lanes, logf)
-TVML_LOG_KERNEL(slog10_ondara, F32x4, log10_lanes, log10f)
-TVML_LOG_KERNEL(dln_tarvo, F64x4, ln_lanes, log)
-TVML_LOG_KERNEL(dlog10_tarvo, F64x4, log10_lanes, log10)
-TVML_LOG_KERNEL(dln_ondara, F64x2, ln_lanes, log)
-TVML_LOG_KERNEL(dlog10_ondara, F64x2, log10_lanes, log10)
-
-TVML_LOG_BELISK(sln)
-TVML_LOG_BELISK(slog10)
-TVML_LOG_BELISK(dln)
-TVML_LOG_BELISK(dlog10)
-
-}  // extern "C"
+TVML_TUNED_KERNEL(sln_tarvo, map1, F32x8, Ln)
+TVML_TUNED_KERNEL(slog10_tarvo, map1, F32x8, Log10)
+TVML_TUNED_KERNEL(sln_ondara, map1, F32x4, Ln)
+TVML_TUNED_KERNEL(slog10_ondara, map1, F32x4, Log10)
+TVML_TUNED_KERNEL(dln_tarvo, map1, F64x4, Ln)
+TVML_TUNED_KERNEL(dlog10_tarvo, map1, F64x4, Log10)
+TVML_TUNED_KERNEL(dln_ondara, map1, F64x2, Ln)
+TVML_TUNED_KERNEL(dlog10_ondara, map1, F64x2, Log10)
+TVML_TUNED_KERNEL_ALIAS(sln_belisk, sln_ondara)
+TVML_TUNED_KERNEL_ALIAS(slog10_belisk, slog10_ondara)
+TVML_TUNED_KERNEL_ALIAS(dln_belisk, dln_ondara)
+TVML_TUNED_KERNEL_ALIAS(dlog10_belisk, dlog10_ondara)

@@ -30,20 +30,18 @@ using namespace tvml::portable;
     X(pow, powf, pow)       \
     X(atan2, atan2f, atan2)
 
-#define TVML_KERNEL_ARGS int64_t n, const void *a, const void *b, void *r, void *r2, int64_t
-
 #define TVML_DEFINE_UNARY(op, ff, fd)                                            \
-    void s##op##_generic(TVML_KERNEL_ARGS) {                                     \
+    void s##op##_generic(TVML_KERNEL_PARAMS) {                                   \
         map1<float>(n, a, r, [](float x) { return ff(x); });                     \
     }                                                                            \
-    void d##op##_generic(TVML_KERNEL_ARGS) {                                     \
+    void d##op##_generic(TVML_KERNEL_PARAMS) {                                   \
         map1<double>(n, a, r, [](double x) { return fd(x); });                   \
     }
 #define TVML_DEFINE_BINARY(op, ff, fd)                                           \
-    void s##op##_generic(TVML_KERNEL_ARGS) {                                     \
+    void s##op##_generic(TVML_KERNEL_PARAMS) {                                   \
         map2<float>(n, a, b, r, [](float x, float y) { return ff(x, y); });      \
     }                                                                            \
-    void d##op##_generic(TVML_KERNEL_ARGS) {                                     \
+    void d##op##_generic(TVML_KERNEL_PARAMS) {                                   \
         map2<double>(n, a, b, r, [](double x, double y) { return fd(x, y); });   \
     }
 
@@ -89,29 +87,29 @@ extern "C" {
 TVML_LIBM_UNARY(TVML_DEFINE_UNARY)
 TVML_LIBM_BINARY(TVML_DEFINE_BINARY)
 
-void spowx_generic(TVML_KERNEL_ARGS) { powx<float>(n, a, b, r, [](float x, float y) { return powf(x, y); }); }
-void dpowx_generic(TVML_KERNEL_ARGS) { powx<double>(n, a, b, r, [](double x, double y) { return pow(x, y); }); }
+void spowx_generic(TVML_KERNEL_PARAMS) { powx<float>(n, a, b, r, [](float x, float y) { return powf(x, y); }); }
+void dpowx_generic(TVML_KERNEL_PARAMS) { powx<double>(n, a, b, r, [](double x, double y) { return pow(x, y); }); }
 
-void ssincos_generic(TVML_KERNEL_ARGS) {
+void ssincos_generic(TVML_KERNEL_PARAMS) {
     sincos_loop<float>(n, a, r, r2, [](float x) { return sinf(x); }, [](float x) { return cosf(x); });
 }
-void dsincos_generic(TVML_KERNEL_ARGS) {
+void dsincos_generic(TVML_KERNEL_PARAMS) {
     sincos_loop<double>(n, a, r, r2, [](double x) { return sin(x); }, [](double x) { return cos(x); });
 }
 
-void sfloor_generic(TVML_KERNEL_ARGS) { map1<float>(n, a, r, [](float x) { return floor_exact(x); }); }
-void dfloor_generic(TVML_KERNEL_ARGS) { map1<double>(n, a, r, [](double x) { return floor_exact(x); }); }
+void sfloor_generic(TVML_KERNEL_PARAMS) { map1<float>(n, a, r, [](float x) { return floor_exact(x); }); }
+void dfloor_generic(TVML_KERNEL_PARAMS) { map1<double>(n, a, r, [](double x) { return floor_exact(x); }); }
 
 // Complex arrays add and subtract their 2n scalars pairwise.
-void sadd_generic(TVML_KERNEL_ARGS) { arith2<float>(n, a, b, r, Add{}); }
-void dadd_generic(TVML_KERNEL_ARGS) { arith2<double>(n, a, b, r, Add{}); }
-void cadd_generic(TVML_KERNEL_ARGS) { arith2<float>(2 * n, a, b, r, Add{}); }
-void zadd_generic(TVML_KERNEL_ARGS) { arith2<double>(2 * n, a, b, r, Add{}); }
-void ssub_generic(TVML_KERNEL_ARGS) { arith2<float>(n, a, b, r, Sub{}); }
-void dsub_generic(TVML_KERNEL_ARGS) { arith2<double>(n, a, b, r, Sub{}); }
-void csub_generic(TVML_KERNEL_ARGS) { arith2<float>(2 * n, a, b, r, Sub{}); }
-void zsub_generic(TVML_KERNEL_ARGS) { arith2<double>(2 * n, a, b, r, Sub{}); }
-void ssqr_generic(TVML_KERNEL_ARGS) { arith1<float>(n, a, r, Sqr{}); }
-void dsqr_generic(TVML_KERNEL_ARGS) { arith1<double>(n, a, r, Sqr{}); }
+void sadd_generic(TVML_KERNEL_PARAMS) { arith2<float>(n, a, b, r, Add{}); }
+void dadd_generic(TVML_KERNEL_PARAMS) { arith2<double>(n, a, b, r, Add{}); }
+void cadd_generic(TVML_KERNEL_PARAMS) { arith2<float>(2 * n, a, b, r, Add{}); }
+void zadd_generic(TVML_KERNEL_PARAMS) { arith2<double>(2 * n, a, b, r, Add{}); }
+void ssub_generic(TVML_KERNEL_PARAMS) { arith2<float>(n, a, b, r, Sub{}); }
+void dsub_generic(TVML_KERNEL_PARAMS) { arith2<double>(n, a, b, r, Sub{}); }
+void csub_generic(TVML_KERNEL_PARAMS) { arith2<float>(2 * n, a, b, r, Sub{}); }
+void zsub_generic(TVML_KERNEL_PARAMS) { arith2<double>(2 * n, a, b, r, Sub{}); }
+void ssqr_generic(TVML_KERNEL_PARAMS) { arith1<float>(n, a, r, Sqr{}); }
+void dsqr_generic(TVML_KERNEL_PARAMS) { arith1<double>(n, a, r, Sqr{}); }
 
 }  // extern "C"
