@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "accuracy.hpp"
 #include "dazaro_tv.h"
 #include "test_support.hpp"
 
@@ -249,10 +250,7 @@ double pow_tolerance(const char* op, double epsilon) {
     const char* names[4] = {};
     kernels_of(op, names);
     const std::string kernel = names[tvml_test::forced_index() < 0 ? 1 : tvml_test::forced_index()];
-#define TVML_ACCURACY(k, reference, arity, max_ulp, intervals) \
-    if (kernel == #k) return (max_ulp + 1) * epsilon;
-#include "accuracy.def"
-#undef TVML_ACCURACY
+    if (const tvml_accuracy::KernelRow* row = tvml_accuracy::find(kernel)) return (row->max_ulp + 1) * epsilon;
     return 2 * epsilon;
 }
 

@@ -2,6 +2,7 @@
 // architecture index forced for this process.
 #include <gtest/gtest.h>
 
+#include "accuracy.hpp"
 #include "test_support.hpp"
 
 #define SHORTVEC_CHECK_NS shortvec_check_sse2
@@ -17,10 +18,7 @@ int check_256_bit_names(int index, std::string& failures);
 double tuned_bound(const char* prefix, const char* kernel) {
     if (!*kernel) return 0;
     const std::string name = std::string(prefix) + kernel;
-#define TVML_ACCURACY(k, reference, arity, max_ulp, intervals) \
-    if (name == #k) return max_ulp + 1;
-#include "accuracy.def"
-#undef TVML_ACCURACY
+    if (const tvml_accuracy::KernelRow* row = tvml_accuracy::find(name)) return row->max_ulp + 1;
     return -1;  // undeclared: every comparison fails
 }
 

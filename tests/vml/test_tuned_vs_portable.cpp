@@ -11,26 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "accuracy_intervals.hpp"
+#include "accuracy.hpp"
 #include "dazaro_tv.h"
 #include "test_support.hpp"
 
 namespace {
-
-struct Declared {
-    double max_ulp;
-    int arity;
-    const char* intervals;
-};
-
-const std::map<std::string, Declared>& declared() {
-    static const std::map<std::string, Declared> rows = {
-#define TVML_ACCURACY(kernel, reference, arity, max_ulp, intervals) {#kernel, {max_ulp, arity, intervals}},
-#include "accuracy.def"
-#undef TVML_ACCURACY
-    };
-    return rows;
-}
 
 struct TunedKernel {
     std::string name;
@@ -130,12 +115,12 @@ TEST_P(TunedVsPortable, WithinDeclaredBound) {
     int arity = 2;
     std::vector<tvml_accuracy::Box> intervals;
     if (!k.arithmetic) {
-        const auto row = declared().find(k.name);
-        ASSERT_NE(row, declared().end()) << k.name << " has no accuracy declaration";
+        const tvml_accuracy::KernelRow* row = tvml_accuracy::find(k.name);
+        ASSERT_NE(row, nullptr) << k.name << " has no accuracy declaration";
         // Against libm, which is itself within about one ulp.
-        bound = row->second.max_ulp + 1;
-        arity = row->second.arity;
-        if (arity == 1) intervals = tvml_accuracy::intervals_of(row->second.intervals, 1);
+        bound = row->max_ulp + 1;
+        arity = row->arity;
+        if (arity == 1) intervals = tvml_accuracy::intervals_of(row->intervals, 1);
     }
     if (k.is_float) compare<float>(k, bound, arity, intervals);
     else compare<double>(k, bound, arity, intervals);

@@ -3,6 +3,7 @@
 // at rounding edges of the formats, and the reading of accuracy rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -222,23 +223,58 @@ TEST(Rows, ReadFromAFile) {
     const std::string path = ::testing::TempDir() + "tvml_ulp_rows.def";
     {
         std::ofstream out(path);
-        out << "/* TVML_ACCURACY(commented_out, expf, 1, 1, \"0 1\") */\n"
-               "TVML_ACCURACY(sexp_tarvo, expf, 1, 2.5, \"-87.3 88.7; -1 1\")\n"
-               "// TVML_ACCURACY(also_commented, exp, 1, 1, \"0 1\")\n"
-               "TVML_ACCURACY(tvml_vd4_pow_tarvo, pow, 2, 1,\n    \"0 10 x -5 5\")\n";
+        out << "/* TVML_KERNEL_ACCURACY(commented_out, expf, 1, 1, \"0 1\") */\n"
+               "TVML_KERNEL_ACCURACY(sexp_tarvo, expf, 1, 2.5, \"-87.3 88.7; -1 1\")\n"
+               "// TVML_ACCURACY(also_commented, float, exp, none, 1, 1, \"0 1\", \"\")\n"
+               "TVML_KERNEL_ACCURACY(tvml_vd4_pow_tarvo, pow, 2, 1,\n    \"0 10 x -5 5\")\n"
+               "TVML_ACCURACY(cbrt, double, cbrt, none, 1, 4,\n    \"-8 8\", \"0.75\")\n";
     }
     std::vector<tvml_ulp::Row> rows;
     std::string why;
     ASSERT_TRUE(tvml_ulp::read_rows(path, rows, why)) << why;
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_GE(rows.size(), 3u);
     EXPECT_EQ(rows[0].kernel, "sexp_tarvo");
     EXPECT_EQ(rows[0].reference, "expf");
     EXPECT_EQ(rows[0].max_ulp, 2.5);
     EXPECT_EQ(rows[0].intervals, "-87.3 88.7; -1 1");
     EXPECT_EQ(rows[1].arity, 2);
+    // A function row stands for every tuned kernel of the function.
+    std::vector<std::string> cbrt_kernels;
+    for (size_t i = 2; i < rows.size(); ++i) {
+        cbrt_kernels.push_back(rows[i].kernel);
+        EXPECT_EQ(rows[i].reference, "cbrt");
+        EXPECT_EQ(rows[i].worst, "0.75");
+        EXPECT_EQ(rows[i].max_ulp, 4.0);
+    }
+    for (const char* k : {"tvml_vd2_cbrt_tarvo", "tvml_vd4_cbrt_belisk", "dcbrt_tarvo", "dcbrt_ondara", "dcbrt_belisk"})
+        EXPECT_NE(std::find(cbrt_kernels.begin(), cbrt_kernels.end(), k), cbrt_kernels.end()) << k;
     for (tvml_ulp::Row& r : rows) ASSERT_TRUE(tvml_ulp::finish_row(r, why)) << why;
     EXPECT_EQ(rows[1].boxes[0].yhi, 5.0);
     std::remove(path.c_str());
+}
+
+// The expansion of a function row follows the name tables: powx kernels
+// take one exponent per call, and a second output is its own row.
+TEST(Rows, ExpansionFromTheNameTables) {
+    const tvml_accuracy::Declaration pow{"pow", false, "pow", "", 2, 10, "1 2 x 1 2", "", false};
+    bool saw_powx = false, saw_short_vector = false;
+    for (const tvml_accuracy::KernelRow& r : tvml_accuracy::expand(pow)) {
+        EXPECT_EQ(r.output, 1);
+        if (r.kernel == "dpowx_tarvo") saw_powx = r.arity == 3;
+        if (r.kernel == "tvml_vd4_pow_tarvo") saw_short_vector = r.arity == 2;
+        EXPECT_EQ(r.kernel.find("spow"), std::string::npos) << "double row, float kernel " << r.kernel;
+    }
+    EXPECT_TRUE(saw_powx);
+    EXPECT_TRUE(saw_short_vector);
+    const tvml_accuracy::Declaration two{"cbrt", true, "cbrtf", "sqrtf", 1, 10, "1 2", "", false};
+    const std::vector<tvml_accuracy::KernelRow> rows = tvml_accuracy::expand(two);
+    ASSERT_EQ(rows.size() % 2, 0u);
+    for (size_t i = 0; i < rows.size(); i += 2) {
+        EXPECT_EQ(rows[i].kernel, rows[i + 1].kernel);
+        EXPECT_EQ(rows[i].output, 1);
+        EXPECT_EQ(rows[i + 1].output, 2);
+        EXPECT_EQ(rows[i + 1].reference, "sqrtf");
+    }
 }
 
 // Every declared row can be run: known reference of the right arity and

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <vector>
 
 #include "kernel.hpp"
@@ -150,6 +151,13 @@ private:
 
     void run_specials() {
         std::vector<T> xs = generic_specials(), ys = generic_specials();
+        // The declared worst input, "x" or "x y".
+        std::istringstream worst(row_.worst);
+        double wx = 0, wy = 0;
+        if (worst >> wx) {
+            xs.push_back(T(wx));
+            if (worst >> wy) ys.push_back(T(wy));
+        }
         for (const Box& b : row_.boxes) {
             add_edges(xs, b.xlo, b.xhi);
             if (row_.arity != 1) add_edges(ys, b.ylo, b.yhi);
@@ -333,6 +341,12 @@ Result check_row(const Row& row, const Options& options) {
     if (!resolve_kernel(row.kernel, k, why)) {
         res.status = Status::Error;
         res.reason = why;
+        return res;
+    }
+    k.output = row.output;
+    if (row.output != 1 && (k.shape != Shape::Array || k.entry_arguments)) {
+        res.status = Status::Error;
+        res.reason = "a second output is measured through an array kernel";
         return res;
     }
     res.is_float = k.is_float;

@@ -118,16 +118,20 @@ void apply(const Kernel& k, int arity, const void* x, const void* y, void* r, si
         return;
     }
     const auto fn = reinterpret_cast<ArrayKernel>(k.fn);
-    // Two-output kernels (sincos) write their second result here.
-    std::vector<double> second(n);
+    // Two-output kernels (sincos) write the output not measured here.
+    std::vector<double> other(n);
+    const auto call = [&](int64_t count, const void* a, const void* b, void* out) {
+        if (k.output == 2) fn(count, a, b, other.data(), out, 0);
+        else fn(count, a, b, out, other.data(), 0);
+    };
     if (arity != 3) {
-        fn(int64_t(n), x, arity == 2 ? y : nullptr, r, second.data(), 0);
+        call(int64_t(n), x, arity == 2 ? y : nullptr, r);
         return;
     }
     for (size_t start = 0; start < n; start += powx_group) {
         const size_t count = n - start < powx_group ? n - start : powx_group;
         const auto offset = [&](const void* p) { return static_cast<const char*>(p) + start * size; };
-        fn(int64_t(count), offset(x), offset(y), static_cast<char*>(r) + start * size, second.data(), 0);
+        call(int64_t(count), offset(x), offset(y), static_cast<char*>(r) + start * size);
     }
 }
 

@@ -17,6 +17,7 @@ struct Kernel {
     bool masked = false;          // sqrt_mask: (x, m) with an all-ones m
     bool needs_avx2_fma = false;  // tuned variants and every register call
     int entry_arguments = 0;      // array entry point (vsExp): the arity it takes, 1 to 3
+    int output = 1;               // array kernels: 2 measures the second output (r2)
     void* fn = nullptr;
 };
 

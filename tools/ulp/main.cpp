@@ -29,7 +29,9 @@ namespace {
 const char kUsage[] =
     "usage: tvml-ulp [options]\n"
     "Rows: every row of accuracy.def unless --def or --reference is given.\n"
-    "  --def FILE           rows from FILE (format of accuracy.def; repeatable)\n"
+    "  --def FILE           rows from FILE: TVML_ACCURACY rows as in accuracy.def, or\n"
+    "                       TVML_KERNEL_ACCURACY(kernel, reference, arity, bound, \"intervals\")\n"
+    "                       rows of single kernels (repeatable)\n"
     "  --kernel NAME        only rows of NAME (repeatable); with --reference, declares NAME\n"
     "  --reference NAME     libm name of the reference (expf, pow, ...) for --kernel rows\n"
     "  --interval TEXT      intervals of --kernel rows, as in accuracy.def (\"-80 80\")\n"
@@ -91,9 +93,12 @@ std::string where(const Worst& w, int arity, bool is_float) {
     return s + " got " + format_value(w.got, is_float) + " want " + format_value(w.want, is_float);
 }
 
+// The kernel, marked when its second output is measured.
+std::string kernel_label(const Row& row) { return row.kernel + (row.output == 2 ? " (r2)" : ""); }
+
 void print_human(const Result& r) {
     const bool ran = r.status == Status::Pass || r.status == Status::Fail;
-    std::printf("%-26s %-8s %9zu %6s %9s %5s  %-7s", r.row.kernel.c_str(), r.row.reference.c_str(),
+    std::printf("%-26s %-8s %9zu %6s %9s %5s  %-7s", kernel_label(r.row).c_str(), r.row.reference.c_str(),
                 r.inside.count + r.outside.count, ran ? format_steps(r.inside.steps).c_str() : "-",
                 ran ? format_error(r.inside.err).c_str() : "-", format_bound(r.row.max_ulp).c_str(),
                 status_name(r.status));
@@ -120,7 +125,7 @@ void print_markdown_header() {
 void print_markdown(const Result& r) {
     const bool ran = r.status == Status::Pass || r.status == Status::Fail;
     std::string intervals = r.row.intervals;
-    std::printf("| `%s` | %s | %s | %s | %s | %s |\n", r.row.kernel.c_str(), r.row.reference.c_str(),
+    std::printf("| `%s` | %s | %s | %s | %s | %s |\n", kernel_label(r.row).c_str(), r.row.reference.c_str(),
                 ran ? format_steps(r.inside.steps).c_str() : status_name(r.status),
                 ran ? format_error(r.inside.err).c_str() : "-", format_bound(r.row.max_ulp).c_str(),
                 intervals.c_str());
@@ -234,7 +239,7 @@ int main(int argc, char** argv) {
 
     if (list) {
         for (const Row& r : rows)
-            std::printf("%s %s %d %s \"%s\"\n", r.kernel.c_str(), r.reference.c_str(), r.arity,
+            std::printf("%s %s %d %s \"%s\"\n", kernel_label(r).c_str(), r.reference.c_str(), r.arity,
                         format_bound(r.max_ulp).c_str(), r.intervals.c_str());
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "rows.hpp"
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -57,6 +58,19 @@ std::vector<std::string> split_arguments(const std::string& args) {
     return parts;
 }
 
+Row row_of(const tvml_accuracy::KernelRow& k) {
+    Row row;
+    row.kernel = k.kernel;
+    row.reference = k.reference;
+    row.arity = k.arity;
+    row.max_ulp = k.max_ulp;
+    row.intervals = k.intervals;
+    row.shared_path = k.shared_path;
+    row.output = k.output;
+    row.worst = k.worst;
+    return row;
+}
+
 }  // namespace
 
 bool finish_row(Row& row, std::string& why) {
@@ -73,14 +87,7 @@ bool finish_row(Row& row, std::string& why) {
 
 std::vector<Row> builtin_rows() {
     std::vector<Row> rows;
-#define TVML_ACCURACY(kernel, reference, arity, max_ulp, intervals) \
-    rows.push_back({#kernel, #reference, arity, double(max_ulp), unquote(#intervals), {}});
-#define TVML_SHARED_PATH(name)                              \
-    for (Row & row : rows)                                  \
-        if (row.kernel == #name) row.shared_path = true;
-#include "accuracy.def"
-#undef TVML_ACCURACY
-#undef TVML_SHARED_PATH
+    for (const tvml_accuracy::KernelRow& k : tvml_accuracy::kernel_rows()) rows.push_back(row_of(k));
     return rows;
 }
 
@@ -93,23 +100,41 @@ bool read_rows(const std::string& path, std::vector<Row>& rows, std::string& why
     std::stringstream buffer;
     buffer << in.rdbuf();
     const std::string text = strip_comments(buffer.str());
-    const std::string macro = "TVML_ACCURACY(";
-    for (size_t at = text.find(macro); at != std::string::npos; at = text.find(macro, at + 1)) {
-        const size_t open = at + macro.size();
+    for (size_t at = text.find("TVML_"); at != std::string::npos; at = text.find("TVML_", at + 1)) {
+        const bool kernel_row = text.compare(at, 21, "TVML_KERNEL_ACCURACY(") == 0;
+        if (!kernel_row && text.compare(at, 14, "TVML_ACCURACY(") != 0) continue;
+        if (at > 0 && (std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_')) continue;
+        const size_t open = text.find('(', at) + 1;
         const size_t close = text.find(')', open);
         if (close == std::string::npos) break;
-        const std::vector<std::string> a = split_arguments(text.substr(open, close - open));
-        Row row;
-        double arity = 0;
-        if (a.size() != 5 || !number(trim(a[2]), arity) || !number(trim(a[3]), row.max_ulp)) {
-            why = path + ": unreadable row TVML_ACCURACY(" + text.substr(open, close - open) + ")";
+        const std::string args = text.substr(open, close - open);
+        const std::vector<std::string> a = split_arguments(args);
+        double arity = 0, bound = 0;
+        const std::string unreadable = path + ": unreadable row " + text.substr(at, close + 1 - at);
+        if (kernel_row) {
+            Row row;
+            if (a.size() != 5 || !number(trim(a[2]), arity) || !number(trim(a[3]), row.max_ulp)) {
+                why = unreadable;
+                return false;
+            }
+            row.kernel = trim(a[0]);
+            row.reference = trim(a[1]);
+            row.arity = int(arity);
+            row.intervals = unquote(a[4]);
+            rows.push_back(row);
+            continue;
+        }
+        const std::string precision = a.size() == 8 ? trim(a[1]) : "";
+        if (a.size() != 8 || (precision != "float" && precision != "double") || !number(trim(a[4]), arity) ||
+            !number(trim(a[5]), bound)) {
+            why = unreadable;
             return false;
         }
-        row.kernel = trim(a[0]);
-        row.reference = trim(a[1]);
-        row.arity = int(arity);
-        row.intervals = unquote(a[4]);
-        rows.push_back(row);
+        const std::string second = trim(a[3]);
+        const tvml_accuracy::Declaration d{trim(a[0]), precision == "float", trim(a[2]),
+                                           second == "none" ? "" : second, int(arity), bound,
+                                           unquote(a[6]), unquote(a[7]), false};
+        for (const tvml_accuracy::KernelRow& k : tvml_accuracy::expand(d)) rows.push_back(row_of(k));
     }
     return true;
 }

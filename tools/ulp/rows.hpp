@@ -1,11 +1,11 @@
-// Accuracy declarations: the rows of vml/kernels/accuracy.def (compiled
-// in) or of another file in the same format.
+// Rows the checker runs: the kernels of vml/kernels/accuracy.def (compiled
+// in, expanded by accuracy.hpp), or the rows of other files.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "accuracy_intervals.hpp"
+#include "accuracy.hpp"
 
 namespace tvml_ulp {
 
@@ -23,12 +23,17 @@ struct Row {
     // lanes: a lane's result may then change with its neighbours, within
     // the bound (listed with TVML_SHARED_PATH in accuracy.def).
     bool shared_path = false;
+    int output = 1;     // 2: the second output (r2) of a two-output kernel
+    std::string worst;  // declared worst input, "x" or "x y": always evaluated
 };
 
-// The rows of accuracy.def as built into the program.
+// The kernels of accuracy.def as built into the program.
 std::vector<Row> builtin_rows();
 
-// Reads TVML_ACCURACY(...) rows from a file in the format of accuracy.def.
+// Reads a file of rows: TVML_ACCURACY(...) rows in the format of
+// accuracy.def (expanded to their kernels) and rows of single kernels,
+// TVML_KERNEL_ACCURACY(kernel, reference, arity, max_ulp, intervals), for
+// kernels outside the declarations (portable kernels, entry points).
 bool read_rows(const std::string& path, std::vector<Row>& rows, std::string& why);
 
 // Fills boxes from intervals; false with a reason naming the kernel.

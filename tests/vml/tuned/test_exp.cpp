@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "accuracy_intervals.hpp"
+#include "accuracy.hpp"
 #include "dazaro_tv.h"
 #include "exp_table_values.hpp"
 #include "sv_apply.hpp"
@@ -101,9 +101,8 @@ struct Declared {
 const Declared* declared(const std::string& kernel) {
     static const std::vector<Declared> rows = [] {
         std::vector<Declared> v;
-#define TVML_ACCURACY(k, reference, arity, max_ulp, intervals) v.push_back({#k, max_ulp, tvml_accuracy::intervals_of(intervals, arity)});
-#include "accuracy.def"
-#undef TVML_ACCURACY
+        for (const tvml_accuracy::KernelRow& k : tvml_accuracy::kernel_rows())
+            v.push_back({k.kernel, k.max_ulp, tvml_accuracy::intervals_of(k.intervals, k.arity)});
         return v;
     }();
     for (const Declared& d : rows)

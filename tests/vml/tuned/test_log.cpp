@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "accuracy_intervals.hpp"
+#include "accuracy.hpp"
 #include "dazaro_tv.h"
 #include "shortvec/log_data.hpp"
 #include "sv_apply.hpp"
@@ -234,11 +234,9 @@ struct Declared {
 
 const std::vector<Declared>& family_rows() {
     static const std::vector<Declared> rows = [] {
-        std::vector<Declared> all = {
-#define TVML_ACCURACY(kernel, reference, arity, max_ulp, intervals) {#kernel, #reference, max_ulp, intervals},
-#include "accuracy.def"
-#undef TVML_ACCURACY
-        };
+        std::vector<Declared> all;
+        for (const tvml_accuracy::KernelRow& k : tvml_accuracy::kernel_rows())
+            all.push_back({k.kernel, k.reference, k.max_ulp, k.intervals});
         std::vector<Declared> mine;
         for (const Declared& d : all)
             for (const char* ref : {"logf", "log", "log10f", "log10", "log1pf", "log1p"})
