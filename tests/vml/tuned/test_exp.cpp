@@ -1,7 +1,8 @@
 // Exponential family (exp, exp2, exp10, expm1): tables against their
-// definitions, documented edge cases, special values in every lane, lane
-// independence, accuracy against MPFR over the declared intervals, and the
-// e^x array kernels at their block boundaries.
+// definitions, documented edge cases, special values in every lane with
+// their neighbours, the exp2 register fallback, and the e^x array kernels
+// at their block boundaries.  Accuracy over the declared intervals and
+// lane independence of every declared kernel: the checker's CTest.
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
@@ -15,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "accuracy.hpp"
 #include "dazaro_tv.h"
 #include "exp_table_values.hpp"
+#include "family_harness.hpp"
 #include "sv_apply.hpp"
 #include "test_support.hpp"
 
@@ -29,39 +30,10 @@ constexpr Shape kShapes[] = {Shape::F4, Shape::F8, Shape::D2, Shape::D4};
 
 const char* variant_of(const std::string& fn) { return fn == "exp" ? "tarvo" : "belisk"; }
 
-// ---- references ----------------------------------------------------------
-
-using MpfrFn = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
-
-MpfrFn mpfr_of(const std::string& fn) {
-    if (fn == "exp") return mpfr_exp;
-    if (fn == "exp2") return mpfr_exp2;
-    if (fn == "exp10") return mpfr_exp10;
-    return mpfr_expm1;
-}
-
-// Error of got against the exact f(x), in units of the last place of the
-// correctly rounded result (the smallest normal's spacing below it).
+// Error of a result against the MPFR reference, as the checker measures it.
 template <class T>
 double ulp_error(const std::string& fn, T x, T got) {
-    mpfr_t exact, g, d;
-    mpfr_inits2(256, exact, g, d, (mpfr_ptr)nullptr);
-    mpfr_set_d(exact, double(x), MPFR_RNDN);
-    mpfr_of(fn)(exact, exact, MPFR_RNDN);
-    const T want = sizeof(T) == 4 ? T(mpfr_get_flt(exact, MPFR_RNDN)) : T(mpfr_get_d(exact, MPFR_RNDN));
-    double err;
-    if (std::isnan(got) || std::isinf(got) || std::isinf(want)) {
-        err = (std::isinf(got) && got == want) ? 0 : INFINITY;
-    } else {
-        const T scale = std::max(std::fabs(want), std::numeric_limits<T>::min());
-        const T ulp = std::nextafter(scale, std::numeric_limits<T>::infinity()) - scale;
-        mpfr_set_d(g, double(got), MPFR_RNDN);
-        mpfr_sub(d, g, exact, MPFR_RNDN);
-        mpfr_abs(d, d, MPFR_RNDN);
-        err = mpfr_get_d(d, MPFR_RNDU) / double(ulp);
-    }
-    mpfr_clears(exact, g, d, (mpfr_ptr)nullptr);
-    return err;
+    return family::ulp_error(family::libm_name<T>(fn), got, x);
 }
 
 // ---- kernel calls --------------------------------------------------------
@@ -88,26 +60,6 @@ std::vector<T> in_every_lane(const std::string& kernel, Shape shape, T v, std::v
             else if (others) others->push_back(r[size_t(lane) * w + i]);
         }
     return diag;
-}
-
-// ---- declared bounds -----------------------------------------------------
-
-struct Declared {
-    std::string kernel;
-    double max_ulp;
-    std::vector<tvml_accuracy::Box> intervals;
-};
-
-const Declared* declared(const std::string& kernel) {
-    static const std::vector<Declared> rows = [] {
-        std::vector<Declared> v;
-        for (const tvml_accuracy::KernelRow& k : tvml_accuracy::kernel_rows())
-            v.push_back({k.kernel, k.max_ulp, tvml_accuracy::intervals_of(k.intervals, k.arity)});
-        return v;
-    }();
-    for (const Declared& d : rows)
-        if (d.kernel == kernel) return &d;
-    return nullptr;
 }
 
 // ---- tables --------------------------------------------------------------
@@ -229,7 +181,7 @@ void check_edge(const EdgeCase& c, Shape shape) {
                 if (c.expect == Expect::Subnormal) {
                     EXPECT_LT(std::fabs(r), std::numeric_limits<T>::min());
                 }
-                EXPECT_LE(ulp_error<T>(c.fn, T(c.x), r), declared(kernel)->max_ulp) << r;
+                EXPECT_LE(ulp_error<T>(c.fn, T(c.x), r), family::row_of(kernel).max_ulp) << r;
                 break;
         }
     }
@@ -308,40 +260,6 @@ TEST(ExpSpecialValues, EveryLanePositionAndNeighbours) {
     check_specials<double>(Shape::D4);
 }
 
-// Every lane gives what it gives alone, whatever the others hold (special
-// neighbours trigger the fix-up paths).
-template <class T>
-void check_lane_independence(Shape shape, const char* fn, const std::vector<T>& inputs) {
-    const std::string kernel = tvml_test::kernel_name(shape, fn, variant_of(fn));
-    const int w = tvml_test::lanes_of(shape);
-    std::mt19937 rng(7);
-    std::vector<T> alone(inputs.size());
-    for (size_t i = 0; i < inputs.size(); ++i) alone[i] = apply(kernel, shape, std::vector<T>(w, inputs[i]))[0];
-    for (int trial = 0; trial < 200; ++trial) {
-        std::vector<T> x(w);
-        std::vector<size_t> pick(w);
-        for (int i = 0; i < w; ++i) x[i] = inputs[pick[i] = rng() % inputs.size()];
-        const std::vector<T> r = apply(kernel, shape, x);
-        for (int i = 0; i < w; ++i)
-            ASSERT_TRUE(tvml_test::same_bits(r[i], alone[pick[i]])) << kernel << " x=" << x[i] << " lane " << i;
-    }
-}
-
-TEST(ExpLanes, IndependentOfTheOtherLanes) {
-    if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
-    const float inf = INFINITY;
-    const std::vector<float> f = {0.5f, -3.25f, 1e-30f, -1e-38f, 2e-39f, 20.0f, -20.0f, 87.0f, 88.3f, -87.5f, -88.2f,
-                                  100.0f, -100.0f, inf, -inf, NAN, 38.45f, -37.5f, 3.9f, -3.9f, 0.125f};
-    const std::vector<double> d = {0.5, -3.25, 1e-300, 1e-310, 0.1, 700.0, -700.0, 709.7825, -708.396, 800.0,
-                                   -800.0, INFINITY, -INFINITY, NAN, 308.254, -307.6, 307.7, 0.13, -0.12};
-    for (const char* fn : {"exp", "exp10", "expm1"}) {
-        check_lane_independence<float>(Shape::F4, fn, f);
-        check_lane_independence<float>(Shape::F8, fn, f);
-        check_lane_independence<double>(Shape::D2, fn, d);
-        check_lane_independence<double>(Shape::D4, fn, d);
-    }
-}
-
 // ---- exp2: whole-register libm fallback ----------------------------------
 
 TEST(Exp2Fallback, OneLaneBeyondTheRangeSendsTheRegisterToLibm) {
@@ -389,72 +307,6 @@ TEST(Exp10, FourAndEightLaneKernelsAgreeWithinOneUlp) {
     }
     EXPECT_GT(differ, 0) << "the coefficient sets differ, so some results should";
 }
-
-// ---- accuracy over the declared intervals ---------------------------------
-
-// Samples per interval: uniform, plus both end points.
-template <class T>
-std::vector<T> samples(const std::vector<tvml_accuracy::Box>& intervals, int per_interval, unsigned seed) {
-    std::mt19937_64 rng(seed);
-    std::vector<T> x;
-    for (const tvml_accuracy::Box& box : intervals) {
-        const double lo = box.xlo, hi = box.xhi;
-        std::uniform_real_distribution<double> u(lo, hi);
-        x.push_back(T(lo));
-        x.push_back(T(hi));
-        for (int i = 0; i < per_interval; ++i) x.push_back(T(u(rng)));
-    }
-    return x;
-}
-
-template <class T>
-double max_error(const std::string& fn, const std::string& kernel, std::vector<T> x, Shape shape, T* worst) {
-    const int w = tvml_test::lanes_of(shape);
-    while (x.size() % w) x.push_back(T(0));
-    const std::vector<T> r = apply(kernel, shape, x);
-    double max = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        const double e = ulp_error<T>(fn, x[i], r[i]);
-        if (!(e <= max)) {
-            max = e;
-            *worst = x[i];
-        }
-    }
-    return max;
-}
-
-class ExpAccuracy : public ::testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override {
-        if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
-    }
-};
-
-TEST_P(ExpAccuracy, WithinDeclaredBoundAgainstMpfr) {
-    const std::string fn = GetParam();
-    for (Shape s : kShapes) {
-        const std::string kernel = tvml_test::kernel_name(s, fn.c_str(), variant_of(fn));
-        const Declared* d = declared(kernel);
-        ASSERT_NE(d, nullptr) << kernel << " has no accuracy declaration";
-        double err;
-        std::ostringstream worst;
-        if (tvml_test::is_float(s)) {
-            float at = 0;
-            err = max_error<float>(fn, kernel, samples<float>(d->intervals, 4000, 11), s, &at);
-            worst << at;
-        } else {
-            double at = 0;
-            err = max_error<double>(fn, kernel, samples<double>(d->intervals, 1500, 12), s, &at);
-            worst << at;
-        }
-        std::printf("%-24s max %.3f ulp at %s (declared %.1f)\n", kernel.c_str(), err, worst.str().c_str(),
-                    d->max_ulp);
-        EXPECT_LE(err, d->max_ulp) << kernel << " at " << worst.str();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Family, ExpAccuracy, ::testing::Values("exp", "exp2", "exp10", "expm1"),
-                         [](const auto& info) { return std::string(info.param); });
 
 // Every _belisk alias of exp is the _tarvo kernel.
 TEST(ExpAliases, BeliskNamesGiveTheTarvoResults) {
@@ -558,7 +410,7 @@ TEST_P(ExpArray, CorrectionWhateverThePrecedingBlockHeld) {
     else check_correction_per_block<double>(GetParam());
 }
 
-TEST_P(ExpArray, HasAnAccuracyDeclaration) { EXPECT_NE(declared(GetParam().name), nullptr); }
+TEST_P(ExpArray, HasAnAccuracyDeclaration) { EXPECT_NE(tvml_accuracy::find(GetParam().name), nullptr); }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, ExpArray, ::testing::ValuesIn(kArrayKernels),
                          [](const auto& info) { return std::string(info.param.name); });

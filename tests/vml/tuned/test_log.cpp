@@ -1,6 +1,6 @@
 // Tuned logarithm kernels (ln, log10, log1p): the reduction table against its
-// rule, edge cases, special values in every lane, accuracy against MPFR over
-// the intervals declared in accuracy.def, and the array block loops.
+// rule, edge cases, special values in every lane, and the array block loops.
+// Accuracy over the declared intervals: the checker's CTest.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <mpfr.h>
@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "accuracy.hpp"
 #include "dazaro_tv.h"
+#include "family_harness.hpp"
 #include "shortvec/log_data.hpp"
 #include "sv_apply.hpp"
 #include "test_support.hpp"
@@ -37,37 +37,11 @@ std::string sv_name(Shape s, Fn f) {
     return tvml_test::kernel_name(s, fn_part(f), f == Fn::Log1p ? "belisk" : "tarvo");
 }
 
-// The function, correctly rounded to T, and the error of `got` in units in
-// the last place of T at the exact value.
+// The libm name of a function of the family in T's precision.
 template <class T>
-struct Mpfr {
-    mpfr_t exact, diff;
-    Mpfr() { mpfr_inits2(256, exact, diff, static_cast<mpfr_ptr>(nullptr)); }
-    ~Mpfr() { mpfr_clears(exact, diff, static_cast<mpfr_ptr>(nullptr)); }
-
-    void eval(Fn f, T x) {
-        mpfr_set_d(exact, double(x), MPFR_RNDN);
-        if (f == Fn::Ln) mpfr_log(exact, exact, MPFR_RNDN);
-        else if (f == Fn::Log10) mpfr_log10(exact, exact, MPFR_RNDN);
-        else mpfr_log1p(exact, exact, MPFR_RNDN);
-    }
-    T rounded() const {
-        if constexpr (sizeof(T) == 4) return mpfr_get_flt(exact, MPFR_RNDN);
-        else return mpfr_get_d(exact, MPFR_RNDN);
-    }
-    double ulps(T got) {
-        if (mpfr_zero_p(exact)) return got == 0 ? 0 : kInf;
-        if (!std::isfinite(got)) return kInf;
-        constexpr int p = std::numeric_limits<T>::digits;
-        constexpr int min_exp = std::numeric_limits<T>::min_exponent - p;  // exponent of the smallest ulp
-        const long e = std::max<long>(mpfr_get_exp(exact) - p, min_exp);
-        mpfr_set_d(diff, double(got), MPFR_RNDN);
-        mpfr_sub(diff, diff, exact, MPFR_RNDN);
-        mpfr_abs(diff, diff, MPFR_RNDN);
-        mpfr_div_2si(diff, diff, e, MPFR_RNDN);
-        return mpfr_get_d(diff, MPFR_RNDU);
-    }
-};
+std::string reference_of(Fn f) {
+    return family::libm_name<T>(f == Fn::Ln ? "log" : f == Fn::Log10 ? "log10" : "log1p");
+}
 
 template <class T>
 std::vector<T> sv_run(Shape s, Fn f, const std::vector<T>& x) {
@@ -90,7 +64,6 @@ protected:
 // ---- The reduction table. ----
 
 TEST(TunedLogTable, EveryRecordKeepsItsRule) {
-    Mpfr<double> m;
     for (int i = 0; i < 128; ++i) {
         const tvml::avx2::LogRecord& rec = tvml::avx2::__v_log_data[i];
         // Record i serves the z whose bits minus those of 0.6875 hold i in bits 45 to 51.
@@ -101,9 +74,8 @@ TEST(TunedLogTable, EveryRecordKeepsItsRule) {
         ASSERT_EQ(((lo_bits - 0x3FE6000000000000u) >> 45) & 0x7F, uint64_t(i));
         const double centre = lo + width / 2;
         EXPECT_LE(std::fabs(rec.inv_centre * centre - 1), std::ldexp(1.0, -23)) << "record " << i;
-        m.eval(Fn::Ln, rec.inv_centre);
-        mpfr_neg(m.exact, m.exact, MPFR_RNDN);
-        EXPECT_EQ(rec.ln_centre, m.rounded()) << "record " << i;
+        // ln c = -ln(1/c), correctly rounded.
+        EXPECT_EQ(rec.ln_centre, -family::correctly_rounded("log", rec.inv_centre)) << "record " << i;
     }
 }
 
@@ -160,9 +132,7 @@ TEST_F(TunedLog, DoubleEdgeCases) {
 
 template <class T>
 double ulps_of(Fn f, T x, T got) {
-    Mpfr<T> m;
-    m.eval(f, x);
-    return m.ulps(got);
+    return family::ulp_error(reference_of<T>(f), got, x);
 }
 
 TEST_F(TunedLog, ValuesWithinOneUlp) {
@@ -223,103 +193,6 @@ void check_lane_positions(const std::vector<Shape>& shapes) {
 
 TEST_F(TunedLog, SpecialValuesInEveryLaneFloat) { check_lane_positions<float>(kFloatShapes); }
 TEST_F(TunedLog, SpecialValuesInEveryLaneDouble) { check_lane_positions<double>(kDoubleShapes); }
-
-// ---- Accuracy over the declared intervals. ----
-
-struct Declared {
-    std::string kernel, reference;
-    double max_ulp;
-    std::string intervals;
-};
-
-const std::vector<Declared>& family_rows() {
-    static const std::vector<Declared> rows = [] {
-        std::vector<Declared> all;
-        for (const tvml_accuracy::KernelRow& k : tvml_accuracy::kernel_rows())
-            all.push_back({k.kernel, k.reference, k.max_ulp, k.intervals});
-        std::vector<Declared> mine;
-        for (const Declared& d : all)
-            for (const char* ref : {"logf", "log", "log10f", "log10", "log1pf", "log1p"})
-                if (d.reference == ref) mine.push_back(d);
-        return mine;
-    }();
-    return rows;
-}
-
-// Samples in [lo, hi]: uniform in magnitude's logarithm when the interval
-// keeps one sign and spans more than a factor 4, else uniform.
-template <class T>
-std::vector<T> sample(double lo, double hi, size_t count, std::mt19937_64& rng) {
-    std::vector<T> v;
-    std::uniform_real_distribution<double> unit(0, 1);
-    const bool log_scale = lo * hi > 0 && hi / lo > 4;
-    while (v.size() < count) {
-        double x;
-        if (log_scale) {
-            const double a = std::log(std::fabs(lo)), b = std::log(std::fabs(hi));
-            x = std::copysign(std::exp(a + (b - a) * unit(rng)), lo);
-        } else {
-            x = lo + (hi - lo) * unit(rng);
-        }
-        const T t = T(x);
-        if (t >= T(lo) && t <= T(hi)) v.push_back(t);
-    }
-    return v;
-}
-
-Fn fn_of(const std::string& reference) {
-    if (reference.rfind("log10", 0) == 0) return Fn::Log10;
-    if (reference.rfind("log1p", 0) == 0) return Fn::Log1p;
-    return Fn::Ln;
-}
-
-// Runs a declared kernel: a short-vector name (tvml_<shape>_...) through
-// sv_apply, an array kernel directly.
-template <class T>
-std::vector<T> run_declared(const std::string& kernel, const std::vector<T>& x) {
-    std::vector<T> r(x.size());
-    if (kernel.rfind("tvml_", 0) == 0) {
-        const std::string shape = kernel.substr(5, 3);
-        const Shape s = shape == "vs4" ? Shape::F4 : shape == "vs8" ? Shape::F8 : shape == "vd2" ? Shape::D2 : Shape::D4;
-        EXPECT_TRUE(tvml_test::sv_apply(kernel, s, 1, x.data(), nullptr, r.data(), x.size())) << kernel;
-    } else {
-        auto k = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, kernel.c_str()));
-        EXPECT_NE(k, nullptr) << kernel;
-        if (k) k(int64_t(x.size()), x.data(), nullptr, r.data(), nullptr, 0);
-    }
-    return r;
-}
-
-template <class T>
-void check_accuracy(const Declared& d) {
-    const Fn f = fn_of(d.reference);
-    std::mt19937_64 rng(std::hash<std::string>{}(d.kernel));
-    Mpfr<T> m;
-    double worst = 0;
-    T worst_x = 0;
-    for (const tvml_accuracy::Box& box : tvml_accuracy::intervals_of(d.intervals, 1)) {
-        const std::vector<T> x = sample<T>(box.xlo, box.xhi, 256, rng);  // a multiple of every block width
-        const std::vector<T> r = run_declared(d.kernel, x);
-        for (size_t i = 0; i < x.size(); ++i) {
-            m.eval(f, x[i]);
-            const double e = m.ulps(r[i]);
-            if (!(e <= worst)) worst = e, worst_x = x[i];
-        }
-    }
-    EXPECT_LE(worst, d.max_ulp) << d.kernel << " worst at x = " << worst_x;
-    std::printf("%-24s max %.3f ulp at %.9g\n", d.kernel.c_str(), worst, double(worst_x));
-}
-
-TEST_F(TunedLog, DeclaredAccuracyOverDeclaredIntervals) {
-    // Every kernel of the family is declared: 5 short-vector names per shape
-    // (ln and log10 under both variants, log1p) and 12 array kernels.
-    ASSERT_EQ(family_rows().size(), 32u);
-    for (const Declared& d : family_rows()) {
-        const bool is_float = d.reference.back() == 'f';
-        if (is_float) check_accuracy<float>(d);
-        else check_accuracy<double>(d);
-    }
-}
 
 // ---- Array kernels. ----
 

@@ -1,8 +1,9 @@
 // Cube root, square root, masked square root and hypot: tables against
 // their rules, the documented cases, IEEE results of the cube root at
-// zeros, subnormals, infinities and NaN, accuracy against MPFR over the
-// declared intervals, lane independence, and the block structure of the
-// cube-root array kernels (16/8 floats, 8/4 doubles, libm remainders).
+// zeros, subnormals, infinities and NaN in every lane, and the block
+// structure of the cube-root array kernels (16/8 floats, 8/4 doubles, libm
+// remainders).  Accuracy over the declared intervals and lane independence
+// of every declared kernel: the checker's CTest (vml.accuracy_quick).
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
@@ -13,17 +14,17 @@
 #include <vector>
 
 #include "dazaro_tv.h"
-#include "power_support.hpp"
+#include "family_harness.hpp"
 #include "shortvec/roots_tables.hpp"
 
 namespace {
 
-using power_test::bits_of;
-using power_test::Exact;
-using power_test::from_bits;
-using power_test::Shape;
-using power_test::show;
-using power_test::ulp_error;
+using family::bits_of;
+using family::Exact;
+using family::from_bits;
+using family::Shape;
+using family::show;
+using family::ulp_error;
 
 // 2^(k/3) correctly rounded to T.
 template <class T>
@@ -49,18 +50,6 @@ TEST(RootTables, CbrtFactorsArePowersOfTwoThirds) {
 
 namespace {
 
-// Every declared root kernel keeps its bound over its intervals.
-class RootAccuracy : public power_test::DeclaredAccuracy {};
-
-TEST_P(RootAccuracy, WithinDeclaredBound) { check(1 << 14, 1 << 13, 7); }
-
-INSTANTIATE_TEST_SUITE_P(Declared, RootAccuracy, ::testing::ValuesIn(power_test::rows_of({"cbrt", "sqrt", "hypot"})),
-                         [](const auto& info) { return info.param.kernel; });
-
-}  // namespace
-
-namespace {
-
 const char* const kCbrtVariants[] = {"tarvo", "belisk"};
 
 // The documented float roots, each one unit from the exact root (one
@@ -69,12 +58,12 @@ TEST(CbrtShortVector, DocumentedFloatRoots) {
     if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
     const std::vector<std::pair<float, float>> cases = {
         {27.0f, 3.0000002f}, {-8.0f, -1.9999999f}, {0.125f, 0.49999997f}, {0x1p30f, 1023.99994f}};
-    for (Shape shape : power_test::float_shapes())
+    for (Shape shape : family::float_shapes())
         for (const char* variant : kCbrtVariants) {
             const std::string name = tvml_test::kernel_name(shape, "cbrt", variant);
             std::vector<float> x(8);
             for (size_t i = 0; i < x.size(); ++i) x[i] = cases[i % cases.size()].first;
-            const std::vector<float> r = power_test::apply_sv<float>(name, shape, 1, x);
+            const std::vector<float> r = family::apply_sv<float>(name, shape, 1, x);
             for (size_t i = 0; i < x.size(); ++i)
                 EXPECT_EQ(r[i], cases[i % cases.size()].second) << name << " x=" << x[i];
         }
@@ -95,7 +84,7 @@ void check_cbrt_special_values(Shape shape, const std::string& name, double boun
         for (int at = 0; at < lanes; ++at) {
             std::vector<T> x(lanes, T(5.5));
             x[at] = s;
-            const std::vector<T> r = power_test::apply_sv<T>(name, shape, 1, x);
+            const std::vector<T> r = family::apply_sv<T>(name, shape, 1, x);
             const T got = r[at];
             if (s == 0) {
                 EXPECT_EQ(got, T(0)) << name;
@@ -105,12 +94,11 @@ void check_cbrt_special_values(Shape shape, const std::string& name, double boun
             } else if (std::isinf(s)) {
                 EXPECT_EQ(got, s) << name << " lane " << at;
             } else {
-                Exact exact;
-                power_test::reference_value(sizeof(T) == 4 ? "cbrtf" : "cbrt", exact.get(), double(s), 0);
-                EXPECT_LE(ulp_error(got, exact.get()), bound) << name << " cbrt(" << show(s) << ") = " << show(got);
+                EXPECT_LE(ulp_error(family::libm_name<T>("cbrt"), got, s), bound)
+                    << name << " cbrt(" << show(s) << ") = " << show(got);
             }
             // The neighbours are unaffected by the special lane.
-            const std::vector<T> plain = power_test::apply_sv<T>(name, shape, 1, std::vector<T>(lanes, T(5.5)));
+            const std::vector<T> plain = family::apply_sv<T>(name, shape, 1, std::vector<T>(lanes, T(5.5)));
             for (int k = 0; k < lanes; ++k)
                 if (k != at) {
                     EXPECT_EQ(bits_of(r[k]), bits_of(plain[0])) << name << " lane " << k;
@@ -122,13 +110,13 @@ void check_cbrt_special_values(Shape shape, const std::string& name, double boun
 TEST(CbrtShortVector, SpecialValuesInEveryLane) {
     if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
     for (const char* variant : kCbrtVariants) {
-        for (Shape shape : power_test::float_shapes()) {
+        for (Shape shape : family::float_shapes()) {
             const std::string name = tvml_test::kernel_name(shape, "cbrt", variant);
-            check_cbrt_special_values<float>(shape, name, power_test::row_of(tvml_test::kernel_name(shape, "cbrt", "tarvo")).max_ulp);
+            check_cbrt_special_values<float>(shape, name, family::row_of(tvml_test::kernel_name(shape, "cbrt", "tarvo")).max_ulp);
         }
-        for (Shape shape : power_test::double_shapes()) {
+        for (Shape shape : family::double_shapes()) {
             const std::string name = tvml_test::kernel_name(shape, "cbrt", variant);
-            check_cbrt_special_values<double>(shape, name, power_test::row_of(tvml_test::kernel_name(shape, "cbrt", "tarvo")).max_ulp);
+            check_cbrt_special_values<double>(shape, name, family::row_of(tvml_test::kernel_name(shape, "cbrt", "tarvo")).max_ulp);
         }
     }
 }
@@ -137,12 +125,12 @@ TEST(CbrtShortVector, SpecialValuesInEveryLane) {
 TEST(CbrtShortVector, ShapesAgree) {
     if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
     const std::vector<float> xf = tvml_test::test_inputs<float>(512, 3);
-    const std::vector<float> f4 = power_test::apply_sv<float>("tvml_vs4_cbrt_tarvo", Shape::F4, 1, xf);
-    const std::vector<float> f8 = power_test::apply_sv<float>("tvml_vs8_cbrt_tarvo", Shape::F8, 1, xf);
+    const std::vector<float> f4 = family::apply_sv<float>("tvml_vs4_cbrt_tarvo", Shape::F4, 1, xf);
+    const std::vector<float> f8 = family::apply_sv<float>("tvml_vs8_cbrt_tarvo", Shape::F8, 1, xf);
     for (size_t i = 0; i < xf.size(); ++i) EXPECT_TRUE(tvml_test::same_bits(f4[i], f8[i])) << xf[i];
     const std::vector<double> xd = tvml_test::test_inputs<double>(512, 4);
-    const std::vector<double> d2 = power_test::apply_sv<double>("tvml_vd2_cbrt_tarvo", Shape::D2, 1, xd);
-    const std::vector<double> d4 = power_test::apply_sv<double>("tvml_vd4_cbrt_tarvo", Shape::D4, 1, xd);
+    const std::vector<double> d2 = family::apply_sv<double>("tvml_vd2_cbrt_tarvo", Shape::D2, 1, xd);
+    const std::vector<double> d4 = family::apply_sv<double>("tvml_vd4_cbrt_tarvo", Shape::D4, 1, xd);
     for (size_t i = 0; i < xd.size(); ++i) EXPECT_TRUE(tvml_test::same_bits(d2[i], d4[i])) << xd[i];
 }
 
@@ -182,7 +170,7 @@ protected:
             // Vector-path elements match the short-vector kernel lane for lane.
             std::vector<T> padded(a, a + vector_end);
             padded.resize((vector_end + 7) / 8 * 8, T(1));
-            const std::vector<T> lanes = power_test::apply_sv<T>(c.lanes, shape, 1, padded);
+            const std::vector<T> lanes = family::apply_sv<T>(c.lanes, shape, 1, padded);
             for (int i = 0; i < vector_end; ++i)
                 EXPECT_EQ(bits_of(r[i]), bits_of(lanes[i])) << c.kernel << " n=" << n << " i=" << i;
             for (int i = vector_end; i < n; ++i) {
@@ -222,7 +210,7 @@ void check_sqrt_family(Shape shape) {
     using U = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
     const std::vector<T> x = tvml_test::test_inputs<T>(64, 11);
     // sqrt: the correctly rounded root, NaN for negatives, -0 for -0.
-    const std::vector<T> r = power_test::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt", "belisk"), shape, 1, x);
+    const std::vector<T> r = family::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt", "belisk"), shape, 1, x);
     for (size_t i = 0; i < x.size(); ++i)
         EXPECT_TRUE(tvml_test::same_bits(r[i], T(std::sqrt(x[i])))) << "sqrt " << show(x[i]) << " got " << show(r[i]);
     // sqrt_mask: all-ones lanes pass x, zero lanes give +0, partial masks
@@ -231,7 +219,7 @@ void check_sqrt_family(Shape shape) {
     std::vector<T> m(x.size());
     for (size_t i = 0; i < m.size(); ++i) m[i] = from_bits<T>(masks[(i + i / 4) % 4]);
     const std::vector<T> rm =
-        power_test::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt_mask", "belisk"), shape, 2, x, m);
+        family::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt_mask", "belisk"), shape, 2, x, m);
     for (size_t i = 0; i < x.size(); ++i) {
         const T masked = from_bits<T>(bits_of(x[i]) & bits_of(m[i]));
         EXPECT_TRUE(tvml_test::same_bits(rm[i], T(std::sqrt(masked)))) << "sqrt_mask " << show(x[i]) << " lane " << i;
@@ -246,7 +234,7 @@ void check_sqrt_family(Shape shape) {
         mask[i] = from_bits<T>(i % 2 ? U(0) : ~U(0));
     }
     const std::vector<T> two_zero =
-        power_test::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt_mask", "belisk"), shape, 2, four_nine, mask);
+        family::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt_mask", "belisk"), shape, 2, four_nine, mask);
     for (size_t i = 0; i < two_zero.size(); ++i) EXPECT_EQ(two_zero[i], i % 2 ? T(0) : T(2));
     // hypot: exact for Pythagorean triples, unscaled at the range ends, C99
     // results for infinite operands.
@@ -264,7 +252,7 @@ void check_sqrt_family(Shape shape) {
         hx.push_back(cases[i % cases.size()].first.first);
         hy.push_back(cases[i % cases.size()].first.second);
     }
-    const std::vector<T> rh = power_test::apply_sv<T>(tvml_test::kernel_name(shape, "hypot", "belisk"), shape, 2, hx, hy);
+    const std::vector<T> rh = family::apply_sv<T>(tvml_test::kernel_name(shape, "hypot", "belisk"), shape, 2, hx, hy);
     for (size_t i = 0; i < hx.size(); ++i)
         EXPECT_TRUE(tvml_test::same_bits(rh[i], cases[i % cases.size()].second))
             << "hypot(" << show(hx[i]) << ", " << show(hy[i]) << ") got " << show(rh[i]);
@@ -272,8 +260,8 @@ void check_sqrt_family(Shape shape) {
 
 TEST(SqrtFamily, SqrtMaskedSqrtAndHypotInEveryShape) {
     if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
-    for (Shape s : power_test::float_shapes()) check_sqrt_family<float>(s);
-    for (Shape s : power_test::double_shapes()) check_sqrt_family<double>(s);
+    for (Shape s : family::float_shapes()) check_sqrt_family<float>(s);
+    for (Shape s : family::double_shapes()) check_sqrt_family<double>(s);
 }
 
 }  // namespace
