@@ -17,26 +17,16 @@
 
 #include "simd.hpp"
 #include "simd_gate.hpp"
+#include "test_support.hpp"
 
 namespace {
 
 using namespace tvml::avx2;
 
 template <class T>
-using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
-
-template <class T>
-Bits<T> bits_of(T x) {
-    Bits<T> u;
-    std::memcpy(&u, &x, sizeof u);
-    return u;
-}
-template <class T>
-T value_of(Bits<T> u) {
-    T x;
-    std::memcpy(&x, &u, sizeof x);
-    return x;
-}
+using Bits = tvml_test::BitsOf<T>;
+using tvml_test::bits_of;
+using tvml_test::from_bits;
 
 // Equal bit patterns, or both NaN (which NaN an operation returns is not fixed
 // by C for scalars, so arithmetic checks only ask for some NaN).
@@ -225,8 +215,8 @@ void FusedMultiplyAdd() {
 template <class V>
 void MinMaxNanRule() {
     using T = ScalarOf<V>;
-    const T nan_a = value_of<T>(bits_of(qnan<T>()) | 1);                   // +NaN, payload 1
-    const T nan_b = value_of<T>(bits_of(-qnan<T>()) | 2);                  // -NaN, payload 2
+    const T nan_a = from_bits<T>(bits_of(qnan<T>()) | 1);                   // +NaN, payload 1
+    const T nan_b = from_bits<T>(bits_of(-qnan<T>()) | 2);                  // -NaN, payload 2
     const T tiny = std::numeric_limits<T>::denorm_min();
     struct Case { T a, b, min, max; };
     const Case cases[] = {
@@ -266,7 +256,7 @@ void CompareMasks() {
     using T = ScalarOf<V>;
     using I = typename Traits<V>::IntScalar;
     const auto ab = all_pairs<T>();
-    auto as_mask = [](bool b) { return value_of<T>(b ? ~Bits<T>(0) : Bits<T>(0)); };
+    auto as_mask = [](bool b) { return from_bits<T>(b ? ~Bits<T>(0) : Bits<T>(0)); };
     auto check = [&](const char* what, auto vec_cmp, auto ref) {
         check_lanes<V>(what, ab, vec_cmp, [&](T a, T b) { return as_mask(ref(a, b)); });
     };
@@ -331,7 +321,7 @@ void BitOpsAndCasts() {
     using I = typename IV::Scalar;
     const auto ab = all_pairs<T>();
     auto bitwise = [](auto op) {
-        return [op](T a, T b) { return value_of<T>(op(bits_of(a), bits_of(b))); };
+        return [op](T a, T b) { return from_bits<T>(op(bits_of(a), bits_of(b))); };
     };
     check_lanes<V>("and", ab, [](V a, V b) { return a & b; }, bitwise([](Bits<T> a, Bits<T> b) { return a & b; }));
     check_lanes<V>("or", ab, [](V a, V b) { return a | b; }, bitwise([](Bits<T> a, Bits<T> b) { return a | b; }));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 namespace tvml_test {
@@ -26,6 +27,22 @@ inline int forced_index() {
 
 // Tuned indices fault on processors without AVX2 and FMA.
 inline bool index_runs_here(int index) { return index <= 0 || has_avx2_fma(); }
+
+// Bit patterns of floats and doubles.
+template <class T>
+using BitsOf = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+template <class T>
+BitsOf<T> bits_of(T v) {
+    BitsOf<T> b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+template <class T>
+T from_bits(BitsOf<T> bits) {
+    T v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
 
 template <class T>
 bool same_bits(T x, T y) {

@@ -41,21 +41,8 @@ inline const tvml_accuracy::KernelRow& row_of(const std::string& kernel) {
     return none;
 }
 
-// Bit patterns of floats and doubles.
-template <class T>
-using BitsOf = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
-template <class T>
-T from_bits(BitsOf<T> bits) {
-    T v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-template <class T>
-BitsOf<T> bits_of(T v) {
-    BitsOf<T> b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
+using tvml_test::bits_of;
+using tvml_test::from_bits;
 
 // The libm name of a function in the precision of T: "exp" -> "expf".
 template <class T>
