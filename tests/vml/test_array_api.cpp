@@ -130,9 +130,7 @@ protected:
 };
 
 // The entry point gives exactly what the kernel of its slot gives.
-TEST_P(ArrayApi, ReachesTheKernelOfItsSlot) {
-    const Entry& e = GetParam();
-    const char* kernel_name = e.kernels[index_];
+void expect_reaches(const Entry& e, const char* kernel_name) {
     auto kernel = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, kernel_name));
     ASSERT_NE(kernel, nullptr) << kernel_name << " is not exported";
     for (int n : {1, 7, 33, 1000}) {
@@ -145,6 +143,19 @@ TEST_P(ArrayApi, ReachesTheKernelOfItsSlot) {
             EXPECT_EQ(via_entry.r2, direct.r2) << e.name;
         }
     }
+}
+
+TEST_P(ArrayApi, ReachesTheKernelOfItsSlot) { expect_reaches(GetParam(), GetParam().kernels[index_]); }
+
+// The tables are chosen once, at load: a later change of VML_DEBUG_ARCH
+// moves the architecture query, never the kernels.
+TEST_P(ArrayApi, KeepsItsKernelWhenTheEnvironmentChanges) {
+    if (tvml_test::forced_index() < 0) GTEST_SKIP() << "needs a forced index";
+    const std::string loaded = std::getenv("VML_DEBUG_ARCH");
+    const char* other = index_ == 0 ? "1" : "0";
+    setenv("VML_DEBUG_ARCH", other, 1);
+    expect_reaches(GetParam(), GetParam().kernels[index_]);
+    setenv("VML_DEBUG_ARCH", loaded.c_str(), 1);
 }
 
 TEST_P(ArrayApi, NothingWrittenForBadArguments) {
