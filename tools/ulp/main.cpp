@@ -216,7 +216,15 @@ int main(int argc, char** argv) {
         if (!ref) return usage_error("unknown reference " + reference);
         const int n = arity > 0 ? int(arity) : reference_arity(*ref);
         if (interval.empty()) interval = n == 1 ? "-inf inf" : "-inf inf x -inf inf";
-        for (const std::string& k : kernels) rows.push_back({k, reference, n, bound, interval, {}});
+        for (const std::string& k : kernels) {
+            Row row;
+            row.kernel = k;
+            row.reference = reference;
+            row.arity = n;
+            row.max_ulp = bound;
+            row.intervals = interval;
+            rows.push_back(row);
+        }
     } else {
         if (def_files.empty()) rows = builtin_rows();
         for (const std::string& f : def_files) {
