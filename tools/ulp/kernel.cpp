@@ -11,7 +11,7 @@ namespace tvml_ulp {
 
 namespace {
 
-using ArrayKernel = void (*)(int64_t n, const void* a, const void* b, void* r, void* r2, int64_t reserved);
+using ArrayKernel = tvml_array_kernel;
 using UnaryEntry = void (*)(int n, const void* a, void* r);
 using BinaryEntry = void (*)(int n, const void* a, const void* b, void* r);
 
