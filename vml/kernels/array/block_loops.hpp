@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "simd.hpp"
 
@@ -77,6 +78,95 @@ inline void block_loop1_wide(int64_t n, const void* a, void* r, Wide wide, Lane 
         y += B::W;
     }
     for (int32_t i = 0; i < rest; ++i) y[i] = scalar(x[i]);
+}
+
+// ---- Runs of several registers ---------------------------------------------
+//
+// The element walk of the interleaved kernels: runs of G registers of V
+// (G a power of two), then one run of G/2, G/4, ..., 1 registers for each
+// of the lower bits of n that is set, then the elements left over, all in
+// increasing index order.  run(Groups<K>{}, i) covers the K registers
+// from element i, one(i) element i.  n <= 0 visits nothing.
+
+template <int K>
+using Groups = std::integral_constant<int, K>;
+
+constexpr int log2_of(int v) { return v <= 1 ? 0 : 1 + log2_of(v / 2); }
+
+template <class V, int K, class Run>
+inline void shorter_runs(int64_t n, int64_t& i, Run& run) {
+    if constexpr (K >= 1) {
+        if (n & (K * V::lanes)) {
+            run(Groups<K>{}, i);
+            i += K * V::lanes;
+        }
+        shorter_runs<V, K / 2>(n, i, run);
+    }
+}
+
+template <class V, int G, class Run, class One>
+inline void walk_runs(int64_t n, Run run, One one) {
+    static_assert(G >= 1 && (G & (G - 1)) == 0, "runs of a power of two registers");
+    if (n <= 0) return;
+    const int32_t runs = int32_t(n >> log2_of(G * V::lanes));
+    int64_t i = 0;
+    for (int32_t k = 0; k < runs; ++k, i += G * V::lanes) run(Groups<G>{}, i);
+    shorter_runs<V, G / 2>(n, i, run);
+    for (; i < n; ++i) one(i);
+}
+
+// r[i] = lane(a[i]) by runs of G registers computed side by side (all
+// loaded before any is stored), remainder r[i] = scalar(a[i]).
+template <class V, int G, class Lane, class Scalar>
+inline void block_loop1_runs(int64_t n, const void* a, void* r, Lane lane, Scalar scalar) {
+    using T = typename V::Scalar;
+    constexpr int W = V::lanes;
+    const T* x = static_cast<const T*>(a);
+    T* y = static_cast<T*>(r);
+    walk_runs<V, G>(
+        n,
+        [&](auto groups, int64_t i) {
+            constexpr int K = decltype(groups)::value;
+            V v[K];
+            for (int g = 0; g < K; ++g) v[g] = lane(load<V>(x + i + g * W));
+            for (int g = 0; g < K; ++g) store(y + i + g * W, v[g]);
+        },
+        [&](int64_t i) { y[i] = scalar(x[i]); });
+}
+
+// Two results per element (sincos): lane(V) returns both registers
+// (.first to r, .second to r2), scalar(x, &first, &second) the remainder.
+// A run's inputs are all read before its results are stored, so r or r2
+// may be a.
+template <class V>
+struct LanePair {
+    V first, second;
+};
+
+template <class V, int G, class Lane, class Scalar>
+inline void block_loop1_two_outputs(int64_t n, const void* a, void* r, void* r2, Lane lane, Scalar scalar) {
+    using T = typename V::Scalar;
+    constexpr int W = V::lanes;
+    const T* x = static_cast<const T*>(a);
+    T* y = static_cast<T*>(r);
+    T* y2 = static_cast<T*>(r2);
+    walk_runs<V, G>(
+        n,
+        [&](auto groups, int64_t i) {
+            constexpr int K = decltype(groups)::value;
+            LanePair<V> v[K];
+            for (int g = 0; g < K; ++g) v[g] = lane(load<V>(x + i + g * W));
+            for (int g = 0; g < K; ++g) {
+                store(y + i + g * W, v[g].first);
+                store(y2 + i + g * W, v[g].second);
+            }
+        },
+        [&](int64_t i) {
+            T first, second;
+            scalar(x[i], &first, &second);
+            y[i] = first;
+            y2[i] = second;
+        });
 }
 
 }  // namespace avx2

@@ -38,6 +38,11 @@
 #include <cstdint>
 #include <type_traits>
 
+// Fix-up paths: kept out of line and out of the hot code, entered only
+// when their any-lane test (marked unlikely) finds a lane that needs them.
+#define TVML_COLD [[gnu::noinline, gnu::cold]]
+#define TVML_UNLIKELY(c) __builtin_expect(!!(c), 0)
+
 namespace tvml {
 namespace avx2 {
 
