@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "simd.hpp"
 
@@ -115,10 +116,26 @@ inline void walk_runs(int64_t n, Run run, One one) {
     for (; i < n; ++i) one(i);
 }
 
-// r[i] = lane(a[i]) by runs of G registers computed side by side (all
-// loaded before any is stored), remainder r[i] = scalar(a[i]).
-template <class V, int G, class Lane, class Scalar>
-inline void block_loop1_runs(int64_t n, const void* a, void* r, Lane lane, Scalar scalar) {
+// body(Groups<0>{}, ..., Groups<K - 1>{}) for a run of K registers: the
+// register index is a constant in each expansion, so the run's registers
+// stay in registers.
+template <class V, int K, class Body, int... Index>
+inline void run_registers_(Body&& body, std::integer_sequence<int, Index...>) {
+    body(Groups<Index>{}...);
+}
+template <class V, int K, class Body>
+inline void run_registers(Groups<K>, Body&& body) {
+    run_registers_<V, K>(body, std::make_integer_sequence<int, K>{});
+}
+
+// r[i] = lane(a[i]) by runs of G registers computed side by side,
+// remainder r[i] = scalar(a[i]).  fast(x, pending) is lane(x) for the
+// lanes that need no fix-up and ORs the lanes that do into the mask
+// pending; the whole run is cheap straight-line code, and only a run with
+// such a lane is computed again through lane.  All of a run's inputs are
+// read before any result is stored, so r may be a.
+template <class V, int G, class Lane, class Fast, class Scalar>
+inline void block_loop1_runs(int64_t n, const void* a, void* r, Lane lane, Fast fast, Scalar scalar) {
     using T = typename V::Scalar;
     constexpr int W = V::lanes;
     const T* x = static_cast<const T*>(a);
@@ -126,40 +143,53 @@ inline void block_loop1_runs(int64_t n, const void* a, void* r, Lane lane, Scala
     walk_runs<V, G>(
         n,
         [&](auto groups, int64_t i) {
-            constexpr int K = decltype(groups)::value;
-            V v[K];
-            for (int g = 0; g < K; ++g) v[g] = lane(load<V>(x + i + g * W));
-            for (int g = 0; g < K; ++g) store(y + i + g * W, v[g]);
+            run_registers<V>(groups, [&](auto... g) {
+                V pending = zero<V>();
+                const V v[] = {fast(load<V>(x + i + decltype(g)::value * W), pending)...};
+                if (TVML_UNLIKELY(any(pending))) {
+                    const V w[] = {lane(load<V>(x + i + decltype(g)::value * W))...};
+                    (store(y + i + decltype(g)::value * W, w[decltype(g)::value]), ...);
+                    return;
+                }
+                (store(y + i + decltype(g)::value * W, v[decltype(g)::value]), ...);
+            });
         },
         [&](int64_t i) { y[i] = scalar(x[i]); });
 }
 
-// Two results per element (sincos): lane(V) returns both registers
-// (.first to r, .second to r2), scalar(x, &first, &second) the remainder.
-// A run's inputs are all read before its results are stored, so r or r2
-// may be a.
+// Two results per element (sincos): lane(V) and fast(V, pending) return
+// both registers (.first to r, .second to r2), scalar(x, &first, &second)
+// the remainder; otherwise as block_loop1_runs, so r or r2 may be a.
 template <class V>
 struct LanePair {
     V first, second;
 };
 
-template <class V, int G, class Lane, class Scalar>
-inline void block_loop1_two_outputs(int64_t n, const void* a, void* r, void* r2, Lane lane, Scalar scalar) {
+template <class V, int G, class Lane, class Fast, class Scalar>
+inline void block_loop1_two_outputs(int64_t n, const void* a, void* r, void* r2, Lane lane, Fast fast,
+                                    Scalar scalar) {
     using T = typename V::Scalar;
     constexpr int W = V::lanes;
     const T* x = static_cast<const T*>(a);
     T* y = static_cast<T*>(r);
     T* y2 = static_cast<T*>(r2);
+    const auto store_run = [&](int64_t i, const LanePair<V>* v, auto... g) {
+        (store(y + i + decltype(g)::value * W, v[decltype(g)::value].first), ...);
+        (store(y2 + i + decltype(g)::value * W, v[decltype(g)::value].second), ...);
+    };
     walk_runs<V, G>(
         n,
         [&](auto groups, int64_t i) {
-            constexpr int K = decltype(groups)::value;
-            LanePair<V> v[K];
-            for (int g = 0; g < K; ++g) v[g] = lane(load<V>(x + i + g * W));
-            for (int g = 0; g < K; ++g) {
-                store(y + i + g * W, v[g].first);
-                store(y2 + i + g * W, v[g].second);
-            }
+            run_registers<V>(groups, [&](auto... g) {
+                V pending = zero<V>();
+                const LanePair<V> v[] = {fast(load<V>(x + i + decltype(g)::value * W), pending)...};
+                if (TVML_UNLIKELY(any(pending))) {
+                    const LanePair<V> w[] = {lane(load<V>(x + i + decltype(g)::value * W))...};
+                    store_run(i, w, g...);
+                    return;
+                }
+                store_run(i, v, g...);
+            });
         },
         [&](int64_t i) {
             T first, second;

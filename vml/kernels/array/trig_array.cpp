@@ -21,19 +21,25 @@ inline void libm_sincos(double x, double* s, double* c) { ::sincos(x, s, c); }
 template <class V, int G>
 inline void sin_array(int64_t n, const void* a, void* r) {
     using T = typename V::Scalar;
-    block_loop1_runs<V, G>(n, a, r, [](V x) { return sin_lanes(x); }, [](T x) { return libm_sin(x); });
+    block_loop1_runs<V, G>(
+        n, a, r, [](V x) { return sin_lanes(x); }, [](V x, V& far) { return sin_fast(x, far); },
+        [](T x) { return libm_sin(x); });
 }
 
 template <class V, int G>
 inline void cos_array(int64_t n, const void* a, void* r) {
     using T = typename V::Scalar;
-    block_loop1_runs<V, G>(n, a, r, [](V x) { return cos_lanes(x); }, [](T x) { return libm_cos(x); });
+    block_loop1_runs<V, G>(
+        n, a, r, [](V x) { return cos_lanes(x); }, [](V x, V& far) { return cos_fast(x, far); },
+        [](T x) { return libm_cos(x); });
 }
 
 template <class V, int G>
 inline void tan_array(int64_t n, const void* a, void* r) {
     using T = typename V::Scalar;
-    block_loop1_runs<V, G>(n, a, r, [](V x) { return tan_lanes(x); }, [](T x) { return libm_tan(x); });
+    block_loop1_runs<V, G>(
+        n, a, r, [](V x) { return tan_lanes(x); }, [](V x, V& far) { return tan_fast(x, far); },
+        [](T x) { return libm_tan(x); });
 }
 
 // Both lanes from the same loaded value, with their own reductions.
@@ -42,6 +48,7 @@ inline void sincos_array(int64_t n, const void* a, void* r, void* r2) {
     using T = typename V::Scalar;
     block_loop1_two_outputs<V, G>(
         n, a, r, r2, [](V x) { return LanePair<V>{sin_lanes(x), cos_lanes(x)}; },
+        [](V x, V& far) { return LanePair<V>{sin_fast(x, far), cos_fast(x, far)}; },
         [](T x, T* s, T* c) { libm_sincos(x, s, c); });
 }
 

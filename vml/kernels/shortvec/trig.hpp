@@ -232,10 +232,18 @@ inline Vec<T, N> sin_core(Vec<T, N> x) {
     return y ^ sign_bits(x) ^ parity_bits(t);
 }
 
+// The reduction's result, with the lanes beyond its range added to far
+// (the array kernels test far once per run of registers).
+template <class T, int N>
+inline Vec<T, N> sin_fast(Vec<T, N> x, Vec<T, N>& far) {
+    far = far | far_lanes<SinConstants<T>>(x);
+    return sin_core(x);
+}
+
 template <class T, int N>
 inline Vec<T, N> sin_lanes(Vec<T, N> x) {
-    const Vec<T, N> y = sin_core(x);
-    const Vec<T, N> far = far_lanes<SinConstants<T>>(x);
+    Vec<T, N> far = zero<Vec<T, N>>();
+    const Vec<T, N> y = sin_fast(x, far);
     if (TVML_UNLIKELY(any(far))) return sin_special_lanes(x, y, far);
     return y;
 }
@@ -255,9 +263,15 @@ inline Vec<T, N> cos_core(Vec<T, N> x) {
 }
 
 template <class T, int N>
+inline Vec<T, N> cos_fast(Vec<T, N> x, Vec<T, N>& far) {
+    far = far | far_lanes<CosConstants<T>>(x);
+    return cos_core(x);
+}
+
+template <class T, int N>
 inline Vec<T, N> cos_lanes(Vec<T, N> x) {
-    const Vec<T, N> y = cos_core(x);
-    const Vec<T, N> far = far_lanes<CosConstants<T>>(x);
+    Vec<T, N> far = zero<Vec<T, N>>();
+    const Vec<T, N> y = cos_fast(x, far);
     if (TVML_UNLIKELY(any(far))) return cos_special_lanes(x, y, far);
     return y;
 }
@@ -314,9 +328,15 @@ inline Vec<T, N> tan_core(Vec<T, N> x) {
 }
 
 template <class T, int N>
+inline Vec<T, N> tan_fast(Vec<T, N> x, Vec<T, N>& far) {
+    far = far | far_lanes<TanConstants<T>>(x);
+    return tan_core(x);
+}
+
+template <class T, int N>
 inline Vec<T, N> tan_lanes(Vec<T, N> x) {
-    const Vec<T, N> y = tan_core(x);
-    const Vec<T, N> far = far_lanes<TanConstants<T>>(x);
+    Vec<T, N> far = zero<Vec<T, N>>();
+    const Vec<T, N> y = tan_fast(x, far);
     if (TVML_UNLIKELY(any(far))) return tan_special_lanes(x, y, far);
     return y;
 }
