@@ -18,28 +18,14 @@ namespace {
 inline void libm_sincos(float x, float* s, float* c) { ::sincosf(x, s, c); }
 inline void libm_sincos(double x, double* s, double* c) { ::sincos(x, s, c); }
 
-template <class V, int G>
-inline void sin_array(int64_t n, const void* a, void* r) {
+// Fn: SinFn, CosFn or TanFn.
+template <template <class> class Fn, class V, int G>
+inline void trig_array(int64_t n, const void* a, void* r) {
     using T = typename V::Scalar;
+    using F = Fn<T>;
     block_loop1_runs<V, G>(
-        n, a, r, [](V x) { return sin_lanes(x); }, [](V x, V& far) { return sin_fast(x, far); },
-        [](T x) { return libm_sin(x); });
-}
-
-template <class V, int G>
-inline void cos_array(int64_t n, const void* a, void* r) {
-    using T = typename V::Scalar;
-    block_loop1_runs<V, G>(
-        n, a, r, [](V x) { return cos_lanes(x); }, [](V x, V& far) { return cos_fast(x, far); },
-        [](T x) { return libm_cos(x); });
-}
-
-template <class V, int G>
-inline void tan_array(int64_t n, const void* a, void* r) {
-    using T = typename V::Scalar;
-    block_loop1_runs<V, G>(
-        n, a, r, [](V x) { return tan_lanes(x); }, [](V x, V& far) { return tan_fast(x, far); },
-        [](T x) { return libm_tan(x); });
+        n, a, r, [](V x) { return trig_lanes<F>(x); }, [](V x, V& far) { return trig_fast<F>(x, far); },
+        [](T x) { return F::libm(x); });
 }
 
 // Both lanes from the same loaded value, with their own reductions.
@@ -48,7 +34,7 @@ inline void sincos_array(int64_t n, const void* a, void* r, void* r2) {
     using T = typename V::Scalar;
     block_loop1_two_outputs<V, G>(
         n, a, r, r2, [](V x) { return LanePair<V>{sin_lanes(x), cos_lanes(x)}; },
-        [](V x, V& far) { return LanePair<V>{sin_fast(x, far), cos_fast(x, far)}; },
+        [](V x, V& far) { return LanePair<V>{trig_fast<SinFn<T>>(x, far), trig_fast<CosFn<T>>(x, far)}; },
         [](T x, T* s, T* c) { libm_sincos(x, s, c); });
 }
 
@@ -60,25 +46,30 @@ inline void sincos_array(int64_t n, const void* a, void* r, void* r2) {
 
 extern "C" {
 
+using tvml::avx2::CosFn;
 using tvml::avx2::F32x8;
 using tvml::avx2::F64x2;
 using tvml::avx2::F64x4;
+using tvml::avx2::sincos_array;
+using tvml::avx2::SinFn;
+using tvml::avx2::TanFn;
+using tvml::avx2::trig_array;
 
-void ssin_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sin_array<F32x8, 1>(n, a, r); }
-void dsin_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sin_array<F64x4, 1>(n, a, r); }
-void scos_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::cos_array<F32x8, 1>(n, a, r); }
-void dcos_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::cos_array<F64x4, 1>(n, a, r); }
-void ssincos_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sincos_array<F32x8, 1>(n, a, r, r2); }
-void dsincos_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sincos_array<F64x4, 1>(n, a, r, r2); }
-void stan_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::tan_array<F32x8, 1>(n, a, r); }
-void dtan_tarvo(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::tan_array<F64x4, 1>(n, a, r); }
+void ssin_tarvo(TVML_TRIG_KERNEL_ARGS) { trig_array<SinFn, F32x8, 1>(n, a, r); }
+void dsin_tarvo(TVML_TRIG_KERNEL_ARGS) { trig_array<SinFn, F64x4, 1>(n, a, r); }
+void scos_tarvo(TVML_TRIG_KERNEL_ARGS) { trig_array<CosFn, F32x8, 1>(n, a, r); }
+void dcos_tarvo(TVML_TRIG_KERNEL_ARGS) { trig_array<CosFn, F64x4, 1>(n, a, r); }
+void ssincos_tarvo(TVML_TRIG_KERNEL_ARGS) { sincos_array<F32x8, 1>(n, a, r, r2); }
+void dsincos_tarvo(TVML_TRIG_KERNEL_ARGS) { sincos_array<F64x4, 1>(n, a, r, r2); }
+void stan_tarvo(TVML_TRIG_KERNEL_ARGS) { trig_array<TanFn, F32x8, 1>(n, a, r); }
+void dtan_tarvo(TVML_TRIG_KERNEL_ARGS) { trig_array<TanFn, F64x4, 1>(n, a, r); }
 
-void ssin_ondara(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sin_array<F32x8, 4>(n, a, r); }
-void dsin_ondara(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sin_array<F64x4, 4>(n, a, r); }
-void scos_ondara(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::cos_array<F32x8, 4>(n, a, r); }
-void dcos_ondara(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::cos_array<F64x4, 4>(n, a, r); }
-void ssincos_ondara(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::sincos_array<F32x8, 4>(n, a, r, r2); }
-void dtan_ondara(TVML_TRIG_KERNEL_ARGS) { tvml::avx2::tan_array<F64x2, 1>(n, a, r); }
+void ssin_ondara(TVML_TRIG_KERNEL_ARGS) { trig_array<SinFn, F32x8, 4>(n, a, r); }
+void dsin_ondara(TVML_TRIG_KERNEL_ARGS) { trig_array<SinFn, F64x4, 4>(n, a, r); }
+void scos_ondara(TVML_TRIG_KERNEL_ARGS) { trig_array<CosFn, F32x8, 4>(n, a, r); }
+void dcos_ondara(TVML_TRIG_KERNEL_ARGS) { trig_array<CosFn, F64x4, 4>(n, a, r); }
+void ssincos_ondara(TVML_TRIG_KERNEL_ARGS) { sincos_array<F32x8, 4>(n, a, r, r2); }
+void dtan_ondara(TVML_TRIG_KERNEL_ARGS) { trig_array<TanFn, F64x2, 1>(n, a, r); }
 
 void ssin_belisk(TVML_TRIG_KERNEL_ARGS) __attribute__((alias("ssin_ondara")));
 void dsin_belisk(TVML_TRIG_KERNEL_ARGS) __attribute__((alias("dsin_ondara")));

@@ -192,7 +192,7 @@ inline V far_lanes(V x) {
 
 // y with the lanes of mask replaced by f of x, computed by libm.
 template <class T, int N>
-TVML_COLD Vec<T, N> libm_lanes(Vec<T, N> x, Vec<T, N> y, Vec<T, N> mask, T (*f)(T)) {
+TVML_COLD Vec<T, N> trig_special_lanes(Vec<T, N> x, Vec<T, N> y, Vec<T, N> mask, T (*f)(T)) {
     alignas(32) T in[N], out[N];
     store(in, x);
     store(out, y);
@@ -200,23 +200,6 @@ TVML_COLD Vec<T, N> libm_lanes(Vec<T, N> x, Vec<T, N> y, Vec<T, N> mask, T (*f)(
     for (int i = 0; i < N; ++i)
         if (bits & (1 << i)) out[i] = f(in[i]);
     return load<Vec<T, N>>(out);
-}
-
-template <class T> T libm_sin(T x) { return std::sin(x); }
-template <class T> T libm_cos(T x) { return std::cos(x); }
-template <class T> T libm_tan(T x) { return std::tan(x); }
-
-template <class T, int N>
-TVML_COLD Vec<T, N> sin_special_lanes(Vec<T, N> x, Vec<T, N> y, Vec<T, N> far) {
-    return libm_lanes(x, y, far, &libm_sin<T>);
-}
-template <class T, int N>
-TVML_COLD Vec<T, N> cos_special_lanes(Vec<T, N> x, Vec<T, N> y, Vec<T, N> far) {
-    return libm_lanes(x, y, far, &libm_cos<T>);
-}
-template <class T, int N>
-TVML_COLD Vec<T, N> tan_special_lanes(Vec<T, N> x, Vec<T, N> y, Vec<T, N> far) {
-    return libm_lanes(x, y, far, &libm_tan<T>);
 }
 
 // ---------------------------------------------------------------------------
@@ -232,21 +215,6 @@ inline Vec<T, N> sin_core(Vec<T, N> x) {
     return y ^ sign_bits(x) ^ parity_bits(t);
 }
 
-// The reduction's result, with the lanes beyond its range added to far
-// (the array kernels test far once per run of registers).
-template <class T, int N>
-inline Vec<T, N> sin_fast(Vec<T, N> x, Vec<T, N>& far) {
-    far = far | far_lanes<SinConstants<T>>(x);
-    return sin_core(x);
-}
-
-template <class T, int N>
-inline Vec<T, N> sin_lanes(Vec<T, N> x) {
-    Vec<T, N> far = zero<Vec<T, N>>();
-    const Vec<T, N> y = sin_fast(x, far);
-    if (TVML_UNLIKELY(any(far))) return sin_special_lanes(x, y, far);
-    return y;
-}
 
 // cos x = sin(|x| + pi/2): |x| + pi/2 = n pi + r, so |x| = (n - 1/2) pi + r
 // and cos x = (-1)^n sin r.
@@ -262,19 +230,6 @@ inline Vec<T, N> cos_core(Vec<T, N> x) {
     return y ^ parity_bits(t);
 }
 
-template <class T, int N>
-inline Vec<T, N> cos_fast(Vec<T, N> x, Vec<T, N>& far) {
-    far = far | far_lanes<CosConstants<T>>(x);
-    return cos_core(x);
-}
-
-template <class T, int N>
-inline Vec<T, N> cos_lanes(Vec<T, N> x) {
-    Vec<T, N> far = zero<Vec<T, N>>();
-    const Vec<T, N> y = cos_fast(x, far);
-    if (TVML_UNLIKELY(any(far))) return cos_special_lanes(x, y, far);
-    return y;
-}
 
 // tan: |x| = n pi/2 + r; tan x = sign(x) tan r for even n and
 // sign(x) (-cot r) for odd n.  The rational function gives tan r = N / D;
@@ -327,19 +282,54 @@ inline Vec<T, N> tan_core(Vec<T, N> x) {
     return q ^ parity_bits(t) ^ sign_bits(x);
 }
 
-template <class T, int N>
-inline Vec<T, N> tan_fast(Vec<T, N> x, Vec<T, N>& far) {
-    far = far | far_lanes<TanConstants<T>>(x);
-    return tan_core(x);
+
+// ---------------------------------------------------------------------------
+// The three functions by name: constants, core and libm counterpart.
+template <class T>
+struct SinFn {
+    using C = SinConstants<T>;
+    template <int N>
+    static Vec<T, N> core(Vec<T, N> x) { return sin_core(x); }
+    static T libm(T x) { return std::sin(x); }
+};
+template <class T>
+struct CosFn {
+    using C = CosConstants<T>;
+    template <int N>
+    static Vec<T, N> core(Vec<T, N> x) { return cos_core(x); }
+    static T libm(T x) { return std::cos(x); }
+};
+template <class T>
+struct TanFn {
+    using C = TanConstants<T>;
+    template <int N>
+    static Vec<T, N> core(Vec<T, N> x) { return tan_core(x); }
+    static T libm(T x) { return std::tan(x); }
+};
+
+// The reduction's result, with the lanes beyond its range added to far
+// (the array kernels test far once per run of registers).
+template <class F, class T, int N>
+inline Vec<T, N> trig_fast(Vec<T, N> x, Vec<T, N>& far) {
+    far = far | far_lanes<typename F::C>(x);
+    return F::core(x);
+}
+
+// The whole lane function: lanes beyond the range computed by libm.
+template <class F, class T, int N>
+inline Vec<T, N> trig_lanes(Vec<T, N> x) {
+    Vec<T, N> far = zero<Vec<T, N>>();
+    const Vec<T, N> y = trig_fast<F>(x, far);
+    if (TVML_UNLIKELY(any(far))) return trig_special_lanes(x, y, far, &F::libm);
+    return y;
 }
 
 template <class T, int N>
-inline Vec<T, N> tan_lanes(Vec<T, N> x) {
-    Vec<T, N> far = zero<Vec<T, N>>();
-    const Vec<T, N> y = tan_fast(x, far);
-    if (TVML_UNLIKELY(any(far))) return tan_special_lanes(x, y, far);
-    return y;
-}
+inline Vec<T, N> sin_lanes(Vec<T, N> x) { return trig_lanes<SinFn<T>>(x); }
+template <class T, int N>
+inline Vec<T, N> cos_lanes(Vec<T, N> x) { return trig_lanes<CosFn<T>>(x); }
+template <class T, int N>
+inline Vec<T, N> tan_lanes(Vec<T, N> x) { return trig_lanes<TanFn<T>>(x); }
 
 }  // namespace avx2
 }  // namespace tvml
