@@ -38,8 +38,9 @@
 #include <cstdint>
 #include <type_traits>
 
-// Fix-up paths: kept out of line and out of the hot code, entered only
-// when their any-lane test (marked unlikely) finds a lane that needs them.
+// Fix-ups of the lanes a fast path cannot serve: out of line and cold, so
+// the common case carries none of their code; the any-lane test that calls
+// one is TVML_UNLIKELY.
 #define TVML_COLD [[gnu::noinline, gnu::cold]]
 #define TVML_UNLIKELY(c) __builtin_expect(!!(c), 0)
 
