@@ -50,14 +50,14 @@
     X(23, dlog1p, GENERIC, GENERIC)                                  \
     X(24, sfloor, GENERIC, GENERIC)                                  \
     X(25, dfloor, GENERIC, GENERIC)                                  \
-    X(26, ssin, PENDING(tarvo), PENDING(ondara))                     \
-    X(27, dsin, PENDING(tarvo), PENDING(ondara))                     \
-    X(28, scos, PENDING(tarvo), PENDING(ondara))                     \
-    X(29, dcos, PENDING(tarvo), PENDING(ondara))                     \
-    X(30, ssincos, PENDING(tarvo), PENDING(ondara))                  \
-    X(31, dsincos, PENDING(tarvo), PENDING(tarvo))                   \
-    X(32, stan, PENDING(tarvo), PENDING(tarvo))                      \
-    X(33, dtan, PENDING(tarvo), PENDING(ondara))                     \
+    X(26, ssin, READY(tarvo), READY(ondara))                         \
+    X(27, dsin, READY(tarvo), READY(ondara))                         \
+    X(28, scos, READY(tarvo), READY(ondara))                         \
+    X(29, dcos, READY(tarvo), READY(ondara))                         \
+    X(30, ssincos, READY(tarvo), READY(ondara))                      \
+    X(31, dsincos, READY(tarvo), READY(tarvo))                       \
+    X(32, stan, READY(tarvo), READY(tarvo))                          \
+    X(33, dtan, READY(tarvo), READY(ondara))                         \
     X(34, sasin, PENDING(tarvo), PENDING(tarvo))                     \
     X(35, dasin, PENDING(tarvo), PENDING(ondara))                    \
     X(36, sacos, PENDING(tarvo), PENDING(tarvo))                     \
@@ -91,7 +91,13 @@
     X(spow_belisk)                                                   \
     X(dpow_belisk)                                                   \
     X(scbrt_belisk)                                                  \
-    X(dcbrt_belisk)
+    X(dcbrt_belisk)                                                  \
+    X(ssin_belisk)                                                   \
+    X(dsin_belisk)                                                   \
+    X(scos_belisk)                                                   \
+    X(dcos_belisk)                                                   \
+    X(ssincos_belisk)                                                \
+    X(dtan_belisk)
 
 /*
  * Exported read-only data.  X(name)
@@ -201,11 +207,11 @@
     X(7, ln, log, v, 1, READY(tarvo), __svml_logf4, __svml_lnf8_l9, __svml_log2, __svml_ln4_l9)     \
     X(8, log1p, log1p, v, 1, READY(belisk), __svml_log1pf4, __svml_log1pf8_l9, __svml_log1p2,       \
       __svml_log1p4_l9)                                                                          \
-    X(9, sin, sin, v, 1, PENDING(tarvo), __svml_sinf4, __svml_sinf8_l9, __svml_sin2,                \
+    X(9, sin, sin, v, 1, READY(tarvo), __svml_sinf4, __svml_sinf8_l9, __svml_sin2,                  \
       __svml_sin4_l9)                                                                            \
-    X(10, cos, cos, v, 1, PENDING(tarvo), __svml_cosf4, __svml_cosf8_l9, __svml_cos2,               \
+    X(10, cos, cos, v, 1, READY(tarvo), __svml_cosf4, __svml_cosf8_l9, __svml_cos2,                 \
       __svml_cos4_l9)                                                                            \
-    X(11, tan, tan, v, 1, PENDING(tarvo), __svml_tanf4, __svml_tanf8_l9, __svml_tan2,               \
+    X(11, tan, tan, v, 1, READY(tarvo), __svml_tanf4, __svml_tanf8_l9, __svml_tan2,                 \
       __svml_tan4_l9)                                                                            \
     X(12, asin, asin, v, 1, PENDING(tarvo), __svml_asinf4, __svml_asinf8_l9, __svml_asin2,          \
       __svml_asin4_l9)                                                                           \

@@ -3,11 +3,14 @@
 //
 //   TVML_ARRAY_FUNCTION(Exp, exp_lanes, std::exp)
 //   TVML_TUNED_KERNEL(sexp_tarvo, map1, F32x8, Exp)
+//   TVML_TUNED_KERNEL(ssin_ondara, runs<4>::map1, F32x8, Sin)
 //   TVML_TUNED_KERNEL_ALIAS(sexp_belisk, sexp_ondara)
 //
 // A function F gives F::lanes (registers) and F::libm (single elements);
 // a pattern<V, F>(KernelArgs) walks the arrays: whole blocks of V through
-// F::lanes, the remaining elements through F::libm.  Every block is loaded
+// F::lanes, the remaining elements through F::libm.  Patterns: map1,
+// map2, map_powx, map1_wide, runs<G>::map1 and runs<G>::map1_two_outputs
+// (sincos), arith, arith_complex.  Every block is loaded
 // completely before its results are stored, and each remainder element is
 // read before it is written, so r (and r2) may be a or b.  The stamped
 // kernel returns at once for n <= 0, reading and writing nothing (the
@@ -17,6 +20,8 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "dazaro_tv.h"
 #include "simd.hpp"
@@ -102,34 +107,124 @@ inline void map1_wide(const KernelArgs& k) {
     for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i]);
 }
 
-// Two results per element (sincos): F::lanes(V) returns both registers
-// (.first to r, .second to r2), F::libm(x, &first, &second) both values of
-// one element.  Each block and element is read before its results are
-// stored, so r or r2 may be a.
+// ---- Runs of several registers ----
+//
+// The element walk of the interleaved kernels: runs of G registers of V
+// (G a power of two), then one run of G/2, G/4, ..., 1 registers for each
+// of the lower bits of n that is set, then the elements left over, all in
+// increasing index order.  run(Groups<K>{}, i) covers the K registers
+// from element i, one(i) element i.
+
+template <int K>
+using Groups = std::integral_constant<int, K>;
+
+constexpr int log2_of(int v) { return v <= 1 ? 0 : 1 + log2_of(v / 2); }
+
+template <class V, int K, class Run>
+inline void shorter_runs(int64_t n, int64_t& i, Run& run) {
+    if constexpr (K >= 1) {
+        if (n & (K * V::lanes)) {
+            run(Groups<K>{}, i);
+            i += K * V::lanes;
+        }
+        shorter_runs<V, K / 2>(n, i, run);
+    }
+}
+
+template <class V, int G, class Run, class One>
+inline void walk_runs(int64_t n, Run run, One one) {
+    static_assert(G >= 1 && (G & (G - 1)) == 0, "runs of a power of two registers");
+    const int32_t runs = int32_t(n >> log2_of(G * V::lanes));
+    int64_t i = 0;
+    for (int32_t k = 0; k < runs; ++k, i += G * V::lanes) run(Groups<G>{}, i);
+    shorter_runs<V, G / 2>(n, i, run);
+    for (; i < n; ++i) one(i);
+}
+
+// body(Groups<0>{}, ..., Groups<K - 1>{}) for a run of K registers: the
+// register index is a constant in each expansion, so the run's registers
+// stay in registers.
+template <class V, int K, class Body, int... Index>
+inline void run_registers_(Body&& body, std::integer_sequence<int, Index...>) {
+    body(Groups<Index>{}...);
+}
+template <class V, int K, class Body>
+inline void run_registers(Groups<K>, Body&& body) {
+    run_registers_<V, K>(body, std::make_integer_sequence<int, K>{});
+}
+
+// Two results per element (sincos): .first to r, .second to r2.
 template <class V>
 struct LanePair {
     V first, second;
 };
 
-template <class V, class F>
-inline void map1_two_outputs(const KernelArgs& k) {
-    using B = Block<V>;
-    const typename B::T* x = B::in(k.a);
-    typename B::T* y = B::out(k.r);
-    typename B::T* y2 = B::out(k.r2);
-    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
-    for (int32_t i = 0; i < blocks; ++i, x += B::W, y += B::W, y2 += B::W) {
-        const LanePair<V> v = F::lanes(load<V>(x));
-        store(y, v.first);
-        store(y2, v.second);
+// The patterns over runs of G registers: runs<G>::map1 and
+// runs<G>::map1_two_outputs.  F::fast(x, pending) is F::lanes(x) for the
+// lanes that need no fix-up and ORs the lanes that do into the mask
+// pending; the whole run is cheap straight-line code, and only a run with
+// such a lane is computed again through F::lanes.  All of a run's inputs
+// are read before any result is stored, so r (and r2) may be a.  The two-
+// output pattern takes F::lanes and F::fast returning a LanePair and
+// F::libm(x, &first, &second).
+template <int G>
+struct runs {
+    template <class V, class F>
+    static void map1(const KernelArgs& k) {
+        using T = typename V::Scalar;
+        constexpr int W = V::lanes;
+        const T* x = static_cast<const T*>(k.a);
+        T* y = static_cast<T*>(k.r);
+        walk_runs<V, G>(
+            k.n,
+            [&](auto groups, int64_t i) {
+                run_registers<V>(groups, [&](auto... g) {
+                    V pending = zero<V>();
+                    const V v[] = {F::fast(load<V>(x + i + decltype(g)::value * W), pending)...};
+                    if (TVML_UNLIKELY(any(pending))) {
+                        const V w[] = {F::lanes(load<V>(x + i + decltype(g)::value * W))...};
+                        (store(y + i + decltype(g)::value * W, w[decltype(g)::value]), ...);
+                        return;
+                    }
+                    (store(y + i + decltype(g)::value * W, v[decltype(g)::value]), ...);
+                });
+            },
+            [&](int64_t i) { y[i] = F::libm(x[i]); });
     }
-    for (int32_t i = 0; i < rest; ++i) {
-        typename B::T first, second;
-        F::libm(x[i], &first, &second);
-        y[i] = first;
-        y2[i] = second;
+
+    template <class V, class F>
+    static void map1_two_outputs(const KernelArgs& k) {
+        using T = typename V::Scalar;
+        constexpr int W = V::lanes;
+        const T* x = static_cast<const T*>(k.a);
+        T* y = static_cast<T*>(k.r);
+        T* y2 = static_cast<T*>(k.r2);
+        const auto store_run = [&](int64_t i, const LanePair<V>* v, auto... g) {
+            (store(y + i + decltype(g)::value * W, v[decltype(g)::value].first), ...);
+            (store(y2 + i + decltype(g)::value * W, v[decltype(g)::value].second), ...);
+        };
+        walk_runs<V, G>(
+            k.n,
+            [&](auto groups, int64_t i) {
+                run_registers<V>(groups, [&](auto... g) {
+                    V pending = zero<V>();
+                    const LanePair<V> v[] = {F::fast(load<V>(x + i + decltype(g)::value * W), pending)...};
+                    if (TVML_UNLIKELY(any(pending))) {
+                        const LanePair<V> w[] = {F::lanes(load<V>(x + i + decltype(g)::value * W))...};
+                        store_run(i, w, g...);
+                        return;
+                    }
+                    store_run(i, v, g...);
+                });
+            },
+            [&](int64_t i) {
+                T first, second;
+                F::libm(x[i], &first, &second);
+                y[i] = first;
+                y2[i] = second;
+            });
     }
-}
+};
 
 // One IEEE operation per scalar, 32 scalars per block with every load of
 // a block before its stores, then a plain element loop: F::lanes and
