@@ -38,6 +38,10 @@
 #include <cstdint>
 #include <type_traits>
 
+// Cold fix-up functions, and the hint around their any-lane test.
+#define TVML_COLD [[gnu::noinline, gnu::cold]]
+#define TVML_UNLIKELY(c) __builtin_expect(!!(c), 0)
+
 namespace tvml {
 namespace avx2 {
 
