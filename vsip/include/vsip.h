@@ -709,6 +709,31 @@ VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *att
 /* Accepts null; returns 0. */
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
 
+/* ---- Random numbers ----------------------------------------------------
+ *
+ * A state produces one reproducible sequence.  VSIP_PRNG: the same values
+ * on every platform, an independent sequence per id 1..100 of numseqs
+ * cooperating users.  VSIP_NPRNG: one sequence leapfrogged among numseqs
+ * users (id 1..numseqs).  Create returns null when memory cannot be had,
+ * for numseqs 0 and for a VSIP_PRNG id outside 1..100; the seed, numseqs
+ * and id count modulo 2^32.  Uniform numbers lie in (0, 1) (VSIP_PRNG) or
+ * [0, 1]; normal numbers are centred sums of 12 uniform numbers (complex:
+ * 6, variance 1/2 per part).  One state serves one thread at a time.
+ */
+
+typedef struct vsip_randstate vsip_randstate;
+
+VSIP_API vsip_randstate *vsip_randcreate(vsip_index seed, vsip_index numseqs, vsip_index id,
+                                         vsip_rng portable);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_randdestroy(vsip_randstate *state);
+VSIP_API vsip_scalar_f vsip_randu_f(vsip_randstate *state);
+VSIP_API vsip_cscalar_f vsip_crandu_f(vsip_randstate *state);
+VSIP_API void vsip_vrandu_f(vsip_randstate *state, const vsip_vview_f *r);
+VSIP_API vsip_scalar_f vsip_randn_f(vsip_randstate *state);
+VSIP_API vsip_cscalar_f vsip_crandn_f(vsip_randstate *state);
+VSIP_API void vsip_cvrandn_f(vsip_randstate *state, const vsip_cvview_f *r);
+
 #ifdef __cplusplus
 }
 #endif
