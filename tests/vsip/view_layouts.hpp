@@ -241,8 +241,10 @@ private:
 
 // Matrix geometry: row-major dense, column-major dense, row-major with
 // padded rows (not dense), and a transposed view of a row-major matrix
-// with a negative column stride.
-enum class MLayout { RowMajor, ColMajor, Padded, Reversed };
+// with a negative column stride; for the products also every other row
+// and column of a larger matrix (no unit stride) and column-major with
+// padded columns.
+enum class MLayout { RowMajor, ColMajor, Padded, Reversed, EveryOther, ColPadded };
 
 inline const char *name(MLayout l) {
     switch (l) {
@@ -250,12 +252,16 @@ inline const char *name(MLayout l) {
     case MLayout::ColMajor: return "col_major";
     case MLayout::Padded: return "padded";
     case MLayout::Reversed: return "reversed_rows";
+    case MLayout::EveryOther: return "every_other";
+    case MLayout::ColPadded: return "col_padded";
     }
     return "?";
 }
 inline std::ostream &operator<<(std::ostream &os, MLayout l) { return os << name(l); }
 
 constexpr MLayout kAllMLayouts[] = {MLayout::RowMajor, MLayout::ColMajor, MLayout::Padded, MLayout::Reversed};
+constexpr MLayout kProductMLayouts[] = {MLayout::RowMajor, MLayout::ColMajor,   MLayout::Padded,
+                                        MLayout::Reversed, MLayout::EveryOther, MLayout::ColPadded};
 
 struct MGeometry {
     vsip_offset offset;
@@ -270,6 +276,8 @@ inline MGeometry geometry(MLayout l, std::size_t rows, std::size_t cols) {
     case MLayout::ColMajor: return {0, 1, r, rows * cols + 1};
     case MLayout::Padded: return {2, c + 3, 1, rows * (cols + 3) + 3};
     case MLayout::Reversed: return {static_cast<vsip_offset>((r - 1) * c + 1), -c, 1, rows * cols + 2};
+    case MLayout::EveryOther: return {1, 4 * c, 2, 4 * rows * cols + 2};
+    case MLayout::ColPadded: return {1, 1, r + 2, cols * (rows + 2) + 2};
     }
     return {};
 }

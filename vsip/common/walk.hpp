@@ -127,6 +127,13 @@ inline real_mwalk<float> walk(const vsip_mview_f *m) {
             m->row_stride < m->col_stride};
 }
 
+inline real_mwalk<double> walk(const vsip_mview_d *m) {
+    const vsip_block_d *b = m->block;
+    const idx s = b->elem_stride;
+    return {b->data + static_cast<idx>(m->offset) * s, m->row_stride * s, m->col_stride * s,
+            m->row_stride < m->col_stride};
+}
+
 inline cplx_mwalk walk(const vsip_cmview_f *m) {
     const vsip_cblock_f *b = m->block;
     const idx s = b->part_stride;

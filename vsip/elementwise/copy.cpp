@@ -4,13 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "common/cblas.hpp"
 #include "common/walk.hpp"
-
-// CBLAS level-1 copies, resolved from the CBLAS the application links.
-extern "C" {
-void cblas_scopy(int n, const float *x, int incx, float *y, int incy);
-void cblas_ccopy(int n, const void *x, int incx, void *y, int incy);
-}
 
 namespace {
 

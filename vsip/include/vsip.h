@@ -709,6 +709,28 @@ VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *att
 /* Accepts null; returns 0. */
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
 
+/* ---- Matrix products ---------------------------------------------------
+ *
+ * C = op(A) op(B) (times alpha, plus beta C for the general forms) on the
+ * CBLAS library the application links.  Views of any layout are accepted:
+ * operands CBLAS cannot address in place are copied into temporaries
+ * (logged at INFO level) or computed by the library's own loops.  Sizes
+ * are taken from the views and not checked.
+ */
+
+VSIP_API void vsip_mprod_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C);
+/* C = A B^T */
+VSIP_API void vsip_mprodt_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C);
+/* Only VSIP_MAT_TRANS transposes a real operand. */
+VSIP_API void vsip_gemp_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
+                          const vsip_mview_f *B, vsip_mat_op OpB, vsip_scalar_f beta,
+                          const vsip_mview_f *C);
+VSIP_API void vsip_cmprod_f(const vsip_cmview_f *A, const vsip_cmview_f *B,
+                            const vsip_cmview_f *C);
+VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
+                           const vsip_cmview_f *B, vsip_mat_op OpB, vsip_cscalar_f beta,
+                           const vsip_cmview_f *C);
+
 /* ---- Random numbers ----------------------------------------------------
  *
  * A state produces one reproducible sequence.  VSIP_PRNG: the same values

@@ -1,0 +1,277 @@
+// Matrix products against a double-precision reference over every operand
+// layout (row- and column-major, padded, reversed, no unit stride, element
+// stride 2, split and interleaved complex), every operand operation, and
+// the log lines of the copies, conjugations and fallbacks byte for byte.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "product_support.hpp"
+#include "support.hpp"
+
+namespace {
+
+using namespace vsiptest;
+
+struct Shape {
+    std::size_t m, k, n;
+};
+std::ostream &operator<<(std::ostream &os, const Shape &s) {
+    return os << s.m << "x" << s.k << "x" << s.n;
+}
+// Single rows and columns are the cases where one stride does not matter
+// and a leading dimension of 1 would be refused by CBLAS.
+const Shape kShapes[] = {{3, 4, 5}, {1, 4, 5}, {4, 1, 3}, {3, 5, 1}, {1, 1, 1}};
+
+std::size_t rows_of(vsip_mat_op op, std::size_t r, std::size_t c) {
+    return op == VSIP_MAT_TRANS || op == VSIP_MAT_HERM ? c : r;
+}
+
+// ---- Real products over every layout triple --------------------------------
+
+enum class RealFn { Mprod, Mprodt, Gemp };
+
+struct RealCase {
+    RealFn fn;
+    vsip_mat_op op_a, op_b;
+    float alpha, beta;
+};
+std::ostream &operator<<(std::ostream &os, const RealCase &c) {
+    static const char *names[] = {"mprod", "mprodt", "gemp"};
+    return os << names[static_cast<int>(c.fn)] << " ops " << c.op_a << c.op_b << " alpha " << c.alpha
+              << " beta " << c.beta;
+}
+
+class RealProducts : public ::testing::TestWithParam<RealCase> {};
+
+TEST_P(RealProducts, EveryLayoutTripleMatchesTheReference) {
+    const RealCase &rc = GetParam();
+    ScopedEnv quiet("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const vsip_mat_op op_b = rc.fn == RealFn::Mprodt ? VSIP_MAT_TRANS : rc.op_b;
+    for (const Shape &s : kShapes)
+        for (const Storage &sa : real_storages())
+            for (const Storage &sb : real_storages())
+                for (const Storage &sc : real_storages()) {
+                    Operand a(sa, rows_of(rc.op_a, s.m, s.k), rows_of(rc.op_a, s.k, s.m), 1);
+                    Operand b(sb, rows_of(op_b, s.k, s.n), rows_of(op_b, s.n, s.k), 2);
+                    Operand c(sc, s.m, s.n, 3);
+                    const std::vector<cd> before = snapshot(c);
+                    cd alpha = 1, beta = 0;
+                    switch (rc.fn) {
+                    case RealFn::Mprod: vsip_mprod_f(a.real(), b.real(), c.real()); break;
+                    case RealFn::Mprodt: vsip_mprodt_f(a.real(), b.real(), c.real()); break;
+                    case RealFn::Gemp:
+                        vsip_gemp_f(rc.alpha, a.real(), rc.op_a, b.real(), rc.op_b, rc.beta, c.real());
+                        alpha = rc.alpha, beta = rc.beta;
+                        break;
+                    }
+                    const std::string problem = check_product(a, rc.op_a, b, op_b, alpha, beta, before, c);
+                    ASSERT_EQ(problem, "") << s << " A " << sa << " B " << sb << " C " << sc;
+                }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RealProducts,
+    ::testing::Values(RealCase{RealFn::Mprod, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS, 1, 0},
+                      RealCase{RealFn::Mprodt, VSIP_MAT_NTRANS, VSIP_MAT_TRANS, 1, 0},
+                      RealCase{RealFn::Gemp, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS, 1.5f, -0.5f},
+                      RealCase{RealFn::Gemp, VSIP_MAT_TRANS, VSIP_MAT_NTRANS, -2.0f, 1.0f},
+                      RealCase{RealFn::Gemp, VSIP_MAT_NTRANS, VSIP_MAT_TRANS, 0.25f, 0.0f},
+                      RealCase{RealFn::Gemp, VSIP_MAT_TRANS, VSIP_MAT_TRANS, 1.0f, 2.0f}));
+
+// VSIP_MAT_HERM and VSIP_MAT_CONJ leave a real operand as it is.
+TEST(RealProducts, GempTransposesOnlyForTrans) {
+    ScopedEnv quiet("VSIP_LOG_LEVEL", std::string("ERROR"));
+    for (vsip_mat_op op : {VSIP_MAT_HERM, VSIP_MAT_CONJ}) {
+        Operand a({MLayout::RowMajor, Storage::Plain}, 3, 4, 1), b({MLayout::ColMajor, Storage::Plain}, 4, 2, 2);
+        Operand c({MLayout::RowMajor, Storage::Plain}, 3, 2, 3);
+        const std::vector<cd> before = snapshot(c);
+        vsip_gemp_f(2.0f, a.real(), op, b.real(), op, 1.0f, c.real());
+        EXPECT_EQ(check_product(a, VSIP_MAT_NTRANS, b, VSIP_MAT_NTRANS, 2.0, 1.0, before, c), "") << op;
+    }
+}
+
+// ---- Complex products over every layout pair, C in three layouts ------------
+
+enum class CplxFn { Cmprod, Cgemp };
+
+struct CplxCase {
+    CplxFn fn;
+    vsip_mat_op op_a, op_b;
+};
+std::ostream &operator<<(std::ostream &os, const CplxCase &c) {
+    return os << (c.fn == CplxFn::Cmprod ? "cmprod" : "cgemp") << " ops " << c.op_a << c.op_b;
+}
+
+class ComplexProducts : public ::testing::TestWithParam<CplxCase> {};
+
+TEST_P(ComplexProducts, EveryLayoutPairMatchesTheReference) {
+    const CplxCase &cc = GetParam();
+    ScopedEnv quiet("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const Storage c_storages[] = {{MLayout::RowMajor, Storage::Interleaved},
+                                  {MLayout::ColMajor, Storage::Interleaved},
+                                  {MLayout::EveryOther, Storage::Split}};
+    const vsip_cscalar_f alpha = cc.fn == CplxFn::Cgemp ? vsip_cscalar_f{0.5f, -1.25f} : vsip_cscalar_f{1, 0};
+    const vsip_cscalar_f beta = cc.fn == CplxFn::Cgemp ? vsip_cscalar_f{-1.0f, 0.5f} : vsip_cscalar_f{0, 0};
+    for (const Shape &s : {kShapes[0], kShapes[1], kShapes[3]})
+        for (const Storage &sa : complex_storages())
+            for (const Storage &sb : complex_storages())
+                for (const Storage &sc : c_storages) {
+                    Operand a(sa, rows_of(cc.op_a, s.m, s.k), rows_of(cc.op_a, s.k, s.m), 1);
+                    Operand b(sb, rows_of(cc.op_b, s.k, s.n), rows_of(cc.op_b, s.n, s.k), 2);
+                    Operand c(sc, s.m, s.n, 3);
+                    const std::vector<cd> before = snapshot(c);
+                    if (cc.fn == CplxFn::Cmprod)
+                        vsip_cmprod_f(a.complex(), b.complex(), c.complex());
+                    else
+                        vsip_cgemp_f(alpha, a.complex(), cc.op_a, b.complex(), cc.op_b, beta, c.complex());
+                    const std::string problem = check_product(a, cc.op_a, b, cc.op_b, cd(alpha.r, alpha.i),
+                                                              cd(beta.r, beta.i), before, c);
+                    ASSERT_EQ(problem, "") << s << " A " << sa << " B " << sb << " C " << sc;
+                }
+}
+
+std::vector<CplxCase> complex_cases() {
+    std::vector<CplxCase> v{{CplxFn::Cmprod, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS}};
+    for (vsip_mat_op a : {VSIP_MAT_NTRANS, VSIP_MAT_TRANS, VSIP_MAT_HERM, VSIP_MAT_CONJ})
+        for (vsip_mat_op b : {VSIP_MAT_NTRANS, VSIP_MAT_TRANS, VSIP_MAT_HERM, VSIP_MAT_CONJ})
+            v.push_back({CplxFn::Cgemp, a, b});
+    return v;
+}
+INSTANTIATE_TEST_SUITE_P(Table, ComplexProducts, ::testing::ValuesIn(complex_cases()));
+
+// ---- Log lines ---------------------------------------------------------------
+
+std::string info(const char *fn, const char *msg) { return log_line("INFO", fn, msg); }
+
+TEST(ProductLog, CopiesConjugationsAndFallbacksByteForByte) {
+    ScopedEnv level("VSIP_LOG_LEVEL", std::nullopt);
+    const Storage row{MLayout::RowMajor, Storage::Plain}, col{MLayout::ColMajor, Storage::Plain};
+    const Storage odd{MLayout::EveryOther, Storage::Plain};
+    const Storage irow{MLayout::RowMajor, Storage::Interleaved}, icol{MLayout::ColMajor, Storage::Interleaved};
+    const Storage split{MLayout::RowMajor, Storage::Split};
+    struct Row {
+        const char *what;
+        Storage a, b, c;
+        int fn; // 0 mprod, 1 mprodt, 2 gemp, 3 cmprod, 4 cgemp
+        vsip_mat_op op_a, op_b;
+        std::string expected;
+    } rows[] = {
+        {"unit strides copy nothing", col, row, row, 0, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS, ""},
+        {"mprod A", odd, row, row, 0, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS, info("vsip_mprod_f", "copy a")},
+        {"mprod B, C", row, odd, odd, 0, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS,
+         info("vsip_mprod_f", "copy b") + info("vsip_mprod_f", "copy r")},
+        {"mprodt all", odd, odd, odd, 1, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS,
+         info("vsip_mprodt_f", "Copy a") + info("vsip_mprodt_f", "Copy b") + info("vsip_mprodt_f", "Copy c")},
+        {"gemp newline texts", odd, odd, odd, 2, VSIP_MAT_TRANS, VSIP_MAT_NTRANS,
+         info("vsip_gemp_f", "copy a.\n") + info("vsip_gemp_f", "copy b.\n") + info("vsip_gemp_f", "copy c.\n")},
+        {"cmprod split", split, split, split, 3, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS,
+         info("vsip_cmprod_f", "copy a.") + info("vsip_cmprod_f", "copy b.") + info("vsip_cmprod_f", "copy c.")},
+        {"cmprod interleaved", irow, icol, irow, 3, VSIP_MAT_NTRANS, VSIP_MAT_NTRANS, ""},
+        {"cgemp conj same layout", irow, irow, irow, 4, VSIP_MAT_CONJ, VSIP_MAT_CONJ,
+         info("vsip_cgemp_f", "Do the conjugation in advance on A.") +
+             info("vsip_cgemp_f", "Do the conjugation in advance on B.")},
+        {"cgemp herm is ConjTrans", irow, irow, irow, 4, VSIP_MAT_HERM, VSIP_MAT_NTRANS, ""},
+        {"cgemp conj other layout is ConjTrans", icol, irow, irow, 4, VSIP_MAT_CONJ, VSIP_MAT_NTRANS, ""},
+        {"cgemp conj copied, C column-major", split, icol, icol, 4, VSIP_MAT_CONJ, VSIP_MAT_NTRANS,
+         info("vsip_cgemp_f", "copy a.")},
+        {"cgemp conj copied, C row-major", split, irow, irow, 4, VSIP_MAT_CONJ, VSIP_MAT_NTRANS,
+         info("vsip_cgemp_f", "copy a.") + info("vsip_cgemp_f", "Do the conjugation in advance on A.")},
+    };
+    for (const Row &r : rows) {
+        const std::size_t m = 3, k = 4, n = 2;
+        const vsip_mat_op op_b = r.fn == 1 ? VSIP_MAT_TRANS : r.op_b; // mprodt takes B as N x K
+        Operand a(r.a, rows_of(r.op_a, m, k), rows_of(r.op_a, k, m), 1);
+        Operand b(r.b, rows_of(op_b, k, n), rows_of(op_b, n, k), 2);
+        Operand c(r.c, m, n, 3);
+        const std::vector<cd> before = snapshot(c);
+        const std::string text = capture_stdout([&] {
+            switch (r.fn) {
+            case 0: vsip_mprod_f(a.real(), b.real(), c.real()); break;
+            case 1: vsip_mprodt_f(a.real(), b.real(), c.real()); break;
+            case 2: vsip_gemp_f(1.0f, a.real(), r.op_a, b.real(), r.op_b, 0.0f, c.real()); break;
+            case 3: vsip_cmprod_f(a.complex(), b.complex(), c.complex()); break;
+            case 4: vsip_cgemp_f({1, 0}, a.complex(), r.op_a, b.complex(), r.op_b, {0, 0}, c.complex()); break;
+            }
+        });
+        EXPECT_EQ(text, r.expected) << r.what;
+        EXPECT_EQ(check_product(a, r.op_a, b, op_b, 1.0, 0.0, before, c), "") << r.what;
+    }
+}
+
+// The INFO lines follow VSIP_LOG_LEVEL.
+TEST(ProductLog, InfoLinesFollowTheLevel) {
+    const Storage odd{MLayout::EveryOther, Storage::Plain}, row{MLayout::RowMajor, Storage::Plain};
+    for (const char *level : {"INFO", "DEBUG", "info", "WARNING", "ERROR"}) {
+        ScopedEnv env("VSIP_LOG_LEVEL", std::string(level));
+        Operand a(odd, 2, 2, 1), b(row, 2, 2, 2), c(row, 2, 2, 3);
+        const std::string text = capture_stdout([&] { vsip_mprod_f(a.real(), b.real(), c.real()); });
+        const bool shown = std::string(level) != "WARNING" && std::string(level) != "ERROR";
+        EXPECT_EQ(text, shown ? info("vsip_mprod_f", "copy a") : "") << level;
+    }
+}
+
+// ---- Temporaries that cannot be allocated ---------------------------------------
+
+// Every allocation of a product failing in turn: the result is still
+// right (the library's own loops), nothing stays allocated, and a complex
+// product says it falls back.
+TEST(ProductTemporaries, EveryFailingAllocationStillComputes) {
+    ScopedEnv level("VSIP_LOG_LEVEL", std::nullopt);
+    const Storage odd{MLayout::EveryOther, Storage::Plain};
+    const Storage split{MLayout::ColPadded, Storage::Split};
+    for (int fn = 0; fn < 3; ++fn)
+        for (long fail = 1; fail <= 4; ++fail) {
+            const bool real = fn == 0;
+            const Storage s = real ? odd : split;
+            Operand a(s, 3, 4, 1), b(s, 4, 2, 2), c(s, 3, 2, 3);
+            const std::vector<cd> before = snapshot(c);
+            const vsip_mat_op op = fn == 2 ? VSIP_MAT_CONJ : VSIP_MAT_NTRANS;
+            std::string text;
+            long live = 0;
+            {
+                FailingAllocator allocator(fail);
+                text = capture_stdout([&] {
+                    if (fn == 0)
+                        vsip_mprod_f(a.real(), b.real(), c.real());
+                    else if (fn == 1)
+                        vsip_cmprod_f(a.complex(), b.complex(), c.complex());
+                    else
+                        vsip_cgemp_f({1, 0}, a.complex(), op, b.complex(), op, {0, 0}, c.complex());
+                });
+                live = static_cast<long>(allocator.live());
+            }
+            EXPECT_EQ(live, 0) << fn << " fail " << fail;
+            EXPECT_EQ(check_product(a, op, b, op, 1.0, 0.0, before, c), "") << fn << " fail " << fail;
+            const char *name = fn == 0 ? "vsip_mprod_f" : fn == 1 ? "vsip_cmprod_f" : "vsip_cgemp_f";
+            const std::string fallback =
+                info(name, "Allocating a interleaved memory failed, use split memory.");
+            if (!real && fail <= 3)
+                EXPECT_NE(text.find(fallback), std::string::npos) << fn << " fail " << fail << text;
+            if (real)
+                EXPECT_EQ(text.find("Allocating"), std::string::npos) << text;
+        }
+}
+
+// With beta 0 the old contents of C are not read (NaN stays out).
+TEST(RealProducts, BetaZeroIgnoresOldC) {
+    ScopedEnv quiet("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (MLayout l : kProductMLayouts) {
+        Mat<float> a(l, 2, 3, [](std::size_t i, std::size_t j) { return float(i + j); }, kGuard);
+        Mat<float> b(l, 3, 2, [](std::size_t i, std::size_t j) { return float(i) - float(j); }, kGuard);
+        Mat<float> c(l, 2, 2, [nan](std::size_t, std::size_t) { return nan; }, kGuard);
+        vsip_mprod_f(a.view(), b.view(), c.view());
+        for (std::size_t i = 0; i < 2; ++i)
+            for (std::size_t j = 0; j < 2; ++j) {
+                double want = 0;
+                for (std::size_t q = 0; q < 3; ++q)
+                    want += double(i + q) * (double(q) - double(j));
+                EXPECT_EQ(c(i, j), want) << l;
+            }
+    }
+}
+
+} // namespace
