@@ -23,7 +23,7 @@ std::ostream &operator<<(std::ostream &os, const Shape &s) {
 }
 // Single rows and columns are the cases where one stride does not matter
 // and a leading dimension of 1 would be refused by CBLAS.
-const Shape kShapes[] = {{3, 4, 5}, {1, 4, 5}, {4, 1, 3}, {3, 5, 1}, {1, 1, 1}};
+const Shape kShapes[] = {{3, 4, 5}, {1, 4, 5}, {4, 1, 3}, {3, 5, 1}, {1, 1, 1}, {2, 0, 3}};
 
 std::size_t rows_of(vsip_mat_op op, std::size_t r, std::size_t c) {
     return op == VSIP_MAT_TRANS || op == VSIP_MAT_HERM ? c : r;
@@ -273,5 +273,102 @@ TEST(RealProducts, BetaZeroIgnoresOldC) {
             }
     }
 }
+
+// ---- Dot and matrix-vector products ----------------------------------------------
+
+namespace dots {
+
+std::vector<float> values(std::size_t n, int seed) {
+    std::vector<float> v;
+    for (std::size_t i = 0; i < n; ++i)
+        v.push_back(value_at(seed, i, i / 3));
+    return v;
+}
+std::vector<cf> cvalues(std::size_t n, int seed) {
+    std::vector<cf> v;
+    for (std::size_t i = 0; i < n; ++i)
+        v.push_back(cf{value_at(seed, i, 1), value_at(seed + 7, i, 2)});
+    return v;
+}
+double bound(std::size_t n, double magnitude) { return 8.0 * (n + 2) * 0x1p-24 * magnitude + 1e-30; }
+
+// Over every pair of layouts: the double reference within the bound, and
+// off the unit-stride pass exactly the sequential single-precision sum.
+TEST(DotProducts, RealEveryLayoutPair) {
+    for (std::size_t n : {0, 1, 7, 33})
+        for (Layout la : kAllLayouts)
+            for (Layout lb : kAllLayouts) {
+                const std::vector<float> x = values(n, 1), y = values(n, 2);
+                RealVec a(la, x), b(lb, y);
+                const float got = vsip_vdot_f(a.view(), b.view());
+                double want = 0, mag = 0;
+                float sequential = 0.0f;
+                for (std::size_t i = 0; i < n; ++i) {
+                    want += double(x[i]) * y[i];
+                    mag += std::fabs(double(x[i]) * y[i]);
+                    const float p = x[i] * y[i];
+                    sequential = sequential + p;
+                }
+                EXPECT_LE(std::fabs(got - want), bound(n, mag)) << n << " " << la << " " << lb;
+                if (!(la == Layout::Unit && lb == Layout::Unit))
+                    EXPECT_EQ(bits(got), bits(sequential)) << n << " " << la << " " << lb;
+            }
+}
+
+TEST(DotProducts, ComplexEveryLayoutPair) {
+    for (std::size_t n : {0, 1, 7, 8, 17, 33})
+        for (CLayout la : kAllCLayouts)
+            for (CLayout lb : kAllCLayouts) {
+                const std::vector<cf> x = cvalues(n, 1), y = cvalues(n, 2);
+                CplxVec a(la, x), b(lb, y);
+                for (bool conj : {false, true}) {
+                    const vsip_cscalar_f got = conj ? vsip_cvjdot_f(a.view(), b.view()) : vsip_cvdot_f(a.view(), b.view());
+                    cd want = 0;
+                    double mag = 0;
+                    for (std::size_t i = 0; i < n; ++i) {
+                        const cd yi(y[i].re, conj ? -y[i].im : y[i].im);
+                        want += cd(x[i].re, x[i].im) * yi;
+                        mag += std::abs(cd(x[i].re, x[i].im)) * std::abs(yi) * 2;
+                    }
+                    EXPECT_LE(std::abs(cd(got.r, got.i) - want), bound(n, mag))
+                        << n << " " << la << " " << lb << " conj " << conj;
+                }
+            }
+}
+
+// y = A x and y = x^T A over every storage of A and every layout of x, y;
+// nothing outside y is written.
+TEST(MatrixVectorProducts, EveryLayout) {
+    struct Dims {
+        std::size_t m, n;
+    };
+    for (Dims d : {Dims{3, 4}, Dims{1, 5}, Dims{5, 1}, Dims{0, 3}, Dims{3, 0}})
+        for (const Storage &sa : real_storages())
+            for (Layout lx : kAllLayouts)
+                for (Layout ly : kAllLayouts)
+                    for (bool left : {false, true}) { // left: vmprod
+                        Operand a(sa, d.m, d.n, 4);
+                        const std::size_t in = left ? d.m : d.n, out = left ? d.n : d.m;
+                        const std::vector<float> xv = values(in, 5);
+                        RealVec x(lx, xv), y(ly, std::vector<float>(out, kGuard));
+                        if (left)
+                            vsip_vmprod_f(x.view(), a.real(), y.view());
+                        else
+                            vsip_mvprod_f(a.real(), x.view(), y.view());
+                        for (std::size_t o = 0; o < out; ++o) {
+                            double want = 0, mag = 0;
+                            for (std::size_t q = 0; q < in; ++q) {
+                                const double t = (left ? a.at(q, o) : a.at(o, q)).real() * xv[q];
+                                want += t, mag += std::fabs(t);
+                            }
+                            ASSERT_LE(std::fabs(y[o] - want), bound(in, mag))
+                                << d.m << "x" << d.n << " A " << sa << " x " << lx << " y " << ly
+                                << (left ? " vmprod" : " mvprod") << " element " << o;
+                        }
+                        ASSERT_TRUE(y.guards_intact()) << sa << " " << lx << " " << ly;
+                    }
+}
+
+} // namespace dots
 
 } // namespace

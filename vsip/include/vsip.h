@@ -709,6 +709,21 @@ VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *att
 /* Accepts null; returns 0. */
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
 
+/* ---- Dot and matrix-vector products --------------------------------------
+ *
+ * Sums in single precision; an empty vector gives 0.  vdot and the
+ * matrix-vector products use CBLAS where it can address the views.
+ */
+
+VSIP_API vsip_scalar_f vsip_vdot_f(const vsip_vview_f *a, const vsip_vview_f *b);
+VSIP_API vsip_cscalar_f vsip_cvdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b);
+/* sum of a[i] conj(b[i]) */
+VSIP_API vsip_cscalar_f vsip_cvjdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b);
+/* y = A x */
+VSIP_API void vsip_mvprod_f(const vsip_mview_f *A, const vsip_vview_f *x, const vsip_vview_f *y);
+/* y = x^T A */
+VSIP_API void vsip_vmprod_f(const vsip_vview_f *x, const vsip_mview_f *A, const vsip_vview_f *y);
+
 /* ---- Matrix products ---------------------------------------------------
  *
  * C = op(A) op(B) (times alpha, plus beta C for the general forms) on the
