@@ -371,4 +371,141 @@ TEST(MatrixVectorProducts, EveryLayout) {
 
 } // namespace dots
 
+// ---- General matrix sums -----------------------------------------------------------
+
+namespace sums {
+
+// The single-precision sum of two values held in doubles.
+cd cf_sum(cd x, cd y) {
+    return cd(float(x.real()) + float(y.real()), float(x.imag()) + float(y.imag()));
+}
+
+struct Coefficients {
+    cd alpha, beta;
+};
+const Coefficients kCoefficients[] = {{1, 1}, {1, 0.5}, {2, 1}, {1.5, -0.25}, {cd(0.5, -1), cd(-0.75, 0.25)}};
+
+// C = alpha op(A) + beta C over every storage pair, operand operation and
+// coefficient pair: within two roundings of the double result.
+TEST(MatrixSums, EveryStoragePairMatchesTheReference) {
+    struct Dims {
+        std::size_t m, n;
+    };
+    for (bool complex : {false, true})
+        for (Dims d : {Dims{3, 5}, Dims{4, 4}, Dims{1, 4}, Dims{4, 1}})
+            for (const Storage &sa : complex ? complex_storages() : real_storages())
+                for (const Storage &sc : complex ? complex_storages() : real_storages())
+                    for (vsip_mat_op op : {VSIP_MAT_NTRANS, VSIP_MAT_TRANS, VSIP_MAT_HERM, VSIP_MAT_CONJ})
+                        for (const Coefficients &k : kCoefficients) {
+                            if (!complex && (k.alpha.imag() != 0 || k.beta.imag() != 0))
+                                continue;
+                            const bool t = op == VSIP_MAT_TRANS || (complex && op == VSIP_MAT_HERM);
+                            const vsip_mat_op eff = complex ? op : (op == VSIP_MAT_TRANS ? op : VSIP_MAT_NTRANS);
+                            Operand a(sa, t ? d.n : d.m, t ? d.m : d.n, 1), c(sc, d.m, d.n, 2);
+                            const std::vector<cd> before = snapshot(c);
+                            if (complex)
+                                vsip_cgems_f({float(k.alpha.real()), float(k.alpha.imag())}, a.complex(), op,
+                                             {float(k.beta.real()), float(k.beta.imag())}, c.complex());
+                            else
+                                vsip_gems_f(float(k.alpha.real()), a.real(), op, float(k.beta.real()), c.real());
+                            for (std::size_t i = 0; i < d.m; ++i)
+                                for (std::size_t j = 0; j < d.n; ++j) {
+                                    const cd x = op_at(a, eff, i, j), y = before[i * d.n + j];
+                                    const cd want = k.alpha * x + k.beta * y;
+                                    const double bound =
+                                        4 * 0x1p-24 * (std::abs(k.alpha * x) + std::abs(k.beta * y)) + 1e-30;
+                                    ASSERT_LE(std::abs(c.at(i, j) - want), bound)
+                                        << d.m << "x" << d.n << " A " << sa << " C " << sc << " op " << op
+                                        << " alpha " << k.alpha << " beta " << k.beta << " at " << i << "," << j;
+                                }
+                            ASSERT_TRUE(c.guards_intact()) << sa << " " << sc;
+                        }
+}
+
+// alpha = 1, beta = 1 + 2^-12, A = -1, C = 1 + 2^-12: the flat pass's
+// blocks of 8 fuse C beta + A (2^-11 + 2^-24), its tail and the strided
+// loop round beta C first (2^-11).  alpha = beta = 1 adds exactly.
+TEST(MatrixSums, FlatPassRoundingOrder) {
+    const float b = 1.0f + 0x1p-12f;
+    const float fused = 0x1p-11f + 0x1p-24f, rounded = 0x1p-11f;
+    for (MLayout lc : {MLayout::RowMajor, MLayout::Padded, MLayout::ColMajor})
+        for (MLayout la : {MLayout::RowMajor, MLayout::ColMajor}) {
+            Mat<float> a(la, 3, 3, [](std::size_t, std::size_t) { return -1.0f; }, kGuard);
+            Mat<float> c(lc, 3, 3, [b](std::size_t, std::size_t) { return b; }, kGuard);
+            vsip_gems_f(1.0f, a.view(), VSIP_MAT_NTRANS, b, c.view());
+            const bool flat = lc != MLayout::Padded;
+            for (std::size_t e = 0; e < 9; ++e) {
+                // flat element e in C's memory order
+                const bool col = lc == MLayout::ColMajor;
+                const std::size_t i = col ? e % 3 : e / 3, j = col ? e / 3 : e % 3;
+                EXPECT_EQ(c(i, j), flat && e < 8 ? fused : rounded) << lc << " " << la << " element " << e;
+            }
+        }
+    Mat<float> a(MLayout::RowMajor, 3, 3, [](std::size_t i, std::size_t j) { return 0.1f * float(i + 7 * j); }, kGuard);
+    Mat<float> c(MLayout::RowMajor, 3, 3, [](std::size_t i, std::size_t j) { return 1.7f * float(i) - float(j); }, kGuard);
+    std::vector<float> sum;
+    for (std::size_t i = 0; i < 3; ++i)
+        for (std::size_t j = 0; j < 3; ++j)
+            sum.push_back(c(i, j) + a(i, j));
+    vsip_gems_f(1.0f, a.view(), VSIP_MAT_NTRANS, 1.0f, c.view());
+    for (std::size_t e = 0; e < 9; ++e)
+        EXPECT_EQ(c(e / 3, e % 3), sum[e]);
+}
+
+// Shapes that disagree: one ERROR line (whatever VSIP_LOG_LEVEL says) and
+// C unchanged; the transposed operand of the same shape pair conforms.
+TEST(MatrixSums, ConformanceCheck) {
+    for (bool complex : {false, true})
+        for (const char *level : {"ERROR", "INFO"}) {
+            ScopedEnv env("VSIP_LOG_LEVEL", std::string(level));
+            const Storage s{MLayout::RowMajor, complex ? Storage::Split : Storage::Plain};
+            Operand a(s, 2, 3, 1), c(s, 3, 2, 2);
+            const std::vector<cd> before = snapshot(c);
+            const char *fn = complex ? "vsip_cgems_f" : "vsip_gems_f";
+            for (vsip_mat_op op : {VSIP_MAT_NTRANS, VSIP_MAT_TRANS}) {
+                const std::string text = capture_stdout([&] {
+                    if (complex)
+                        vsip_cgems_f({1, 0}, a.complex(), op, {1, 0}, c.complex());
+                    else
+                        vsip_gems_f(1.0f, a.real(), op, 1.0f, c.real());
+                });
+                if (op == VSIP_MAT_NTRANS) {
+                    EXPECT_EQ(text, log_line("\033[1;31mERROR\033[0m", fn,
+                                             "The matrices A and C must be conformant! One is 2 x 3, "
+                                             "but another one is 3 x 2."));
+                    EXPECT_EQ(snapshot(c), before) << fn;
+                } else {
+                    EXPECT_EQ(text, "") << fn;
+                    EXPECT_EQ(c.at(1, 0), before[2] + a.at(0, 1)) << fn;
+                }
+            }
+        }
+}
+
+// Dense operands of different layouts need a temporary; when it cannot be
+// allocated the strided loop gives the same sums.
+TEST(MatrixSums, TemporaryFailureFallsBackToTheLoop) {
+    for (bool complex : {false, true}) {
+        const Storage row{MLayout::RowMajor, complex ? Storage::Split : Storage::Plain};
+        const Storage col{MLayout::ColMajor, complex ? Storage::Split : Storage::Plain};
+        for (long fail : {0L, 1L}) {
+            Operand a(col, 3, 4, 1), c(row, 3, 4, 2);
+            const std::vector<cd> before = snapshot(c);
+            {
+                FailingAllocator allocator(fail);
+                if (complex)
+                    vsip_cgems_f({1, 0}, a.complex(), VSIP_MAT_NTRANS, {1, 0}, c.complex());
+                else
+                    vsip_gems_f(1.0f, a.real(), VSIP_MAT_NTRANS, 1.0f, c.real());
+                EXPECT_EQ(allocator.live(), 0u);
+            }
+            for (std::size_t i = 0; i < 3; ++i)
+                for (std::size_t j = 0; j < 4; ++j)
+                    EXPECT_EQ(c.at(i, j), cd(cf_sum(before[i * 4 + j], a.at(i, j)))) << complex << fail;
+        }
+    }
+}
+
+} // namespace sums
+
 } // namespace

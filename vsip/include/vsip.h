@@ -746,6 +746,13 @@ VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_ma
                            const vsip_cmview_f *B, vsip_mat_op OpB, vsip_cscalar_f beta,
                            const vsip_cmview_f *C);
 
+/* C = alpha op(A) + beta C.  When op(A) and C differ in shape, an ERROR
+ * line is logged and C is left unchanged. */
+VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
+                          vsip_scalar_f beta, const vsip_mview_f *C);
+VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
+                           vsip_cscalar_f beta, const vsip_cmview_f *C);
+
 /* ---- Random numbers ----------------------------------------------------
  *
  * A state produces one reproducible sequence.  VSIP_PRNG: the same values
