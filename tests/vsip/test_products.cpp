@@ -508,4 +508,146 @@ TEST(MatrixSums, TemporaryFailureFallsBackToTheLoop) {
 
 } // namespace sums
 
+// ---- Double precision ------------------------------------------------------------
+
+namespace doubles {
+
+// A rows x cols double matrix (complex: split or interleaved) over caller
+// memory in one of the product layouts.
+class DMat {
+public:
+    DMat(MLayout l, int kind, std::size_t rows, std::size_t cols, int seed) // kind 0 real, 1 split, 2 interleaved
+        : g_(geometry(l, rows, cols)), kind_(kind), rows_(rows), cols_(cols) {
+        store_.assign(2 * g_.cap, -777.0);
+        if (kind == 0) {
+            block_ = vsip_blockbind_d(store_.data(), g_.cap, VSIP_MEM_NONE);
+            vsip_blockadmit_d(block_, VSIP_TRUE);
+            view_ = vsip_mbind_d(block_, g_.offset, g_.col_stride, rows, g_.row_stride, cols);
+        } else {
+            cblock_ = vsip_cblockbind_d(store_.data(), kind == 1 ? store_.data() + g_.cap : nullptr, g_.cap,
+                                        VSIP_MEM_NONE);
+            vsip_cblockadmit_d(cblock_, VSIP_TRUE);
+            cview_ = vsip_cmbind_d(cblock_, g_.offset, g_.col_stride, rows, g_.row_stride, cols);
+        }
+        for (std::size_t i = 0; i < rows; ++i)
+            for (std::size_t j = 0; j < cols; ++j) {
+                const double re = value_at(seed, i, j) / 3.0, im = value_at(seed + 5, i, j) / 7.0;
+                if (kind == 0)
+                    vsip_mput_d(view_, i, j, re);
+                else
+                    vsip_cmput_d(cview_, i, j, vsip_cscalar_d{re, im});
+            }
+    }
+    ~DMat() {
+        vsip_blockdestroy_d(vsip_mdestroy_d(view_));
+        vsip_cblockdestroy_d(vsip_cmdestroy_d(cview_));
+    }
+    DMat(const DMat &) = delete;
+    DMat &operator=(const DMat &) = delete;
+
+    cd at(std::size_t i, std::size_t j) const {
+        if (kind_ == 0)
+            return vsip_mget_d(view_, i, j);
+        const vsip_cscalar_d z = vsip_cmget_d(cview_, i, j);
+        return cd(z.r, z.i);
+    }
+    vsip_mview_d *real() const { return view_; }
+    vsip_cmview_d *complex() const { return cview_; }
+    // Every double outside the view still holds the fill value.
+    bool guards_intact() const {
+        std::vector<std::size_t> in;
+        for (std::size_t i = 0; i < rows_; ++i)
+            for (std::size_t j = 0; j < cols_; ++j) {
+                const std::size_t p = mpos(g_, i, j);
+                if (kind_ == 2) {
+                    in.push_back(2 * p), in.push_back(2 * p + 1);
+                } else {
+                    in.push_back(p);
+                    if (kind_ == 1)
+                        in.push_back(g_.cap + p);
+                }
+            }
+        return guards_intact_in(store_, in, -777.0);
+    }
+
+private:
+    MGeometry g_;
+    int kind_;
+    std::size_t rows_, cols_;
+    std::vector<double> store_;
+    vsip_block_d *block_ = nullptr;
+    vsip_cblock_d *cblock_ = nullptr;
+    vsip_mview_d *view_ = nullptr;
+    vsip_cmview_d *cview_ = nullptr;
+};
+
+TEST(DoubleProducts, EveryLayoutTripleMatchesTheReference) {
+    ScopedEnv level("VSIP_LOG_LEVEL", std::nullopt);
+    for (const Shape &s : kShapes)
+        for (int kind : {0, 1, 2}) {
+            const std::vector<int> kinds = kind == 0 ? std::vector<int>{0} : std::vector<int>{1, 2};
+            for (MLayout la : kProductMLayouts)
+                for (MLayout lb : kProductMLayouts)
+                    for (MLayout lc : kProductMLayouts)
+                        for (int ka : kinds) {
+                            const int kb = kind == 0 ? 0 : 3 - ka, kc = kind == 0 ? 0 : (la == lb ? 1 : 2);
+                            DMat a(la, ka, s.m, s.k, 1), b(lb, kb, s.k, s.n, 2), c(lc, kc, s.m, s.n, 3);
+                            const std::string text = capture_stdout([&] {
+                                if (kind == 0)
+                                    vsip_mprod_d(a.real(), b.real(), c.real());
+                                else
+                                    vsip_cmprod_d(a.complex(), b.complex(), c.complex());
+                            });
+                            ASSERT_EQ(text, "") << "the double products log nothing";
+                            for (std::size_t i = 0; i < s.m; ++i)
+                                for (std::size_t j = 0; j < s.n; ++j) {
+                                    cd want = 0;
+                                    double mag = 0;
+                                    for (std::size_t q = 0; q < s.k; ++q) {
+                                        want += a.at(i, q) * b.at(q, j);
+                                        mag += std::abs(a.at(i, q) * b.at(q, j));
+                                    }
+                                    ASSERT_LE(std::abs(c.at(i, j) - want), 8.0 * (s.k + 2) * 0x1p-53 * mag + 1e-300)
+                                        << s << " " << la << lb << lc << " kinds " << ka << kb << kc;
+                                }
+                            ASSERT_TRUE(c.guards_intact()) << s << " " << la << lb << lc;
+                        }
+        }
+}
+
+// Creators of the double-precision blocks and matrices: null on every
+// failing allocation with nothing left behind; library complex storage
+// is split.
+TEST(DoubleProducts, CreatorsAndStorage) {
+    std::string problem;
+    EXPECT_GT((for_every_failing_allocation<vsip_mview_d>(
+                  [] { return vsip_mcreate_d(3, 4, VSIP_COL, VSIP_MEM_NONE); },
+                  [](vsip_mview_d *m) { vsip_malldestroy_d(m); }, &problem)),
+              0)
+        << problem;
+    EXPECT_GT((for_every_failing_allocation<vsip_cmview_d>(
+                  [] { return vsip_cmcreate_d(3, 4, VSIP_ROW, VSIP_MEM_NONE); },
+                  [](vsip_cmview_d *m) { vsip_cmalldestroy_d(m); }, &problem)),
+              0)
+        << problem;
+    vsip_cmview_d *m = vsip_cmcreate_d(2, 3, VSIP_COL, VSIP_MEM_NONE);
+    vsip_cmput_d(m, 1, 2, vsip_cscalar_d{1.5, -2.5});
+    const vsip_cscalar_d z = vsip_cmget_d(m, 1, 2);
+    EXPECT_EQ(z.r, 1.5);
+    EXPECT_EQ(z.i, -2.5);
+    vsip_cblock_d *b = vsip_cmdestroy_d(m);
+    double *d1 = nullptr, *d2 = nullptr;
+    vsip_cblockfind_d(b, &d1, &d2);
+    EXPECT_EQ(d1, nullptr) << "admitted library storage is not found";
+    vsip_cblockdestroy_d(b);
+    double data[8] = {};
+    vsip_cblock_d *inter = vsip_cblockbind_d(data, nullptr, 4, VSIP_MEM_NONE);
+    vsip_cblockfind_d(inter, &d1, &d2);
+    EXPECT_EQ(d1, data);
+    EXPECT_EQ(d2, nullptr);
+    vsip_cblockdestroy_d(inter);
+}
+
+} // namespace doubles
+
 } // namespace

@@ -305,7 +305,7 @@ VSIP_API vsip_mview_bl *vsip_mcreate_bl(vsip_length M_rows, vsip_length N_cols,
 VSIP_API vsip_block_bl *vsip_mdestroy_bl(vsip_mview_bl *m);
 VSIP_API void vsip_malldestroy_bl(vsip_mview_bl *m);
 
-/* Double-precision matrices (element access only). */
+/* Double-precision matrices (more in the double-precision section). */
 VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_index j);
 VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m);
 VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m);
@@ -752,6 +752,65 @@ VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_o
                           vsip_scalar_f beta, const vsip_mview_f *C);
 VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
                            vsip_cscalar_f beta, const vsip_cmview_f *C);
+
+/* ---- Double-precision blocks and matrices -------------------------------
+ *
+ * What the double-precision products need: real and complex blocks with
+ * the same rules as the single-precision ones (library complex storage is
+ * split), and matrix views with element access.
+ */
+
+typedef struct vsip_cblock_d vsip_cblock_d;
+typedef struct vsip_cmview_d vsip_cmview_d;
+
+VSIP_API vsip_block_d *vsip_blockcreate_d(vsip_length N, vsip_memory_hint hint);
+VSIP_API vsip_block_d *vsip_blockbind_d(vsip_scalar_d *data, vsip_length N, vsip_memory_hint hint);
+VSIP_API vsip_scalar_d *vsip_blockrebind_d(vsip_block_d *block, vsip_scalar_d *data);
+VSIP_API int vsip_blockadmit_d(vsip_block_d *block, vsip_scalar_bl update);
+VSIP_API vsip_scalar_d *vsip_blockrelease_d(vsip_block_d *block, vsip_scalar_bl update);
+VSIP_API vsip_scalar_d *vsip_blockfind_d(const vsip_block_d *block);
+VSIP_API void vsip_blockdestroy_d(vsip_block_d *block);
+
+VSIP_API vsip_cblock_d *vsip_cblockcreate_d(vsip_length N, vsip_memory_hint hint);
+/* data2 null: interleaved pairs in data1; otherwise split parts. */
+VSIP_API vsip_cblock_d *vsip_cblockbind_d(vsip_scalar_d *data1, vsip_scalar_d *data2,
+                                          vsip_length N, vsip_memory_hint hint);
+VSIP_API void vsip_cblockrebind_d(vsip_cblock_d *block, vsip_scalar_d *new1,
+                                  vsip_scalar_d *new2, vsip_scalar_d **old1,
+                                  vsip_scalar_d **old2);
+VSIP_API int vsip_cblockadmit_d(vsip_cblock_d *block, vsip_scalar_bl update);
+VSIP_API void vsip_cblockrelease_d(vsip_cblock_d *block, vsip_scalar_bl update,
+                                   vsip_scalar_d **data1, vsip_scalar_d **data2);
+VSIP_API void vsip_cblockfind_d(const vsip_cblock_d *block, vsip_scalar_d **data1,
+                                vsip_scalar_d **data2);
+VSIP_API void vsip_cblockdestroy_d(vsip_cblock_d *block);
+
+VSIP_API vsip_mview_d *vsip_mbind_d(const vsip_block_d *block, vsip_offset offset,
+                                    vsip_stride col_stride, vsip_length col_length,
+                                    vsip_stride row_stride, vsip_length row_length);
+VSIP_API vsip_mview_d *vsip_mcreate_d(vsip_length M_rows, vsip_length N_cols, vsip_major major,
+                                      vsip_memory_hint hint);
+VSIP_API vsip_block_d *vsip_mdestroy_d(vsip_mview_d *m);
+VSIP_API void vsip_malldestroy_d(vsip_mview_d *m);
+VSIP_API void vsip_mput_d(const vsip_mview_d *m, vsip_index i, vsip_index j, vsip_scalar_d value);
+
+VSIP_API vsip_cmview_d *vsip_cmbind_d(const vsip_cblock_d *block, vsip_offset offset,
+                                      vsip_stride col_stride, vsip_length col_length,
+                                      vsip_stride row_stride, vsip_length row_length);
+VSIP_API vsip_cmview_d *vsip_cmcreate_d(vsip_length M_rows, vsip_length N_cols,
+                                        vsip_major major, vsip_memory_hint hint);
+VSIP_API vsip_cblock_d *vsip_cmdestroy_d(vsip_cmview_d *m);
+VSIP_API void vsip_cmalldestroy_d(vsip_cmview_d *m);
+VSIP_API vsip_cscalar_d vsip_cmget_d(const vsip_cmview_d *m, vsip_index i, vsip_index j);
+VSIP_API void vsip_cmput_d(const vsip_cmview_d *m, vsip_index i, vsip_index j,
+                           vsip_cscalar_d value);
+
+/* Double-precision matrix products: CBLAS when it can address the three
+ * views in place (complex: interleaved storage), the library's own loops
+ * otherwise. */
+VSIP_API void vsip_mprod_d(const vsip_mview_d *A, const vsip_mview_d *B, const vsip_mview_d *C);
+VSIP_API void vsip_cmprod_d(const vsip_cmview_d *A, const vsip_cmview_d *B,
+                            const vsip_cmview_d *C);
 
 /* ---- Random numbers ----------------------------------------------------
  *

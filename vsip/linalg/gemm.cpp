@@ -249,7 +249,11 @@ constexpr messages kGemp{"vsip_gemp_f", {"copy a.\n", "copy b.\n", "copy c.\n"}}
 constexpr messages kCmprod{"vsip_cmprod_f", {"copy a.", "copy b.", "copy c."}};
 constexpr messages kCgemp{"vsip_cgemp_f", {"copy a.", "copy b.", "copy c."}};
 
+constexpr messages kMprodD{"vsip_mprod_d", {nullptr, nullptr, nullptr}};
+constexpr messages kCmprodD{"vsip_cmprod_d", {nullptr, nullptr, nullptr}};
+
 using cf = cpx<float>;
+using cd = cpx<double>;
 
 inline cf as_cpx(vsip_cscalar_f z) { return {z.r, z.i}; }
 
@@ -295,6 +299,19 @@ VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_ma
                            apply_transpose(vi::as_mat(A), transposes(OpA)),
                            apply_transpose(vi::as_mat(B), transposes(OpB)), c, conjugates(OpA),
                            conjugates(OpB), c.cols});
+}
+
+VSIP_API void vsip_mprod_d(const vsip_mview_d *A, const vsip_mview_d *B, const vsip_mview_d *C) {
+    const mat<double> b = vi::as_mat(B);
+    run(product<double, double>{kMprodD, 1.0, 0.0, vi::as_mat(A), b, vi::as_mat(C), false, false,
+                                b.cols});
+}
+
+VSIP_API void vsip_cmprod_d(const vsip_cmview_d *A, const vsip_cmview_d *B,
+                            const vsip_cmview_d *C) {
+    const mat<double> b = vi::as_mat(B);
+    run(product<double, cd>{kCmprodD, cd{1.0, 0.0}, cd{0.0, 0.0}, vi::as_mat(A), b, vi::as_mat(C),
+                            false, false, b.cols});
 }
 
 } // extern "C"

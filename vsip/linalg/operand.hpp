@@ -54,6 +54,14 @@ inline mat<float> as_mat(const vsip_cmview_f *m) {
             static_cast<idx>(m->row_length)};
 }
 
+inline mat<double> as_mat(const vsip_cmview_d *m) {
+    const vsip_cblock_d *b = m->block;
+    const idx s = b->part_stride;
+    const idx at = static_cast<idx>(m->offset) * s;
+    return {b->real_part->data + at, b->imag_part->data + at, m->row_stride * s, m->col_stride * s,
+            static_cast<idx>(m->col_length), static_cast<idx>(m->row_length)};
+}
+
 inline bool fits_int(idx n) { return n >= 0 && n <= INT_MAX; }
 
 // A matrix as CBLAS takes it.
