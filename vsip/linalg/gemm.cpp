@@ -146,8 +146,8 @@ struct scratch {
 bool dense_copy(const mat<float> &m, bool row_major, bool conj, scratch *t,
                 blas_mat<float> *out) {
     const idx unit = m.complex() ? 2 : 1;
-    t->p = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(m.rows * m.cols * unit),
-                                                sizeof(float)));
+    t->p = static_cast<float *>(
+        VI_malloc_array(static_cast<std::uint64_t>(m.rows * m.cols), unit * sizeof(float)));
     if (!t->p)
         return false;
     const idx outer = row_major ? m.rows : m.cols, inner = row_major ? m.cols : m.rows;
