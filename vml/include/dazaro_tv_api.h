@@ -257,6 +257,22 @@
 #define TVML_ON_COLUMN_(M, op, split) TVML_ON_COLUMN__(M, op, split)
 #define TVML_ON_COLUMN__(M, op, kind, v) M##_##kind(op, v)
 
+/*
+ * Exported tuned short-vector kernels of one function.
+ * TVML_SV_TUNED_KERNELS(X, fn, arity, variant) expands X(fn, arity, v) for
+ * every v under which tvml_<shape>_<fn>_<v> is exported: a READY(tarvo)
+ * kernel is also exported as _belisk (one kernel, two names), a
+ * READY(belisk) kernel as _belisk only, a PENDING one not at all.
+ */
+#define TVML_SV_TUNED_KERNELS(X, fn, arity, column) \
+    TVML_SV_TUNED_KERNELS_(X, fn, arity, TVML_CAT2(TVML_SPLIT_, column))
+#define TVML_SV_TUNED_KERNELS_(X, fn, arity, split) TVML_SV_TUNED_KERNELS__(X, fn, arity, split)
+#define TVML_SV_TUNED_KERNELS__(X, fn, arity, kind, v) TVML_SV_EXPORTED_##kind##_##v(X, fn, arity)
+#define TVML_SV_EXPORTED_READY_tarvo(X, fn, arity) X(fn, arity, tarvo) X(fn, arity, belisk)
+#define TVML_SV_EXPORTED_READY_belisk(X, fn, arity) X(fn, arity, belisk)
+#define TVML_SV_EXPORTED_PENDING_tarvo(X, fn, arity)
+#define TVML_SV_EXPORTED_PENDING_belisk(X, fn, arity)
+
 /* Kernel in force for a column: the tuned one once it is written. */
 #define TVML_IN_FORCE_READY(op, v) op##_##v
 #define TVML_IN_FORCE_PENDING(op, v) op##_generic

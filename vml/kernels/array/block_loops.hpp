@@ -2,6 +2,8 @@
 // through a lane function, the remaining elements through libm.  Every
 // block is loaded completely before its results are stored, and each
 // remainder element is read before it is written, so r may be a or b.
+// n <= 0 returns at once, reading and writing nothing: the kernels are
+// exported and may be called without the entry points' checks.
 // Only for units compiled with -mavx2 -mfma.
 #pragma once
 
@@ -26,6 +28,7 @@ struct Block {
 // r[i] = lane(a[i]) by blocks of V, remainder r[i] = scalar(a[i]).
 template <class V, class Lane, class Scalar>
 inline void block_loop1(int64_t n, const void* a, void* r, Lane lane, Scalar scalar) {
+    if (n <= 0) return;
     using B = Block<V>;
     const typename B::T* x = static_cast<const typename B::T*>(a);
     typename B::T* y = static_cast<typename B::T*>(r);
@@ -37,6 +40,7 @@ inline void block_loop1(int64_t n, const void* a, void* r, Lane lane, Scalar sca
 // r[i] = lane(a[i], b[i]), remainder scalar(a[i], b[i]).
 template <class V, class Lane, class Scalar>
 inline void block_loop2(int64_t n, const void* a, const void* b, void* r, Lane lane, Scalar scalar) {
+    if (n <= 0) return;
     using B = Block<V>;
     const typename B::T* x = static_cast<const typename B::T*>(a);
     const typename B::T* z = static_cast<const typename B::T*>(b);
@@ -51,6 +55,7 @@ inline void block_loop2(int64_t n, const void* a, const void* b, void* r, Lane l
 // and read again for each remainder element.
 template <class V, class Lane, class Scalar>
 inline void block_loop_powx(int64_t n, const void* a, const void* b, void* r, Lane lane, Scalar scalar) {
+    if (n <= 0) return;
     using B = Block<V>;
     const typename B::T* x = static_cast<const typename B::T*>(a);
     const typename B::T* power = static_cast<const typename B::T*>(b);
@@ -66,6 +71,7 @@ inline void block_loop_powx(int64_t n, const void* a, const void* b, void* r, La
 // if bit log2(W) of n is set, then the remainder through scalar.
 template <class V, class Wide, class Lane, class Scalar>
 inline void block_loop1_wide(int64_t n, const void* a, void* r, Wide wide, Lane lane, Scalar scalar) {
+    if (n <= 0) return;
     using B = Block<V>;
     const typename B::T* x = static_cast<const typename B::T*>(a);
     typename B::T* y = static_cast<typename B::T*>(r);
