@@ -158,6 +158,7 @@ typedef struct vsip_block_bl vsip_block_bl;
 typedef struct vsip_block_vi vsip_block_vi;
 typedef struct vsip_block_mi vsip_block_mi;
 typedef struct vsip_cblock_f vsip_cblock_f;
+typedef struct vsip_cblock_d vsip_cblock_d;
 
 #define VSIP_BLOCK_API(S, T)                                                    \
     VSIP_API vsip_block_##S *vsip_blockcreate_##S(vsip_length N, vsip_memory_hint hint); \
@@ -174,22 +175,26 @@ VSIP_BLOCK_API(i, vsip_scalar_i)
 VSIP_BLOCK_API(bl, vsip_scalar_bl)
 VSIP_BLOCK_API(vi, vsip_scalar_vi)
 VSIP_BLOCK_API(mi, vsip_scalar_mi)
+VSIP_BLOCK_API(d, vsip_scalar_d)
 #undef VSIP_BLOCK_API
 
-/* Library complex storage is split. */
-VSIP_API vsip_cblock_f *vsip_cblockcreate_f(vsip_length N, vsip_memory_hint hint);
-/* data2 null: interleaved pairs in data1; otherwise split parts. */
-VSIP_API vsip_cblock_f *vsip_cblockbind_f(vsip_scalar_f *data1, vsip_scalar_f *data2,
-                                          vsip_length N, vsip_memory_hint hint);
-VSIP_API void vsip_cblockrebind_f(vsip_cblock_f *block, vsip_scalar_f *new1,
-                                  vsip_scalar_f *new2, vsip_scalar_f **old1,
-                                  vsip_scalar_f **old2);
-VSIP_API int vsip_cblockadmit_f(vsip_cblock_f *block, vsip_scalar_bl update);
-VSIP_API void vsip_cblockrelease_f(vsip_cblock_f *block, vsip_scalar_bl update,
-                                   vsip_scalar_f **data1, vsip_scalar_f **data2);
-VSIP_API void vsip_cblockfind_f(const vsip_cblock_f *block, vsip_scalar_f **data1,
-                                vsip_scalar_f **data2);
-VSIP_API void vsip_cblockdestroy_f(vsip_cblock_f *block);
+/* Complex blocks, f and d.  Library complex storage is split.  Bind with
+ * data2 null: interleaved pairs in data1; otherwise split parts. */
+#define VSIP_CBLOCK_API(S, T)                                                   \
+    VSIP_API vsip_cblock_##S *vsip_cblockcreate_##S(vsip_length N, vsip_memory_hint hint); \
+    VSIP_API vsip_cblock_##S *vsip_cblockbind_##S(T *data1, T *data2, vsip_length N, \
+                                                  vsip_memory_hint hint);        \
+    VSIP_API void vsip_cblockrebind_##S(vsip_cblock_##S *block, T *new1, T *new2, T **old1, \
+                                        T **old2);                               \
+    VSIP_API int vsip_cblockadmit_##S(vsip_cblock_##S *block, vsip_scalar_bl update); \
+    VSIP_API void vsip_cblockrelease_##S(vsip_cblock_##S *block, vsip_scalar_bl update, \
+                                         T **data1, T **data2);                  \
+    VSIP_API void vsip_cblockfind_##S(const vsip_cblock_##S *block, T **data1, T **data2); \
+    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *block);
+
+VSIP_CBLOCK_API(f, vsip_scalar_f)
+VSIP_CBLOCK_API(d, vsip_scalar_d)
+#undef VSIP_CBLOCK_API
 VSIP_API vsip_cmplx_mem vsip_cstorage(void);
 
 /* ---- Views -------------------------------------------------------------
@@ -784,37 +789,13 @@ VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_o
 VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
                            vsip_cscalar_f beta, const vsip_cmview_f *C);
 
-/* ---- Double-precision blocks and matrices -------------------------------
+/* ---- Double-precision matrices -------------------------------------------
  *
- * What the double-precision products need: real and complex blocks with
- * the same rules as the single-precision ones (library complex storage is
- * split), and matrix views with element access.
+ * What the double-precision products need: matrix views of the real and
+ * complex double blocks with element access.
  */
 
-typedef struct vsip_cblock_d vsip_cblock_d;
 typedef struct vsip_cmview_d vsip_cmview_d;
-
-VSIP_API vsip_block_d *vsip_blockcreate_d(vsip_length N, vsip_memory_hint hint);
-VSIP_API vsip_block_d *vsip_blockbind_d(vsip_scalar_d *data, vsip_length N, vsip_memory_hint hint);
-VSIP_API vsip_scalar_d *vsip_blockrebind_d(vsip_block_d *block, vsip_scalar_d *data);
-VSIP_API int vsip_blockadmit_d(vsip_block_d *block, vsip_scalar_bl update);
-VSIP_API vsip_scalar_d *vsip_blockrelease_d(vsip_block_d *block, vsip_scalar_bl update);
-VSIP_API vsip_scalar_d *vsip_blockfind_d(const vsip_block_d *block);
-VSIP_API void vsip_blockdestroy_d(vsip_block_d *block);
-
-VSIP_API vsip_cblock_d *vsip_cblockcreate_d(vsip_length N, vsip_memory_hint hint);
-/* data2 null: interleaved pairs in data1; otherwise split parts. */
-VSIP_API vsip_cblock_d *vsip_cblockbind_d(vsip_scalar_d *data1, vsip_scalar_d *data2,
-                                          vsip_length N, vsip_memory_hint hint);
-VSIP_API void vsip_cblockrebind_d(vsip_cblock_d *block, vsip_scalar_d *new1,
-                                  vsip_scalar_d *new2, vsip_scalar_d **old1,
-                                  vsip_scalar_d **old2);
-VSIP_API int vsip_cblockadmit_d(vsip_cblock_d *block, vsip_scalar_bl update);
-VSIP_API void vsip_cblockrelease_d(vsip_cblock_d *block, vsip_scalar_bl update,
-                                   vsip_scalar_d **data1, vsip_scalar_d **data2);
-VSIP_API void vsip_cblockfind_d(const vsip_cblock_d *block, vsip_scalar_d **data1,
-                                vsip_scalar_d **data2);
-VSIP_API void vsip_cblockdestroy_d(vsip_cblock_d *block);
 
 VSIP_API vsip_mview_d *vsip_mbind_d(const vsip_block_d *block, vsip_offset offset,
                                     vsip_stride col_stride, vsip_length col_length,

@@ -132,23 +132,14 @@ inline vi::step_cref cplx_line(const mat<float> &m, bool rows, idx o) {
     return {m.re + at, m.im + at, rows ? m.rs : m.cs};
 }
 
-// Dense temporary of m in the given layout, owned until scope exit.
-struct scratch {
-    float *p = nullptr;
-    scratch() = default;
-    scratch(const scratch &) = delete;
-    scratch &operator=(const scratch &) = delete;
-    ~scratch() { VI_free(p); }
-};
+using vi::scratch;
 
 // Allocates and fills a dense copy of m (interleaved pairs for complex
 // data, conjugated when asked); its CBLAS description goes to *out.
 bool dense_copy(const mat<float> &m, bool row_major, bool conj, scratch *t,
                 blas_mat<float> *out) {
     const idx unit = m.complex() ? 2 : 1;
-    t->p = static_cast<float *>(
-        VI_malloc_array(static_cast<std::uint64_t>(m.rows * m.cols), unit * sizeof(float)));
-    if (!t->p)
+    if (!t->allocate(static_cast<std::uint64_t>(m.rows * m.cols), unit * sizeof(float)))
         return false;
     const idx outer = row_major ? m.rows : m.cols, inner = row_major ? m.cols : m.rows;
     for (idx o = 0; o < outer; ++o) {

@@ -16,7 +16,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "common/walk.hpp"
+#include "common/lines.hpp"
 
 namespace {
 
@@ -72,15 +72,8 @@ VI_LOOP_CLONES void flat_pass(idx n, const Sum &sum, R c, A a) {
         c.put(i, sum.general(a.get(i), c.get(i)));
 }
 
-// A dense rows x cols temporary in the given order (0 row-major,
-// 1 column-major) with a walk over it; split parts for complex data.
-struct dense_temp {
-    float *p = nullptr;
-    dense_temp() = default;
-    dense_temp(const dense_temp &) = delete;
-    dense_temp &operator=(const dense_temp &) = delete;
-    ~dense_temp() { VI_free(p); }
-};
+// Steps and walk of a dense rows x cols temporary in the given order
+// (0 row-major, 1 column-major); split parts for complex data.
 inline vi::mshape dense_steps(int order, idx rows, idx cols) {
     return order == 1 ? vi::mshape{rows, 1} : vi::mshape{1, cols};
 }
@@ -108,10 +101,9 @@ void matrix_sum(const W &c, const W &a, idx rows, idx cols, bool flat_ok, const 
             flat_pass(n, sum, flat_ref(c), flat_ref(a));
             return;
         }
-        dense_temp t;
+        vi::scratch t;
         const bool complex = !std::is_same<W, vi::real_mwalk<float>>::value;
-        t.p = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(n), complex ? 8 : 4));
-        if (t.p) {
+        if (t.allocate(static_cast<std::uint64_t>(n), complex ? 2 * sizeof(float) : sizeof(float))) {
             W tw;
             if constexpr (std::is_same<W, vi::real_mwalk<float>>::value)
                 tw = temp_walk(a, t.p, dense_steps(dc, rows, cols));
