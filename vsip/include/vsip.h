@@ -217,6 +217,7 @@ typedef struct vsip_mview_d vsip_mview_d;
 typedef struct vsip_mview_i vsip_mview_i;
 typedef struct vsip_mview_bl vsip_mview_bl;
 typedef struct vsip_cmview_f vsip_cmview_f;
+typedef struct vsip_cmview_d vsip_cmview_d;
 
 #define VSIP_VATTR(A, B)                                                        \
     typedef struct A {                                                          \
@@ -279,15 +280,20 @@ VSIP_VVIEW_API(cv, f, vsip_cscalar_f, vsip_cblock_f, vsip_cvview_f, vsip_cvattr_
 VSIP_API vsip_vview_f *vsip_vrealview_f(const vsip_cvview_f *v);
 VSIP_API vsip_vview_f *vsip_vimagview_f(const vsip_cvview_f *v);
 
-/* Matrix views: P is m or cm. */
-#define VSIP_MVIEW_API(P, S, T, B, M, V, A)                                 \
+/* Matrix views: P is m or cm.  Every matrix type has bind, create
+ * (null on failure), destroy (frees the view) and all-destroy (its block
+ * too); the float matrices have the full set. */
+#define VSIP_MBASIC_API(P, S, B, M)                                             \
     VSIP_API M *vsip_##P##bind_##S(const B *block, vsip_offset offset,          \
                                    vsip_stride col_stride, vsip_length col_length, \
                                    vsip_stride row_stride, vsip_length row_length); \
     VSIP_API M *vsip_##P##create_##S(vsip_length M_rows, vsip_length N_cols,    \
                                      vsip_major major, vsip_memory_hint hint);  \
     VSIP_API B *vsip_##P##destroy_##S(M *m);                                    \
-    VSIP_API void vsip_##P##alldestroy_##S(M *m);                               \
+    VSIP_API void vsip_##P##alldestroy_##S(M *m);
+
+#define VSIP_MVIEW_API(P, S, T, B, M, V, A)                                 \
+    VSIP_MBASIC_API(P, S, B, M)                                                 \
     VSIP_API M *vsip_##P##cloneview_##S(const M *m);                            \
     VSIP_API M *vsip_##P##subview_##S(const M *m, vsip_index i, vsip_index j,   \
                                       vsip_length M_rows, vsip_length N_cols);  \
@@ -320,26 +326,17 @@ VSIP_MVIEW_API(cm, f, vsip_cscalar_f, vsip_cblock_f, vsip_cmview_f, vsip_cvview_
 VSIP_API vsip_mview_f *vsip_mrealview_f(const vsip_cmview_f *m);
 VSIP_API vsip_mview_f *vsip_mimagview_f(const vsip_cmview_f *m);
 
-/* Integer and boolean matrices (create returns null on failure; destroy
- * frees the view, all-destroy its block too). */
-VSIP_API vsip_mview_i *vsip_mbind_i(const vsip_block_i *block, vsip_offset offset,
-                                    vsip_stride col_stride, vsip_length col_length,
-                                    vsip_stride row_stride, vsip_length row_length);
-VSIP_API vsip_mview_i *vsip_mcreate_i(vsip_length M_rows, vsip_length N_cols, vsip_major major,
-                                      vsip_memory_hint hint);
-VSIP_API vsip_block_i *vsip_mdestroy_i(vsip_mview_i *m);
-VSIP_API void vsip_malldestroy_i(vsip_mview_i *m);
+/* Integer, boolean and double-precision matrices. */
+VSIP_MBASIC_API(m, i, vsip_block_i, vsip_mview_i)
+VSIP_MBASIC_API(m, bl, vsip_block_bl, vsip_mview_bl)
+VSIP_MBASIC_API(m, d, vsip_block_d, vsip_mview_d)
+VSIP_MBASIC_API(cm, d, vsip_cblock_d, vsip_cmview_d)
+#undef VSIP_MBASIC_API
+
 VSIP_API vsip_scalar_i vsip_mget_i(const vsip_mview_i *m, vsip_index i, vsip_index j);
 VSIP_API vsip_length vsip_mgetrowlength_i(const vsip_mview_i *m);
 VSIP_API vsip_length vsip_mgetcollength_i(const vsip_mview_i *m);
 
-VSIP_API vsip_mview_bl *vsip_mbind_bl(const vsip_block_bl *block, vsip_offset offset,
-                                      vsip_stride col_stride, vsip_length col_length,
-                                      vsip_stride row_stride, vsip_length row_length);
-VSIP_API vsip_mview_bl *vsip_mcreate_bl(vsip_length M_rows, vsip_length N_cols,
-                                        vsip_major major, vsip_memory_hint hint);
-VSIP_API vsip_block_bl *vsip_mdestroy_bl(vsip_mview_bl *m);
-VSIP_API void vsip_malldestroy_bl(vsip_mview_bl *m);
 
 /* Double-precision matrices (more in the double-precision section). */
 VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_index j);
@@ -791,28 +788,11 @@ VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_ma
 
 /* ---- Double-precision matrices -------------------------------------------
  *
- * What the double-precision products need: matrix views of the real and
- * complex double blocks with element access.
+ * Element access of the double-precision matrices (created and bound in
+ * the views section), and their products.
  */
 
-typedef struct vsip_cmview_d vsip_cmview_d;
-
-VSIP_API vsip_mview_d *vsip_mbind_d(const vsip_block_d *block, vsip_offset offset,
-                                    vsip_stride col_stride, vsip_length col_length,
-                                    vsip_stride row_stride, vsip_length row_length);
-VSIP_API vsip_mview_d *vsip_mcreate_d(vsip_length M_rows, vsip_length N_cols, vsip_major major,
-                                      vsip_memory_hint hint);
-VSIP_API vsip_block_d *vsip_mdestroy_d(vsip_mview_d *m);
-VSIP_API void vsip_malldestroy_d(vsip_mview_d *m);
 VSIP_API void vsip_mput_d(const vsip_mview_d *m, vsip_index i, vsip_index j, vsip_scalar_d value);
-
-VSIP_API vsip_cmview_d *vsip_cmbind_d(const vsip_cblock_d *block, vsip_offset offset,
-                                      vsip_stride col_stride, vsip_length col_length,
-                                      vsip_stride row_stride, vsip_length row_length);
-VSIP_API vsip_cmview_d *vsip_cmcreate_d(vsip_length M_rows, vsip_length N_cols,
-                                        vsip_major major, vsip_memory_hint hint);
-VSIP_API vsip_cblock_d *vsip_cmdestroy_d(vsip_cmview_d *m);
-VSIP_API void vsip_cmalldestroy_d(vsip_cmview_d *m);
 VSIP_API vsip_cscalar_d vsip_cmget_d(const vsip_cmview_d *m, vsip_index i, vsip_index j);
 VSIP_API void vsip_cmput_d(const vsip_cmview_d *m, vsip_index i, vsip_index j,
                            vsip_cscalar_d value);
