@@ -512,73 +512,32 @@ TEST(MatrixSums, TemporaryFailureFallsBackToTheLoop) {
 
 namespace doubles {
 
-// A rows x cols double matrix (complex: split or interleaved) over caller
-// memory in one of the product layouts.
+// A rows x cols double matrix over caller memory in one of the product
+// layouts: real (kind 0), split (1) or interleaved (2) complex.
 class DMat {
 public:
-    DMat(MLayout l, int kind, std::size_t rows, std::size_t cols, int seed) // kind 0 real, 1 split, 2 interleaved
-        : g_(geometry(l, rows, cols)), kind_(kind), rows_(rows), cols_(cols) {
-        store_.assign(2 * g_.cap, -777.0);
-        if (kind == 0) {
-            block_ = vsip_blockbind_d(store_.data(), g_.cap, VSIP_MEM_NONE);
-            vsip_blockadmit_d(block_, VSIP_TRUE);
-            view_ = vsip_mbind_d(block_, g_.offset, g_.col_stride, rows, g_.row_stride, cols);
-        } else {
-            cblock_ = vsip_cblockbind_d(store_.data(), kind == 1 ? store_.data() + g_.cap : nullptr, g_.cap,
-                                        VSIP_MEM_NONE);
-            vsip_cblockadmit_d(cblock_, VSIP_TRUE);
-            cview_ = vsip_cmbind_d(cblock_, g_.offset, g_.col_stride, rows, g_.row_stride, cols);
-        }
-        for (std::size_t i = 0; i < rows; ++i)
-            for (std::size_t j = 0; j < cols; ++j) {
-                const double re = value_at(seed, i, j) / 3.0, im = value_at(seed + 5, i, j) / 7.0;
-                if (kind == 0)
-                    vsip_mput_d(view_, i, j, re);
-                else
-                    vsip_cmput_d(cview_, i, j, vsip_cscalar_d{re, im});
-            }
+    DMat(MLayout l, int kind, std::size_t rows, std::size_t cols, int seed) {
+        auto re = [seed](std::size_t i, std::size_t j) { return value_at(seed, i, j) / 3.0; };
+        if (kind == 0)
+            real_ = std::make_unique<Mat<double>>(l, rows, cols, re, -777.0);
+        else
+            cplx_ = std::make_unique<BasicCMat<double>>(l, kind == 2, rows, cols, [&](std::size_t i, std::size_t j) {
+                return cpair<double>{re(i, j), value_at(seed + 5, i, j) / 7.0};
+            });
     }
-    ~DMat() {
-        vsip_blockdestroy_d(vsip_mdestroy_d(view_));
-        vsip_cblockdestroy_d(vsip_cmdestroy_d(cview_));
-    }
-    DMat(const DMat &) = delete;
-    DMat &operator=(const DMat &) = delete;
-
     cd at(std::size_t i, std::size_t j) const {
-        if (kind_ == 0)
-            return vsip_mget_d(view_, i, j);
-        const vsip_cscalar_d z = vsip_cmget_d(cview_, i, j);
-        return cd(z.r, z.i);
+        if (real_)
+            return (*real_)(i, j);
+        const cpair<double> z = (*cplx_)(i, j);
+        return cd(z.re, z.im);
     }
-    vsip_mview_d *real() const { return view_; }
-    vsip_cmview_d *complex() const { return cview_; }
-    // Every double outside the view still holds the fill value.
-    bool guards_intact() const {
-        std::vector<std::size_t> in;
-        for (std::size_t i = 0; i < rows_; ++i)
-            for (std::size_t j = 0; j < cols_; ++j) {
-                const std::size_t p = mpos(g_, i, j);
-                if (kind_ == 2) {
-                    in.push_back(2 * p), in.push_back(2 * p + 1);
-                } else {
-                    in.push_back(p);
-                    if (kind_ == 1)
-                        in.push_back(g_.cap + p);
-                }
-            }
-        return guards_intact_in(store_, in, -777.0);
-    }
+    vsip_mview_d *real() const { return real_->view(); }
+    vsip_cmview_d *complex() const { return cplx_->view(); }
+    bool guards_intact() const { return real_ ? real_->guards_intact() : cplx_->guards_intact(); }
 
 private:
-    MGeometry g_;
-    int kind_;
-    std::size_t rows_, cols_;
-    std::vector<double> store_;
-    vsip_block_d *block_ = nullptr;
-    vsip_cblock_d *cblock_ = nullptr;
-    vsip_mview_d *view_ = nullptr;
-    vsip_cmview_d *cview_ = nullptr;
+    std::unique_ptr<Mat<double>> real_;
+    std::unique_ptr<BasicCMat<double>> cplx_;
 };
 
 TEST(DoubleProducts, EveryLayoutTripleMatchesTheReference) {
@@ -630,6 +589,10 @@ TEST(DoubleProducts, CreatorsAndStorage) {
                   [](vsip_cmview_d *m) { vsip_cmalldestroy_d(m); }, &problem)),
               0)
         << problem;
+    vsip_mview_d *r = vsip_mcreate_d(2, 3, VSIP_ROW, VSIP_MEM_NONE);
+    vsip_mput_d(r, 1, 2, -0.125);
+    EXPECT_EQ(vsip_mget_d(r, 1, 2), -0.125);
+    vsip_malldestroy_d(r);
     vsip_cmview_d *m = vsip_cmcreate_d(2, 3, VSIP_COL, VSIP_MEM_NONE);
     vsip_cmput_d(m, 1, 2, vsip_cscalar_d{1.5, -2.5});
     const vsip_cscalar_d z = vsip_cmget_d(m, 1, 2);
