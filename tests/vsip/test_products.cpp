@@ -248,10 +248,12 @@ TEST(ProductTemporaries, EveryFailingAllocationStillComputes) {
             const char *name = fn == 0 ? "vsip_mprod_f" : fn == 1 ? "vsip_cmprod_f" : "vsip_cgemp_f";
             const std::string fallback =
                 info(name, "Allocating a interleaved memory failed, use split memory.");
-            if (!real && fail <= 3)
+            if (!real && fail <= 3) {
                 EXPECT_NE(text.find(fallback), std::string::npos) << fn << " fail " << fail << text;
-            if (real)
+            }
+            if (real) {
                 EXPECT_EQ(text.find("Allocating"), std::string::npos) << text;
+            }
         }
 }
 
@@ -310,8 +312,9 @@ TEST(DotProducts, RealEveryLayoutPair) {
                     sequential = sequential + p;
                 }
                 EXPECT_LE(std::fabs(got - want), bound(n, mag)) << n << " " << la << " " << lb;
-                if (!(la == Layout::Unit && lb == Layout::Unit))
+                if (!(la == Layout::Unit && lb == Layout::Unit)) {
                     EXPECT_EQ(bits(got), bits(sequential)) << n << " " << la << " " << lb;
+                }
             }
 }
 

@@ -235,10 +235,11 @@ TEST(Random, RangesAndMoments) {
         double sum = 0, sq = 0;
         for (int k = 0; k < n; ++k) {
             const float u = vsip_randu_f(s);
-            if (kind == VSIP_PRNG)
+            if (kind == VSIP_PRNG) {
                 ASSERT_TRUE(u > 0.0f && u < 1.0f) << u;
-            else
+            } else {
                 ASSERT_TRUE(u >= 0.0f && u <= 1.0f) << u;
+            }
             sum += u, sq += double(u) * u;
         }
         EXPECT_NEAR(sum / n, 0.5, 0.005) << kind;
