@@ -4,12 +4,40 @@
 // the log lines of the copies, conjugations and fallbacks byte for byte.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "product_support.hpp"
 #include "support.hpp"
+
+// ---- CBLAS call log: the gemm calls are recorded, then forwarded. ----------------
+
+namespace {
+struct GemmCall {
+    int order, ta, tb, m, n, k, lda, ldb, ldc;
+};
+std::vector<GemmCall> gemm_calls;
+template <class Fn>
+Fn next_symbol(const char *name) {
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+}
+} // namespace
+
+extern "C" void cblas_sgemm(int o, int ta, int tb, int m, int n, int k, float alpha, const float *a, int lda,
+                            const float *b, int ldb, float beta, float *c, int ldc) {
+    gemm_calls.push_back({o, ta, tb, m, n, k, lda, ldb, ldc});
+    static auto real = next_symbol<decltype(&cblas_sgemm)>("cblas_sgemm");
+    real(o, ta, tb, m, n, k, alpha, a, lda, b, ldb, beta, c, ldc);
+}
+extern "C" void cblas_cgemm(int o, int ta, int tb, int m, int n, int k, const void *alpha, const void *a,
+                            int lda, const void *b, int ldb, const void *beta, void *c, int ldc) {
+    gemm_calls.push_back({o, ta, tb, m, n, k, lda, ldb, ldc});
+    static auto real = next_symbol<decltype(&cblas_cgemm)>("cblas_cgemm");
+    real(o, ta, tb, m, n, k, alpha, a, lda, b, ldb, beta, c, ldc);
+}
 
 namespace {
 
@@ -615,5 +643,54 @@ TEST(DoubleProducts, CreatorsAndStorage) {
 }
 
 } // namespace doubles
+
+// ---- What CBLAS is handed ------------------------------------------------------------
+
+// The call made for each layout: C's layout is the order, an operand of the
+// other layout is transposed, a conjugated one that is transposed becomes
+// ConjTrans (its temporary otherwise takes the call's layout), and single
+// rows or columns get the smallest valid leading dimension.
+TEST(CblasCalls, OrderTransposesAndLeadingDimensions) {
+    ScopedEnv quiet("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const Storage row{MLayout::RowMajor, Storage::Plain}, col{MLayout::ColMajor, Storage::Plain};
+    const Storage pad{MLayout::Padded, Storage::Plain}, odd{MLayout::EveryOther, Storage::Plain};
+    const Storage irow{MLayout::RowMajor, Storage::Interleaved}, icol{MLayout::ColMajor, Storage::Interleaved};
+    const Storage split{MLayout::RowMajor, Storage::Split};
+    struct Row {
+        const char *what;
+        Storage a, b, c;
+        std::size_t m, k, n;
+        bool complex;
+        vsip_mat_op op_a;
+        GemmCall want;
+    } rows[] = {
+        {"all row-major", row, row, row, 3, 4, 2, false, VSIP_MAT_NTRANS, {101, 111, 111, 3, 2, 4, 4, 2, 2}},
+        {"column-major A", col, row, row, 3, 4, 2, false, VSIP_MAT_NTRANS, {101, 112, 111, 3, 2, 4, 3, 2, 2}},
+        {"column-major C", row, pad, col, 3, 4, 2, false, VSIP_MAT_NTRANS, {102, 112, 112, 3, 2, 4, 4, 5, 3}},
+        {"copied A is row-major", odd, col, col, 3, 4, 2, false, VSIP_MAT_NTRANS, {102, 112, 111, 3, 2, 4, 4, 4, 3}},
+        {"one-row column-major A", col, row, row, 1, 4, 2, false, VSIP_MAT_NTRANS, {101, 111, 111, 1, 2, 4, 4, 2, 2}},
+        {"one-row C", row, col, col, 1, 4, 3, false, VSIP_MAT_NTRANS, {101, 111, 112, 1, 3, 4, 4, 4, 3}},
+        {"interleaved", irow, icol, irow, 3, 4, 2, true, VSIP_MAT_NTRANS, {101, 111, 112, 3, 2, 4, 4, 4, 2}},
+        {"split copied", split, split, split, 3, 4, 2, true, VSIP_MAT_NTRANS, {101, 111, 111, 3, 2, 4, 4, 2, 2}},
+        {"herm of row-major", irow, irow, irow, 3, 4, 2, true, VSIP_MAT_HERM, {101, 113, 111, 3, 2, 4, 3, 2, 2}},
+        {"conj, C column-major", irow, icol, icol, 3, 4, 2, true, VSIP_MAT_CONJ, {102, 113, 111, 3, 2, 4, 4, 4, 3}},
+        {"conj in advance, column-major", icol, icol, icol, 3, 4, 2, true, VSIP_MAT_CONJ,
+         {102, 111, 111, 3, 2, 4, 3, 4, 3}},
+    };
+    for (const Row &r : rows) {
+        Operand a(r.a, rows_of(r.op_a, r.m, r.k), rows_of(r.op_a, r.k, r.m), 1);
+        Operand b(r.b, r.k, r.n, 2), c(r.c, r.m, r.n, 3);
+        gemm_calls.clear();
+        if (r.complex)
+            vsip_cgemp_f({1, 0}, a.complex(), r.op_a, b.complex(), VSIP_MAT_NTRANS, {0, 0}, c.complex());
+        else
+            vsip_mprod_f(a.real(), b.real(), c.real());
+        ASSERT_EQ(gemm_calls.size(), 1u) << r.what;
+        const GemmCall &g = gemm_calls[0], &w = r.want;
+        EXPECT_EQ((std::vector<int>{g.order, g.ta, g.tb, g.m, g.n, g.k, g.lda, g.ldb, g.ldc}),
+                  (std::vector<int>{w.order, w.ta, w.tb, w.m, w.n, w.k, w.lda, w.ldb, w.ldc}))
+            << r.what;
+    }
+}
 
 } // namespace
