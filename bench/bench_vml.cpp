@@ -10,7 +10,11 @@
 //              function is exact) looped over the array
 //   plain      a plain element loop compiled at -O3 -mavx2 (add, sub, sqr)
 //   memcpy     a memcpy of the result's bytes (add, sub, sqr)
-// Benchmark names are <entry>/<variant>/<n>; the label names the kernel.
+// asinh, acosh and atanh, which have short-vector kernels only, run as
+// pseudo-entries vsAsinh ... vdAtanh whose idx1 is the 8-float (4-double)
+// kernel looped over the array.
+// Benchmark names are <entry>/<variant>/<n> (<entry>@1e4 for the runs of sin
+// and cos over [-1e4, 1e4]); the label names the kernel.
 // Each reports items_per_second and the user counters tsc_per_elem and
 // cpu_tsc_per_elem (time-stamp-counter clocks per element: see measure())
 // and bytes_per_elem (bytes read and written per element, for bandwidth
@@ -90,6 +94,30 @@ struct Entry {
 const Entry kEntries[] = {TVML_ARRAY_ENTRIES(BENCH_ENTRY)};
 #undef BENCH_ENTRY
 
+// Entry points measured a second time over a wider input range, under
+// their name with the range's tag (the function list gives the range).
+const Entry kWideEntries[] = {
+    {"vsSin@1e4", "ssin", Shape::Unary, Elem::S, 0},
+    {"vdSin@1e4", "dsin", Shape::Unary, Elem::D, 0},
+    {"vsCos@1e4", "scos", Shape::Unary, Elem::S, 0},
+    {"vdCos@1e4", "dcos", Shape::Unary, Elem::D, 0},
+};
+
+// Short-vector functions without an array entry point: the 8-float and
+// 4-double kernel that every tuned table holds (named in op), looped over
+// the array as the vector peers are, stands in for idx1.
+#define BENCH_SV_ONLY(stem, fn)                                          \
+    {"vs" #stem, "tvml_vs8_" #fn "_belisk", kShape_UNARY, kElem_TVML_S, 0}, \
+        {"vd" #stem, "tvml_vd4_" #fn "_belisk", kShape_UNARY, kElem_TVML_D, 0},
+const Entry kShortVectorOnly[] = {BENCH_SV_ONLY(Asinh, asinh) BENCH_SV_ONLY(Acosh, acosh) BENCH_SV_ONLY(Atanh, atanh)};
+#undef BENCH_SV_ONLY
+
+const void* short_vector_kernel(const Entry& e) {
+    for (const Entry& s : kShortVectorOnly)
+        if (&s == &e) return dlsym(RTLD_DEFAULT, e.op);
+    return nullptr;
+}
+
 const Slot* slot_of(const Entry& e) {
     for (const Slot& s : kSlots)
         if (std::strcmp(s.op, e.op) == 0) return &s;
@@ -142,6 +170,8 @@ const Function kFunctions[] = {
     {"Cos", LIBM1(cos), {-100, 100}, {0, 0}},
     {"SinCos", NO_LIBM, {-100, 100}, {0, 0}},
     {"Tan", LIBM1(tan), {-100, 100}, {0, 0}},
+    {"Sin@1e4", LIBM1(sin), {-1e4, 1e4}, {0, 0}},
+    {"Cos@1e4", LIBM1(cos), {-1e4, 1e4}, {0, 0}},
     {"Asin", LIBM1(asin), {-1, 1}, {0, 0}},
     {"Acos", LIBM1(acos), {-1, 1}, {0, 0}},
     {"Atan", LIBM1(atan), {-100, 100}, {0, 0}},
@@ -149,6 +179,9 @@ const Function kFunctions[] = {
     {"Sinh", LIBM1(sinh), {-80, 80}, {0, 0}},
     {"Cosh", LIBM1(cosh), {-80, 80}, {0, 0}},
     {"Tanh", LIBM1(tanh), {-10, 10}, {0, 0}},
+    {"Asinh", LIBM1(asinh), {-100, 100}, {0, 0}},
+    {"Acosh", LIBM1(acosh), {1, 100}, {0, 0}},
+    {"Atanh", LIBM1(atanh), {-0.99, 0.99}, {0, 0}},
     {"Cbrt", LIBM1(cbrt), {-1000, 1000}, {0, 0}},
 };
 #undef LIBM1
@@ -519,6 +552,8 @@ void register_entry(const Entry& e, int64_t n, bool vector_ok) {
             add(e, "idx1", slot->index1_name, n, bytes, kernel_run(e, slot->index1));
         if (slot->index2 != slot->index1 && (vector_ok || is_portable(slot->index2_name)))
             add(e, "idx2", slot->index2_name, n, bytes, kernel_run(e, slot->index2));
+    } else if (const void* kernel = short_vector_kernel(e)) {
+        if (vector_ok) add(e, "idx1", e.op, n, bytes, vector_run(e, kernel, false));
     }
     if (Run r = libm_run(e, f)) {
         const char* dbl = is_double(e.elem) ? "" : "f";
@@ -603,6 +638,10 @@ int main(int argc, char** argv) {
     benchmark::AddCustomContext("tsc_hz", std::to_string(tsc_hz()));
 
     for (const Entry& e : kEntries)
+        for (const int64_t n : sizes) register_entry(e, n, vector_ok);
+    for (const Entry& e : kWideEntries)
+        for (const int64_t n : sizes) register_entry(e, n, vector_ok);
+    for (const Entry& e : kShortVectorOnly)
         for (const int64_t n : sizes) register_entry(e, n, vector_ok);
 
     benchmark::RunSpecifiedBenchmarks();
