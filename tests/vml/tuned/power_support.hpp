@@ -172,7 +172,11 @@ inline void reference_value(const std::string& reference, mpfr_ptr out, double x
     mpfr_set_d(mx.get(), x, MPFR_RNDN);
     mpfr_set_d(my.get(), y, MPFR_RNDN);
     const std::string f = reference.back() == 'f' ? reference.substr(0, reference.size() - 1) : reference;
-    if (f == "cbrt") mpfr_cbrt(out, mx.get(), MPFR_RNDN);
+    if (f == "asin") mpfr_asin(out, mx.get(), MPFR_RNDN);
+    else if (f == "acos") mpfr_acos(out, mx.get(), MPFR_RNDN);
+    else if (f == "atan") mpfr_atan(out, mx.get(), MPFR_RNDN);
+    else if (f == "atan2") mpfr_atan2(out, mx.get(), my.get(), MPFR_RNDN);  // x is the ordinate
+    else if (f == "cbrt") mpfr_cbrt(out, mx.get(), MPFR_RNDN);
     else if (f == "sqrt") mpfr_sqrt(out, mx.get(), MPFR_RNDN);
     else if (f == "hypot") mpfr_hypot(out, mx.get(), my.get(), MPFR_RNDN);
     else if (f == "pow") mpfr_pow(out, mx.get(), my.get(), MPFR_RNDN);

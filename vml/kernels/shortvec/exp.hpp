@@ -38,8 +38,6 @@ inline I isplat(uint64_t bits) {
     return set1<I>(typename I::Scalar(bits));
 }
 
-#define TVML_COLD [[gnu::noinline, gnu::cold]]
-
 // ---------------------------------------------------------------------------
 // e^x, float lanes.
 struct ExpfConstants {
@@ -585,8 +583,6 @@ inline Vec<double, N> expm1_lanes(Vec<double, N> x) {
     q = q * x;
     return select(small, q, big);
 }
-
-#undef TVML_COLD
 
 }  // namespace avx2
 }  // namespace tvml

@@ -38,6 +38,11 @@
 #include <cstdint>
 #include <type_traits>
 
+// Fix-up functions (special lanes) stay out of line and out of the hot path;
+// the any-lane test that calls them is marked unlikely.
+#define TVML_COLD [[gnu::noinline, gnu::cold]]
+#define TVML_UNLIKELY(c) __builtin_expect(!!(c), 0)
+
 namespace tvml {
 namespace avx2 {
 
