@@ -241,7 +241,7 @@ inline Vec<double, N> atan_lanes(Vec<double, N> x) {
     const V num = select(big, splat<V>(C::minus_one), a - c);
     const V den = select(big, min(a, splat<V>(C::divisor_cap)), fma(a, c, splat<V>(C::one)));
     const V u = num / den;
-    const V base = select(big, splat<V>(C::half_pi), gather_hw(atan_data, j));
+    const V base = select(big, splat<V>(C::half_pi), gather(atan_data, j));
     const V s = u * u;
     const V s2 = s * s;
     const V p = fma(s2, fma(s2, fma(splat<V>(C::a6), s, splat<V>(C::a5)), fma(splat<V>(C::a4), s, splat<V>(C::a3))),
