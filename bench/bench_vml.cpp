@@ -10,7 +10,8 @@
 //              function is exact) looped over the array
 //   plain      a plain element loop compiled at -O3 -mavx2 (add, sub, sqr)
 //   memcpy     a memcpy of the result's bytes (add, sub, sqr)
-// Benchmark names are <entry>/<variant>/<n>; the label names the kernel.
+// Benchmark names are <entry>/<variant>/<n> (<entry>@1e4 for the runs of sin
+// and cos over [-1e4, 1e4]); the label names the kernel.
 // Each reports items_per_second and the user counters tsc_per_elem and
 // cpu_tsc_per_elem (time-stamp-counter clocks per element: see measure())
 // and bytes_per_elem (bytes read and written per element, for bandwidth
@@ -90,6 +91,15 @@ struct Entry {
 const Entry kEntries[] = {TVML_ARRAY_ENTRIES(BENCH_ENTRY)};
 #undef BENCH_ENTRY
 
+// Entry points measured a second time over a wider input range, under
+// their name with the range's tag (the function list gives the range).
+const Entry kWideEntries[] = {
+    {"vsSin@1e4", "ssin", Shape::Unary, Elem::S, 0},
+    {"vdSin@1e4", "dsin", Shape::Unary, Elem::D, 0},
+    {"vsCos@1e4", "scos", Shape::Unary, Elem::S, 0},
+    {"vdCos@1e4", "dcos", Shape::Unary, Elem::D, 0},
+};
+
 const Slot* slot_of(const Entry& e) {
     for (const Slot& s : kSlots)
         if (std::strcmp(s.op, e.op) == 0) return &s;
@@ -142,6 +152,8 @@ const Function kFunctions[] = {
     {"Cos", LIBM1(cos), {-100, 100}, {0, 0}},
     {"SinCos", NO_LIBM, {-100, 100}, {0, 0}},
     {"Tan", LIBM1(tan), {-100, 100}, {0, 0}},
+    {"Sin@1e4", LIBM1(sin), {-1e4, 1e4}, {0, 0}},
+    {"Cos@1e4", LIBM1(cos), {-1e4, 1e4}, {0, 0}},
     {"Asin", LIBM1(asin), {-1, 1}, {0, 0}},
     {"Acos", LIBM1(acos), {-1, 1}, {0, 0}},
     {"Atan", LIBM1(atan), {-100, 100}, {0, 0}},
@@ -603,6 +615,8 @@ int main(int argc, char** argv) {
     benchmark::AddCustomContext("tsc_hz", std::to_string(tsc_hz()));
 
     for (const Entry& e : kEntries)
+        for (const int64_t n : sizes) register_entry(e, n, vector_ok);
+    for (const Entry& e : kWideEntries)
         for (const int64_t n : sizes) register_entry(e, n, vector_ok);
 
     benchmark::RunSpecifiedBenchmarks();

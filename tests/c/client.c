@@ -8,6 +8,21 @@
 
 static int failures = 0;
 
+/* Every tuned short-vector kernel that the header declares, by address:
+ * the link fails if one of them is not exported. */
+typedef void (*any_function)(void);
+#define TUNED_128(fn, arity, v) (any_function)tvml_vs4_##fn##_##v, (any_function)tvml_vd2_##fn##_##v,
+#define TUNED_256(fn, arity, v) (any_function)tvml_vs8_##fn##_##v, (any_function)tvml_vd4_##fn##_##v,
+#define TUNED_OF_128(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \
+    TVML_SV_TUNED_KERNELS(TUNED_128, fn, arity, variant)
+#define TUNED_OF_256(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \
+    TVML_SV_TUNED_KERNELS(TUNED_256, fn, arity, variant)
+static const any_function tuned_kernels[] = {TVML_SV_FUNCS(TUNED_OF_128)
+#if defined(__AVX__)
+                                                 TVML_SV_FUNCS(TUNED_OF_256)
+#endif
+};
+
 static void expect(int ok, const char *what) {
     if (!ok) {
         printf("FAILED: %s\n", what);
@@ -49,6 +64,23 @@ int main(void) {
     float sq[4];
     _mm_storeu_ps(sq, __svml_sqrtf4(v));
     expect(sq[0] == 1.0f && sq[1] == 2.0f && sq[2] == 3.0f && sq[3] == 4.0f, "__svml_sqrtf4");
+
+    /* Tuned short-vector kernels bound by name, through their declarations. */
+    size_t i, declared = sizeof tuned_kernels / sizeof tuned_kernels[0];
+    for (i = 0; i < declared; ++i)
+        expect(tuned_kernels[i] != NULL, "tuned kernel address");
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
+        double d[2];
+        _mm_storeu_ps(sq, tvml_vs4_sqrt_belisk(v));
+        expect(sq[0] == 1.0f && sq[3] == 4.0f, "tvml_vs4_sqrt_belisk");
+        _mm_storeu_ps(sq, tvml_vs4_pow_tarvo(v, _mm_set1_ps(0.5f)));
+        expect(fabsf(sq[1] - 2.0f) < 1e-6f && fabsf(sq[2] - 3.0f) < 1e-6f, "tvml_vs4_pow_tarvo");
+        _mm_storeu_pd(d, tvml_vd2_exp_belisk(_mm_setr_pd(0.0, 1.0)));
+        expect(d[0] == 1.0 && fabs(d[1] - 2.718281828459045) < 1e-15, "tvml_vd2_exp_belisk");
+        _mm_storeu_pd(d, tvml_vd2_sqrt_mask_belisk(_mm_setr_pd(9.0, 25.0),
+                                                   _mm_castsi128_pd(_mm_set1_epi64x(-1))));
+        expect(d[0] == 3.0 && d[1] == 5.0, "tvml_vd2_sqrt_mask_belisk");
+    }
 
     const char *arch = vml_get_cpu_arch();
     expect(arch != NULL && strlen(arch) > 0, "vml_get_cpu_arch");

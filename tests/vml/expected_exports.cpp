@@ -23,15 +23,11 @@ void add(const char* name) { names.insert(name); }
     TVML_ON_COLUMN(TUNED, op, index23)
 #define EXTRA(name) add(#name);
 
-// Tuned short-vector kernels, once written: the _tarvo ones also under
-// _belisk.
-#define SV_KERNELS(fn, v)                                                               \
+// Tuned short-vector kernels, once written, under the names the public
+// header declares for them.
+#define SV_KERNELS(fn, arity, v)                                                        \
     for (const char* shape : {"vs4", "vs8", "vd2", "vd4"})                              \
         add(("tvml_" + std::string(shape) + "_" #fn "_" #v).c_str());
-#define SV_READY(fn, v)                                                                 \
-    SV_KERNELS(fn, v)                                                                   \
-    if (std::string(#v) == "tarvo") SV_KERNELS(fn, belisk)
-#define SV_PENDING(fn, v)
 #define SV(index, fn, abi, args, arity, variant, f4, f8, d2, d4)                      \
     add("tvml_vs4_" #fn);                                                             \
     add("tvml_vs8_" #fn);                                                             \
@@ -45,7 +41,7 @@ void add(const char* name) { names.insert(name); }
     add(#f8);                                                                         \
     add(#d2);                                                                         \
     add(#d4);                                                                         \
-    TVML_ON_COLUMN(SV, fn, variant)
+    TVML_SV_TUNED_KERNELS(SV_KERNELS, fn, arity, variant)
 
 }  // namespace
 

@@ -129,9 +129,7 @@ protected:
 };
 
 // The entry point gives exactly what the kernel of its slot gives.
-TEST_P(ArrayApi, ReachesTheKernelOfItsSlot) {
-    const Entry& e = GetParam();
-    const char* kernel_name = e.kernels[index_];
+void expect_reaches(const Entry& e, const char* kernel_name) {
     auto kernel = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, kernel_name));
     ASSERT_NE(kernel, nullptr) << kernel_name << " is not exported";
     for (int n : {1, 7, 33, 1000}) {
@@ -144,6 +142,19 @@ TEST_P(ArrayApi, ReachesTheKernelOfItsSlot) {
             EXPECT_EQ(via_entry.r2, direct.r2) << e.name;
         }
     }
+}
+
+TEST_P(ArrayApi, ReachesTheKernelOfItsSlot) { expect_reaches(GetParam(), GetParam().kernels[index_]); }
+
+// The tables are chosen once, at load: a later change of VML_DEBUG_ARCH
+// moves the architecture query, never the kernels.
+TEST_P(ArrayApi, KeepsItsKernelWhenTheEnvironmentChanges) {
+    if (tvml_test::forced_index() < 0) GTEST_SKIP() << "needs a forced index";
+    const std::string loaded = std::getenv("VML_DEBUG_ARCH");
+    const char* other = index_ == 0 ? "1" : "0";
+    setenv("VML_DEBUG_ARCH", other, 1);
+    expect_reaches(GetParam(), GetParam().kernels[index_]);
+    setenv("VML_DEBUG_ARCH", loaded.c_str(), 1);
 }
 
 TEST_P(ArrayApi, NothingWrittenForBadArguments) {
@@ -197,6 +208,43 @@ TEST_P(ArrayApi, WritesExactlyNElements) {
 
 INSTANTIATE_TEST_SUITE_P(Entries, ArrayApi, ::testing::ValuesIn(all_entries()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Every exported kernel and trampoline called directly with n <= 0 returns
+// at once: null inputs and a null exponent pointer are never read, and
+// nothing is written (the trampolines reach the table in force).
+std::vector<std::string> direct_callees() {
+    std::vector<std::string> names;
+    const bool tuned = tvml_test::has_avx2_fma();
+#define CALLEE_READY(op, v) \
+    if (tuned) names.push_back(#op "_" #v);
+#define CALLEE_PENDING(op, v)
+#define CALLEE_GENERIC(op, v)
+#define CALLEES_OF(slot, op, index1, index23) \
+    names.push_back(#op "_generic");           \
+    names.push_back(#op "_k");                 \
+    TVML_ON_COLUMN(CALLEE, op, index1)         \
+    TVML_ON_COLUMN(CALLEE, op, index23)
+#define CALLEE_EXTRA(kernel) \
+    if (tuned) names.push_back(#kernel);
+    TVML_ARRAY_SLOTS(CALLEES_OF)
+    TVML_ARRAY_EXTRA_KERNELS(CALLEE_EXTRA)
+    return names;
+}
+
+TEST(DirectCalls, NonPositiveCountsReadAndWriteNothing) {
+    if (!tvml_test::index_runs_here(tvml_test::forced_index())) GTEST_SKIP() << "index needs AVX2 and FMA";
+    for (const std::string& name : direct_callees()) {
+        auto kernel = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, name.c_str()));
+        ASSERT_NE(kernel, nullptr) << name << " is not exported";
+        for (int64_t n : {int64_t(0), int64_t(-1), int64_t(-7), int64_t(-15), int64_t(-31), int64_t(-33),
+                          int64_t(INT32_MIN), int64_t(INT32_MIN) - 5}) {
+            std::vector<uint8_t> r(512, 0xA5), r2(512, 0x5A);
+            kernel(n, nullptr, nullptr, r.data(), r2.data(), 0);
+            EXPECT_EQ(r, std::vector<uint8_t>(512, 0xA5)) << name << " n=" << n;
+            EXPECT_EQ(r2, std::vector<uint8_t>(512, 0x5A)) << name << " n=" << n;
+        }
+    }
+}
 
 class ArraySemantics : public ::testing::Test {
 protected:

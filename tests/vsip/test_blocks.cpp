@@ -276,6 +276,40 @@ TEST(ComplexBlock, PartsRefuseTheirOwnOperations) {
     vsip_cblockdestroy_f(cb);
 }
 
+// Rebinding one part would move half of each complex element: refused for
+// both parts of split and interleaved user blocks, admitted or released.
+TEST(ComplexBlock, PartsRefuseRebind) {
+    for (bool split : {false, true})
+        for (bool admitted : {true, false})
+            for (bool real : {true, false}) {
+                SCOPED_TRACE(testing::Message() << (split ? "split " : "interleaved ")
+                                                << (admitted ? "admitted " : "released ")
+                                                << (real ? "real part" : "imaginary part"));
+                float pairs[4] = {10, 20, 30, 40}, re[2] = {10, 30}, im[2] = {20, 40};
+                float other[4] = {-1, -2, -3, -4};
+                vsip_cblock_f *cb = split ? vsip_cblockbind_f(re, im, 2, VSIP_MEM_NONE)
+                                          : vsip_cblockbind_f(pairs, nullptr, 2, VSIP_MEM_NONE);
+                ASSERT_NE(cb, nullptr);
+                if (admitted) {
+                    ASSERT_EQ(vsip_cblockadmit_f(cb, VSIP_TRUE), 0);
+                }
+                vsip_block_f *part = real ? cb->real_part : cb->imag_part;
+                float *before = part->data;
+                EXPECT_EQ(vsip_blockrebind_f(part, other), nullptr);
+                EXPECT_EQ(part->data, before);
+                if (!admitted) {
+                    ASSERT_EQ(vsip_cblockadmit_f(cb, VSIP_TRUE), 0);
+                }
+                vsip_cvview_f *v = vsip_cvbind_f(cb, 0, 1, 2);
+                ASSERT_NE(v, nullptr);
+                const vsip_cscalar_f z = vsip_cvget_f(v, 1);
+                EXPECT_EQ(z.r, 30.0f);
+                EXPECT_EQ(z.i, 40.0f);
+                vsip_cvdestroy_f(v);
+                vsip_cblockdestroy_f(cb);
+            }
+}
+
 TEST(ComplexBlock, InterleavedBindLayout) {
     float p[8] = {};
     vsip_cblock_f *cb = vsip_cblockbind_f(p, nullptr, 4, VSIP_MEM_NONE);

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/walk.hpp"
 #include "elementwise_support.hpp"
-#include "walk.hpp"
 
 using namespace vsiptest;
 

@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "elementwise_support.hpp"
-#include "fft_backend.hpp"
 #include "fft_support.hpp"
+#include "signal/fft_backend.hpp"
 
 namespace {
 

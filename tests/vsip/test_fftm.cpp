@@ -12,8 +12,8 @@
 #include <random>
 
 #include "elementwise_support.hpp"
-#include "fft_backend.hpp"
 #include "fft_support.hpp"
+#include "signal/fft_backend.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "parallel.hpp"
+#include "common/parallel.hpp"
 
 namespace {
 

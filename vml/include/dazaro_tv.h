@@ -11,6 +11,9 @@
  * Short-vector API: one SIMD register in, one out, under the x86-64
  * vector-function ABI names (_ZGVbN4v_expf ...), the __svml_ names and
  * the library's own tvml_vs4_ / tvml_vs8_ / tvml_vd2_ / tvml_vd4_ names.
+ * Each tuned short-vector kernel is declared under its own name as well
+ * (tvml_vs8_exp_tarvo, tvml_vd2_exp2_belisk, ...), for binding one
+ * variant directly; like the tuned array kernels, these need AVX2 and FMA.
  * The 256-bit forms are declared when the including unit is compiled with
  * AVX enabled.
  *
@@ -110,17 +113,26 @@ TVML_API char *tarvovml_get_config(void);
     TVML_API V tvml(TVML_SV_PARAMS_##arity(V));          \
     TVML_API V abi(TVML_SV_PARAMS_##arity(V));           \
     TVML_API V svml(TVML_SV_PARAMS_##arity(V));
+/* Tuned short-vector kernels, from the variant column of the table. */
+#define TVML_SV_DECLARE_TUNED_128(fn, arity, v)                                \
+    TVML_API __m128 tvml_vs4_##fn##_##v(TVML_SV_PARAMS_##arity(__m128));       \
+    TVML_API __m128d tvml_vd2_##fn##_##v(TVML_SV_PARAMS_##arity(__m128d));
+#define TVML_SV_DECLARE_TUNED_256(fn, arity, v)                                \
+    TVML_API __m256 tvml_vs8_##fn##_##v(TVML_SV_PARAMS_##arity(__m256));       \
+    TVML_API __m256d tvml_vd4_##fn##_##v(TVML_SV_PARAMS_##arity(__m256d));
 #if defined(__SSE2__)
 #define TVML_SV_DECLARE_128(index, fn, abi, args, arity, variant, f4, f8, d2, d4)                 \
     TVML_SV_DECLARE_SHAPE(__m128, tvml_vs4_##fn, _ZGVbN4##args##_##abi##f, f4, arity)       \
-    TVML_SV_DECLARE_SHAPE(__m128d, tvml_vd2_##fn, _ZGVbN2##args##_##abi, d2, arity)
+    TVML_SV_DECLARE_SHAPE(__m128d, tvml_vd2_##fn, _ZGVbN2##args##_##abi, d2, arity)         \
+    TVML_SV_TUNED_KERNELS(TVML_SV_DECLARE_TUNED_128, fn, arity, variant)
 TVML_SV_FUNCS(TVML_SV_DECLARE_128)
 #undef TVML_SV_DECLARE_128
 #endif
 #if defined(__AVX__)
 #define TVML_SV_DECLARE_256(index, fn, abi, args, arity, variant, f4, f8, d2, d4)                 \
     TVML_SV_DECLARE_SHAPE(__m256, tvml_vs8_##fn, _ZGVdN8##args##_##abi##f, f8, arity)       \
-    TVML_SV_DECLARE_SHAPE(__m256d, tvml_vd4_##fn, _ZGVdN4##args##_##abi, d4, arity)
+    TVML_SV_DECLARE_SHAPE(__m256d, tvml_vd4_##fn, _ZGVdN4##args##_##abi, d4, arity)         \
+    TVML_SV_TUNED_KERNELS(TVML_SV_DECLARE_TUNED_256, fn, arity, variant)
 TVML_SV_FUNCS(TVML_SV_DECLARE_256)
 #undef TVML_SV_DECLARE_256
 #endif

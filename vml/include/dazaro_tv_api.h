@@ -50,14 +50,14 @@
     X(23, dlog1p, GENERIC, GENERIC)                                  \
     X(24, sfloor, GENERIC, GENERIC)                                  \
     X(25, dfloor, GENERIC, GENERIC)                                  \
-    X(26, ssin, PENDING(tarvo), PENDING(ondara))                     \
-    X(27, dsin, PENDING(tarvo), PENDING(ondara))                     \
-    X(28, scos, PENDING(tarvo), PENDING(ondara))                     \
-    X(29, dcos, PENDING(tarvo), PENDING(ondara))                     \
-    X(30, ssincos, PENDING(tarvo), PENDING(ondara))                  \
-    X(31, dsincos, PENDING(tarvo), PENDING(tarvo))                   \
-    X(32, stan, PENDING(tarvo), PENDING(tarvo))                      \
-    X(33, dtan, PENDING(tarvo), PENDING(ondara))                     \
+    X(26, ssin, READY(tarvo), READY(ondara))                         \
+    X(27, dsin, READY(tarvo), READY(ondara))                         \
+    X(28, scos, READY(tarvo), READY(ondara))                         \
+    X(29, dcos, READY(tarvo), READY(ondara))                         \
+    X(30, ssincos, READY(tarvo), READY(ondara))                      \
+    X(31, dsincos, READY(tarvo), READY(tarvo))                       \
+    X(32, stan, READY(tarvo), READY(tarvo))                          \
+    X(33, dtan, READY(tarvo), READY(ondara))                         \
     X(34, sasin, READY(tarvo), READY(tarvo))                         \
     X(35, dasin, READY(tarvo), READY(ondara))                        \
     X(36, sacos, READY(tarvo), READY(tarvo))                         \
@@ -92,6 +92,12 @@
     X(dpow_belisk)                                                   \
     X(scbrt_belisk)                                                  \
     X(dcbrt_belisk)                                                  \
+    X(ssin_belisk)                                                   \
+    X(dsin_belisk)                                                   \
+    X(scos_belisk)                                                   \
+    X(dcos_belisk)                                                   \
+    X(ssincos_belisk)                                                \
+    X(dtan_belisk)                                                   \
     X(dasin_belisk)                                                  \
     X(dacos_belisk)                                                  \
     X(satan_belisk)                                                  \
@@ -205,11 +211,11 @@
     X(7, ln, log, v, 1, READY(tarvo), __svml_logf4, __svml_lnf8_l9, __svml_log2, __svml_ln4_l9)     \
     X(8, log1p, log1p, v, 1, READY(belisk), __svml_log1pf4, __svml_log1pf8_l9, __svml_log1p2,       \
       __svml_log1p4_l9)                                                                          \
-    X(9, sin, sin, v, 1, PENDING(tarvo), __svml_sinf4, __svml_sinf8_l9, __svml_sin2,                \
+    X(9, sin, sin, v, 1, READY(tarvo), __svml_sinf4, __svml_sinf8_l9, __svml_sin2,                  \
       __svml_sin4_l9)                                                                            \
-    X(10, cos, cos, v, 1, PENDING(tarvo), __svml_cosf4, __svml_cosf8_l9, __svml_cos2,               \
+    X(10, cos, cos, v, 1, READY(tarvo), __svml_cosf4, __svml_cosf8_l9, __svml_cos2,                 \
       __svml_cos4_l9)                                                                            \
-    X(11, tan, tan, v, 1, PENDING(tarvo), __svml_tanf4, __svml_tanf8_l9, __svml_tan2,               \
+    X(11, tan, tan, v, 1, READY(tarvo), __svml_tanf4, __svml_tanf8_l9, __svml_tan2,                 \
       __svml_tan4_l9)                                                                            \
     X(12, asin, asin, v, 1, READY(tarvo), __svml_asinf4, __svml_asinf8_l9, __svml_asin2,            \
       __svml_asin4_l9)                                                                           \
@@ -260,6 +266,22 @@
 #define TVML_ON_COLUMN(M, op, column) TVML_ON_COLUMN_(M, op, TVML_CAT2(TVML_SPLIT_, column))
 #define TVML_ON_COLUMN_(M, op, split) TVML_ON_COLUMN__(M, op, split)
 #define TVML_ON_COLUMN__(M, op, kind, v) M##_##kind(op, v)
+
+/*
+ * Exported tuned short-vector kernels of one function.
+ * TVML_SV_TUNED_KERNELS(X, fn, arity, variant) expands X(fn, arity, v) for
+ * every v under which tvml_<shape>_<fn>_<v> is exported: a READY(tarvo)
+ * kernel is also exported as _belisk (one kernel, two names), a
+ * READY(belisk) kernel as _belisk only, a PENDING one not at all.
+ */
+#define TVML_SV_TUNED_KERNELS(X, fn, arity, column) \
+    TVML_SV_TUNED_KERNELS_(X, fn, arity, TVML_CAT2(TVML_SPLIT_, column))
+#define TVML_SV_TUNED_KERNELS_(X, fn, arity, split) TVML_SV_TUNED_KERNELS__(X, fn, arity, split)
+#define TVML_SV_TUNED_KERNELS__(X, fn, arity, kind, v) TVML_SV_EXPORTED_##kind##_##v(X, fn, arity)
+#define TVML_SV_EXPORTED_READY_tarvo(X, fn, arity) X(fn, arity, tarvo) X(fn, arity, belisk)
+#define TVML_SV_EXPORTED_READY_belisk(X, fn, arity) X(fn, arity, belisk)
+#define TVML_SV_EXPORTED_PENDING_tarvo(X, fn, arity)
+#define TVML_SV_EXPORTED_PENDING_belisk(X, fn, arity)
 
 /* Kernel in force for a column: the tuned one once it is written. */
 #define TVML_IN_FORCE_READY(op, v) op##_##v

@@ -28,20 +28,27 @@ static_assert(sizeof kSvOrder / sizeof(int) == TVML_SV_FUNC_COUNT && in_order(kS
 
 }  // namespace
 
-extern "C" {
-
-// Short-vector kernels are referenced by address only; their vector
-// signatures do not matter here.
-#define TVML_SV_DECLARE(index, fn, abi, args, arity, variant, f4, f8, d2, d4)            \
-    void tvml_vs4_##fn##_generic(void), tvml_vs8_##fn##_generic(void),                  \
-        tvml_vd2_##fn##_generic(void), tvml_vd4_##fn##_generic(void);                   \
+// Short-vector kernels are referenced by address only, so they are
+// declared here by symbol name as plain functions: their vector
+// signatures (dazaro_tv.h declares the tuned ones) do not matter, and the
+// 256-bit ones cannot be declared in this baseline unit.
+namespace tvml::sv_symbol {
+#define TVML_SV_SYMBOL(fn, v)                                                   \
+    void tvml_vs4_##fn##_##v() __asm__(TVML_STR(tvml_vs4_##fn##_##v));          \
+    void tvml_vs8_##fn##_##v() __asm__(TVML_STR(tvml_vs8_##fn##_##v));          \
+    void tvml_vd2_##fn##_##v() __asm__(TVML_STR(tvml_vd2_##fn##_##v));          \
+    void tvml_vd4_##fn##_##v() __asm__(TVML_STR(tvml_vd4_##fn##_##v));
+#define TVML_SV_DECLARE(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \
+    TVML_SV_SYMBOL(fn, generic)                                                 \
     TVML_ON_COLUMN(TVML_SV_DECLARE_TUNED, fn, variant)
-#define TVML_SV_DECLARE_TUNED_READY(fn, v)                                               \
-    void tvml_vs4_##fn##_##v(void), tvml_vs8_##fn##_##v(void), tvml_vd2_##fn##_##v(void), \
-        tvml_vd4_##fn##_##v(void);
+#define TVML_SV_DECLARE_TUNED_READY(fn, v) TVML_SV_SYMBOL(fn, v)
 #define TVML_SV_DECLARE_TUNED_PENDING(fn, v)
 TVML_SV_FUNCS(TVML_SV_DECLARE)
 #undef TVML_SV_DECLARE
+#undef TVML_SV_SYMBOL
+}  // namespace tvml::sv_symbol
+
+extern "C" {
 
 #define TVML_INDEX0(slot, op, index1, index23) op##_generic,
 #define TVML_INDEX1(slot, op, index1, index23) TVML_ARRAY_KERNEL(op, index1),
@@ -51,8 +58,9 @@ const tvml_array_kernel tarvovml_func_tarvo_generic[] = {TVML_ARRAY_SLOTS(TVML_I
 const tvml_array_kernel tarvovml_func_ondara[] = {TVML_ARRAY_SLOTS(TVML_INDEX23)};
 const tvml_array_kernel tarvovml_func_belisk[] = {TVML_ARRAY_SLOTS(TVML_INDEX23)};
 
-#define TVML_SV_ROW(fn, v) \
-    tvml_vs4_##fn##_##v, tvml_vs8_##fn##_##v, tvml_vd2_##fn##_##v, tvml_vd4_##fn##_##v,
+#define TVML_SV_ROW(fn, v)                                                     \
+    tvml::sv_symbol::tvml_vs4_##fn##_##v, tvml::sv_symbol::tvml_vs8_##fn##_##v, \
+        tvml::sv_symbol::tvml_vd2_##fn##_##v, tvml::sv_symbol::tvml_vd4_##fn##_##v,
 #define TVML_SV_PORTABLE(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \
     TVML_SV_ROW(fn, generic)
 #define TVML_SV_TUNED(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \

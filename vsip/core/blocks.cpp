@@ -52,9 +52,11 @@ Block *block_bind(elem_t<Block> *data, vsip_length n, vsip_memory_hint hint) {
     return b;
 }
 
+// A part of a complex block moves only with the complex block (its own
+// admitted flag does not follow the complex block's).
 template <class Block>
 elem_t<Block> *block_rebind(Block *b, elem_t<Block> *data) {
-    if (!b || b->admitted)
+    if (!b || b->admitted || b->kind == VI_STORAGE_PART)
         return nullptr;
     elem_t<Block> *old = b->data;
     b->data = data;

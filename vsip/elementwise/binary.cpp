@@ -7,9 +7,9 @@
 
 #include <dazaro_tv.h>
 
+#include "common/walk.hpp"
 #include "complex_ops.hpp"
 #include "internal.hpp"
-#include "walk.hpp"
 
 namespace {
 

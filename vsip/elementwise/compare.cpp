@@ -2,7 +2,7 @@
 // and element-wise maxima and minima.
 #include <cmath>
 
-#include "walk.hpp"
+#include "common/walk.hpp"
 
 namespace {
 

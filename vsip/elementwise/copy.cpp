@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "walk.hpp"
+#include "common/walk.hpp"
 
 // CBLAS level-1 copies, resolved from the CBLAS the application links.
 extern "C" {

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-#include "walk.hpp"
+#include "common/walk.hpp"
 
 namespace {
 

@@ -6,9 +6,9 @@
 // complex forms use the complex product and sum of complex_ops.hpp.
 #include <cmath>
 
+#include "common/walk.hpp"
 #include "complex_ops.hpp"
 #include "internal.hpp"
-#include "walk.hpp"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include <dazaro_tv.h>
 
-#include "parallel.hpp"
-#include "walk.hpp"
+#include "common/parallel.hpp"
+#include "common/walk.hpp"
 
 namespace {
 

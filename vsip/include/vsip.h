@@ -11,6 +11,7 @@
 #ifndef VSIP_H
 #define VSIP_H
 
+#include <float.h>
 #include <stdint.h>
 
 #if defined(__GNUC__)
@@ -35,6 +36,9 @@ typedef uint64_t vsip_length;
 typedef uint64_t vsip_offset;
 typedef int64_t vsip_stride;
 
+/* A matrix index: two vector indices, row then column (16 bytes, no
+ * padding).  An array of n of them is the same memory as 2n
+ * vsip_scalar_vi. */
 typedef struct vsip_scalar_mi {
     vsip_scalar_vi r; /* row index */
     vsip_scalar_vi c; /* column index */
@@ -50,9 +54,28 @@ typedef struct vsip_cscalar_d {
     vsip_scalar_d i;
 } vsip_cscalar_d;
 
-/* ---- Enumerations ---------------------------------------------------- */
+/* The boolean type is the boolean scalar; the two constants are plain
+ * integer macros, usable in #if and with any vsip_scalar_bl. */
+typedef vsip_scalar_bl vsip_bool;
+#define VSIP_FALSE 0
+#define VSIP_TRUE 1
 
-typedef enum { VSIP_FALSE = 0, VSIP_TRUE = 1 } vsip_bool;
+/* ---- Constants --------------------------------------------------------- */
+
+#define VSIP_PI 3.14159265358979323846
+
+/* Limits of the scalar types.  The floating-point minimum is the smallest
+ * positive normal number, as FLT_MIN and DBL_MIN. */
+#define VSIP_MAX_SCALAR_F FLT_MAX
+#define VSIP_MIN_SCALAR_F FLT_MIN
+#define VSIP_MAX_SCALAR_D DBL_MAX
+#define VSIP_MIN_SCALAR_D DBL_MIN
+#define VSIP_MAX_SCALAR_I INT32_MAX
+#define VSIP_MIN_SCALAR_I INT32_MIN
+#define VSIP_MAX_SCALAR_VI UINT64_MAX
+#define VSIP_MIN_SCALAR_VI 0
+
+/* ---- Enumerations ---------------------------------------------------- */
 
 typedef enum {
     VSIP_MEM_NONE = 0,
@@ -117,7 +140,15 @@ VSIP_API int vsip_finalize(void *ptr);
  * released; admit and release hand the contents to the library and back;
  * rebind swaps the memory while released).  A complex block owns a
  * real-part and an imaginary-part block; its storage is split (two
- * arrays) or interleaved (one array of real, imaginary pairs).
+ * arrays) or interleaved (one array of real, imaginary pairs).  The parts
+ * are not blocks of their own: find, release and rebind refuse them (null)
+ * and admit fails.
+ *
+ * Matrix-index blocks (_mi) take and return vsip_scalar_mi * where the
+ * VSIPL standard's text writes vsip_scalar_vi *: the memory layout is the
+ * same (element k is the row index at vsip_scalar_vi 2k and the column
+ * index at 2k + 1), so a caller holding vsip_scalar_vi * passes it with a
+ * cast.
  */
 
 typedef struct vsip_block_f vsip_block_f;

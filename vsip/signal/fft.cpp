@@ -100,13 +100,13 @@ VSIP_API vsip_fft_f *vsip_crfftop_create_f(vsip_length N, vsip_scalar_f scale,
 
 VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_cvview_f *y) {
-    vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), vi::line_of(x),
-            vi::line_of(y), static_cast<vi::idx>(y->length), fft->scale);
+    vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), vi::line(vi::walk(x)),
+            vi::line(vi::walk(y)), static_cast<vi::idx>(y->length), fft->scale);
 }
 
 VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
-    const vi::cline line = vi::line_of(xy);
-    vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), line, line,
+    const vi::step_cref both = vi::line(vi::walk(xy));
+    vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), both, both,
             static_cast<vi::idx>(xy->length), fft->scale);
 }
 
@@ -114,13 +114,14 @@ VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
 VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
                              const vsip_cvview_f *y) {
     const vi::idx h = static_cast<vi::idx>(fft->length);
-    vi::run_rc(real_backend(fft), h, vi::line_of(x), vi::line_of(y), h + 1, fft->scale);
+    vi::run_rc(real_backend(fft), h, vi::line(vi::walk(x)), vi::line(vi::walk(y)), h + 1,
+               fft->scale);
 }
 
 VSIP_API void vsip_crfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_vview_f *y) {
-    vi::run_cr(real_backend(fft), static_cast<vi::idx>(fft->length), vi::line_of(x),
-               vi::line_of(y), static_cast<vi::idx>(y->length), fft->scale);
+    vi::run_cr(real_backend(fft), static_cast<vi::idx>(fft->length), vi::line(vi::walk(x)),
+               vi::line(vi::walk(y)), static_cast<vi::idx>(y->length), fft->scale);
 }
 
 VSIP_API void vsip_fft_getattr_f(const vsip_fft_f *fft, vsip_fft_attr_f *attr) {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/parallel.hpp"
 #include "fft_backend.hpp"
 #include "fft_run.hpp"
-#include "parallel.hpp"
 
 namespace {
 
@@ -126,7 +126,7 @@ VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
     for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t i) {
-        vi::run(complex_record(f, i), n, vi::line_of(x, rows, i), vi::line_of(y, rows, i),
+        vi::run(complex_record(f, i), n, vi::line(x, rows, i), vi::line(y, rows, i),
                 y_length, f->scale);
     });
 }
@@ -137,8 +137,8 @@ VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *f, const vsip_cmview_f *XY) {
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
     const vi::idx length = line_length(f, XY->col_length, XY->row_length);
     for_each_line(f, XY->col_length, XY->row_length, [&](std::int64_t i) {
-        const vi::cline line = vi::line_of(xy, rows, i);
-        vi::run(complex_record(f, i), n, line, line, length, f->scale);
+        const vi::step_cref both = vi::line(xy, rows, i);
+        vi::run(complex_record(f, i), n, both, both, length, f->scale);
     });
 }
 
@@ -149,8 +149,8 @@ VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *f, const vsip_mview_f *X,
     const bool rows = by_rows(f);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
     for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t i) {
-        vi::run_rc(real_record(f, i), static_cast<vi::idx>(f->h), vi::line_of(x, rows, i),
-                   vi::line_of(y, rows, i), y_length, f->scale);
+        vi::run_rc(real_record(f, i), static_cast<vi::idx>(f->h), vi::line(x, rows, i),
+                   vi::line(y, rows, i), y_length, f->scale);
     });
 }
 
@@ -161,8 +161,8 @@ VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
     const bool rows = by_rows(f);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
     for_each_line(f, X->col_length, X->row_length, [&](std::int64_t i) {
-        vi::run_cr(real_record(f, i), static_cast<vi::idx>(f->h), vi::line_of(x, rows, i),
-                   vi::line_of(y, rows, i), y_length, f->scale);
+        vi::run_cr(real_record(f, i), static_cast<vi::idx>(f->h), vi::line(x, rows, i),
+                   vi::line(y, rows, i), y_length, f->scale);
     });
 }
 

@@ -180,6 +180,9 @@ inline void reference_value(const std::string& reference, mpfr_ptr out, double x
     else if (f == "sqrt") mpfr_sqrt(out, mx.get(), MPFR_RNDN);
     else if (f == "hypot") mpfr_hypot(out, mx.get(), my.get(), MPFR_RNDN);
     else if (f == "pow") mpfr_pow(out, mx.get(), my.get(), MPFR_RNDN);
+    else if (f == "sin") mpfr_sin(out, mx.get(), MPFR_RNDN);
+    else if (f == "cos") mpfr_cos(out, mx.get(), MPFR_RNDN);
+    else if (f == "tan") mpfr_tan(out, mx.get(), MPFR_RNDN);
     else ADD_FAILURE() << "no MPFR reference for " << reference;
 }
 
@@ -196,14 +199,16 @@ constexpr size_t kPowxChunk = 64;
 // Runs a declared kernel on x (and y): short-vector kernels register by
 // register (x.size() a multiple of the lanes), array kernels in one call
 // (arity 3: one call per chunk, with the chunk's first y as exponent).
+// Two-output array kernels (sincos) put their second result in *second.
 template <class T>
-std::vector<T> run_kernel(const Row& row, const std::vector<T>& x, const std::vector<T>& y) {
+std::vector<T> run_kernel(const Row& row, const std::vector<T>& x, const std::vector<T>& y,
+                          std::vector<T>* second = nullptr) {
     if (is_short_vector(row.kernel)) {
         // sqrt_mask kernels take the mask as a second register.
         const bool masked = row.kernel.find("sqrt_mask") != std::string::npos;
         return apply_sv<T>(row.kernel, shape_of(row.kernel), masked ? 2 : row.arity, x, y);
     }
-    std::vector<T> r(x.size());
+    std::vector<T> r(x.size()), r2(x.size());
     auto kernel = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, row.kernel.c_str()));
     EXPECT_NE(kernel, nullptr) << row.kernel;
     if (!kernel) return r;
@@ -211,8 +216,9 @@ std::vector<T> run_kernel(const Row& row, const std::vector<T>& x, const std::ve
         for (size_t i = 0; i < x.size(); i += kPowxChunk)
             kernel(int64_t(std::min(kPowxChunk, x.size() - i)), &x[i], &y[i], &r[i], nullptr, 0);
     } else {
-        kernel(int64_t(x.size()), x.data(), row.arity == 2 ? y.data() : nullptr, r.data(), nullptr, 0);
+        kernel(int64_t(x.size()), x.data(), row.arity == 2 ? y.data() : nullptr, r.data(), r2.data(), 0);
     }
+    if (second) *second = std::move(r2);
     return r;
 }
 

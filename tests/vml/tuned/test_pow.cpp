@@ -212,6 +212,48 @@ TEST(PowShortVector, FloatRangeEnds) {
     }
 }
 
+// Double bases next to 1 with large exponents, |y ln x| up to 1: the
+// logarithm's error must not be multiplied by y.  Every double kernel, in
+// every lane position of a block and in the remainder, beside lanes of
+// the fast path.
+TEST(PowNearOne, DoubleBasesNextToOneKeepAFewUlp) {
+    if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
+    const std::pair<double, double> cases[] = {
+        {1 + 0x1p-52, 0x1p51}, {1 + 1e-10, 5e9}, {1 - 0x1p-53, -0x1p52}, {1 - 1e-6, 7e5},
+        {1 + 0x1p-9, -200.0},  {0.9961, 250.0},  {1.0039, -250.0},      {1 + 3e-15, 1.5e14}};
+    const char* const kernels[] = {"tvml_vd2_pow_tarvo", "tvml_vd4_pow_tarvo", "tvml_vd4_pow_belisk",
+                                   "dpow_tarvo",         "dpow_ondara",        "dpow_belisk",
+                                   "dpowx_tarvo"};
+    constexpr int n = 11;  // blocks of 2 and 4 and a remainder
+    for (const char* kernel : kernels) {
+        const bool powx = std::strstr(kernel, "powx") != nullptr;
+        for (const auto& c : cases) {
+            for (int at = 0; at < n; ++at) {
+                // Neighbours on the fast path: 2.5^y (or 2.5^1.5 with a per-element y).
+                std::vector<double> x(n, 2.5), y(n, powx ? c.second : 1.5);
+                x[at] = c.first;
+                y[at] = c.second;
+                std::vector<double> r;
+                if (power_test::is_short_vector(kernel)) {
+                    x.resize(12, 2.5);  // whole registers
+                    y.resize(12, 1.5);
+                    r = power_test::apply_sv<double>(kernel, power_test::shape_of(kernel), 2, x, y);
+                } else {
+                    r.assign(n, 0.0);
+                    auto k = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, kernel));
+                    ASSERT_NE(k, nullptr) << kernel;
+                    k(n, x.data(), powx ? &c.second : y.data(), r.data(), nullptr, 0);
+                }
+                Exact exact;
+                power_test::reference_value("pow", exact.get(), c.first, c.second);
+                EXPECT_LE(ulp_error(r[at], exact.get()), 3.0)
+                    << kernel << " pow(" << show(c.first) << ", " << show(c.second) << ") = " << show(r[at])
+                    << " at " << at;
+            }
+        }
+    }
+}
+
 // ---- Array kernels ----
 
 struct PowArrayCase {

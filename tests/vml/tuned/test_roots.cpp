@@ -248,14 +248,19 @@ void check_sqrt_family(Shape shape) {
     const std::vector<T> two_zero =
         power_test::apply_sv<T>(tvml_test::kernel_name(shape, "sqrt_mask", "belisk"), shape, 2, four_nine, mask);
     for (size_t i = 0; i < two_zero.size(); ++i) EXPECT_EQ(two_zero[i], i % 2 ? T(0) : T(2));
-    // hypot: exact for Pythagorean triples, unscaled at the range ends.
+    // hypot: exact for Pythagorean triples, unscaled at the range ends, C99
+    // results for infinite operands.
     const T big = sizeof(T) == 4 ? T(3e20) : T(3e160);
     const std::vector<std::pair<std::pair<T, T>, T>> cases = {
         {{T(3), T(4)}, T(5)},          {{T(-5), T(12)}, T(13)},       {{T(0), -T(0)}, T(0)},
         {{big, big * T(4) / T(3)}, L::infinity()}, {{L::infinity(), T(1)}, L::infinity()},
-        {{L::quiet_NaN(), T(1)}, L::quiet_NaN()},  {{T(8), T(-15)}, T(17)}, {{L::min(), T(0)}, T(0)}};
+        {{L::quiet_NaN(), T(1)}, L::quiet_NaN()},  {{T(8), T(-15)}, T(17)}, {{L::min(), T(0)}, T(0)},
+        // An infinite operand gives +inf even beside NaN.
+        {{L::infinity(), L::quiet_NaN()}, L::infinity()}, {{-L::quiet_NaN(), -L::infinity()}, L::infinity()},
+        {{-L::infinity(), -L::infinity()}, L::infinity()}};
     std::vector<T> hx, hy;
-    for (size_t i = 0; i < size_t(tvml_test::lanes_of(shape)) * 4; ++i) {
+    // An odd count of cases: every case meets every lane position.
+    for (size_t i = 0; i < size_t(tvml_test::lanes_of(shape)) * cases.size(); ++i) {
         hx.push_back(cases[i % cases.size()].first.first);
         hy.push_back(cases[i % cases.size()].first.second);
     }

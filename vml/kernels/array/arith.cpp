@@ -23,10 +23,13 @@ struct Sqr {
     V operator()(V x, V) const { return x * x; }
 };
 
-// m scalars; b may be null for squaring (then a stands in for it).  A
-// block loads all its inputs before storing, so r may equal a or b.
-template <class V, class Op>
-inline void arith(int64_t m, const void* a, const void* b, void* r, Op op) {
+// n elements of PerElement scalars (2 for complex); b may be null for
+// squaring (then a stands in for it).  A block loads all its inputs before
+// storing, so r may equal a or b.  n <= 0 touches nothing.
+template <class V, int PerElement, class Op>
+inline void arith(int64_t n, const void* a, const void* b, void* r, Op op) {
+    if (n <= 0) return;
+    const int64_t m = n * PerElement;
     using T = typename V::Scalar;
     constexpr int W = V::lanes;
     constexpr int G = kBlockScalars / W;  // independent groups per block
@@ -58,15 +61,15 @@ using tvml::avx2::F64x4;
 
 extern "C" {
 
-void sadd_tarvo(TVML_KERNEL_ARGS) { arith<F32x8>(n, a, b, r, tvml::avx2::Add{}); }
-void dadd_tarvo(TVML_KERNEL_ARGS) { arith<F64x4>(n, a, b, r, tvml::avx2::Add{}); }
-void cadd_tarvo(TVML_KERNEL_ARGS) { arith<F32x8>(2 * n, a, b, r, tvml::avx2::Add{}); }
-void zadd_tarvo(TVML_KERNEL_ARGS) { arith<F64x4>(2 * n, a, b, r, tvml::avx2::Add{}); }
-void ssub_tarvo(TVML_KERNEL_ARGS) { arith<F32x8>(n, a, b, r, tvml::avx2::Sub{}); }
-void dsub_tarvo(TVML_KERNEL_ARGS) { arith<F64x4>(n, a, b, r, tvml::avx2::Sub{}); }
-void csub_tarvo(TVML_KERNEL_ARGS) { arith<F32x8>(2 * n, a, b, r, tvml::avx2::Sub{}); }
-void zsub_tarvo(TVML_KERNEL_ARGS) { arith<F64x4>(2 * n, a, b, r, tvml::avx2::Sub{}); }
-void ssqr_tarvo(TVML_KERNEL_ARGS) { arith<F32x8>(n, a, nullptr, r, tvml::avx2::Sqr{}); }
-void dsqr_tarvo(TVML_KERNEL_ARGS) { arith<F64x4>(n, a, nullptr, r, tvml::avx2::Sqr{}); }
+void sadd_tarvo(TVML_KERNEL_ARGS) { arith<F32x8, 1>(n, a, b, r, tvml::avx2::Add{}); }
+void dadd_tarvo(TVML_KERNEL_ARGS) { arith<F64x4, 1>(n, a, b, r, tvml::avx2::Add{}); }
+void cadd_tarvo(TVML_KERNEL_ARGS) { arith<F32x8, 2>(n, a, b, r, tvml::avx2::Add{}); }
+void zadd_tarvo(TVML_KERNEL_ARGS) { arith<F64x4, 2>(n, a, b, r, tvml::avx2::Add{}); }
+void ssub_tarvo(TVML_KERNEL_ARGS) { arith<F32x8, 1>(n, a, b, r, tvml::avx2::Sub{}); }
+void dsub_tarvo(TVML_KERNEL_ARGS) { arith<F64x4, 1>(n, a, b, r, tvml::avx2::Sub{}); }
+void csub_tarvo(TVML_KERNEL_ARGS) { arith<F32x8, 2>(n, a, b, r, tvml::avx2::Sub{}); }
+void zsub_tarvo(TVML_KERNEL_ARGS) { arith<F64x4, 2>(n, a, b, r, tvml::avx2::Sub{}); }
+void ssqr_tarvo(TVML_KERNEL_ARGS) { arith<F32x8, 1>(n, a, nullptr, r, tvml::avx2::Sqr{}); }
+void dsqr_tarvo(TVML_KERNEL_ARGS) { arith<F64x4, 1>(n, a, nullptr, r, tvml::avx2::Sqr{}); }
 
 }  // extern "C"

@@ -172,11 +172,21 @@ inline V sqrt_masked(V x, V m) {
     return sqrt(x & m);
 }
 
+// Lanes whose sum of squares is NaN: +inf where either operand is
+// infinite, even when the other is NaN; the other lanes keep r.
+template <class V>
+[[gnu::noinline, gnu::cold]] V hypot_special_lanes(V x, V y, V r) {
+    const V inf = set1<V>(std::numeric_limits<typename V::Scalar>::infinity());
+    return select(eq(abs(x), inf) | eq(abs(y), inf), inf, r);
+}
+
 // sqrt(x x + y y) without rescaling: overflows to +inf and loses precision
 // in the subnormal range like its intermediate x x + y y.
 template <class V>
 inline V hypot(V x, V y) {
-    return sqrt(fma(y, y, x * x));
+    const V r = sqrt(fma(y, y, x * x));
+    if (__builtin_expect(any(unord(r, r)), 0)) return hypot_special_lanes(x, y, r);
+    return r;
 }
 
 }  // namespace avx2

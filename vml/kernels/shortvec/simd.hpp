@@ -38,8 +38,9 @@
 #include <cstdint>
 #include <type_traits>
 
-// Fix-up functions (special lanes) stay out of line and out of the hot path;
-// the any-lane test that calls them is marked unlikely.
+// Fix-ups of the lanes a fast path cannot serve: out of line and cold, so
+// the common case carries none of their code; the any-lane test that calls
+// one is TVML_UNLIKELY.
 #define TVML_COLD [[gnu::noinline, gnu::cold]]
 #define TVML_UNLIKELY(c) __builtin_expect(!!(c), 0)
 

@@ -1,11 +1,11 @@
-// Copies between lines and FFTW buffers (see fft_run.hpp).
-#include "fft_run.hpp"
+// Copies between lines and contiguous buffers (see lines.hpp).
+#include "common/lines.hpp"
 
 #include <cstring>
 
 namespace vi {
 
-void copy_in(const cline &x, idx n, float *__restrict dst) {
+void copy_in(const step_cref &x, idx n, float *__restrict dst) {
     if (packed(x)) {
         std::memcpy(dst, x.re, 2 * sizeof(float) * static_cast<std::size_t>(n));
     } else if (x.step == 1) {
@@ -23,7 +23,7 @@ void copy_in(const cline &x, idx n, float *__restrict dst) {
     }
 }
 
-void copy_in(const rline &x, idx n, float *__restrict dst) {
+void copy_in(const step_ref<float> &x, idx n, float *__restrict dst) {
     if (x.step == 1) {
         std::memcpy(dst, x.p, sizeof(float) * static_cast<std::size_t>(n));
     } else {
@@ -32,7 +32,7 @@ void copy_in(const rline &x, idx n, float *__restrict dst) {
     }
 }
 
-void copy_out(const float *__restrict src, idx n, const cline &y, float scale) {
+void copy_out(const float *__restrict src, idx n, const step_cref &y, float scale) {
     if (!scales(scale)) {
         if (packed(y)) {
             std::memcpy(y.re, src, 2 * sizeof(float) * static_cast<std::size_t>(n));
@@ -70,7 +70,7 @@ void copy_out(const float *__restrict src, idx n, const cline &y, float scale) {
     }
 }
 
-void copy_out(const float *__restrict src, idx n, const rline &y, float scale) {
+void copy_out(const float *__restrict src, idx n, const step_ref<float> &y, float scale) {
     if (!scales(scale)) {
         if (y.step == 1)
             std::memcpy(y.p, src, sizeof(float) * static_cast<std::size_t>(n));
@@ -89,7 +89,7 @@ void copy_out(const float *__restrict src, idx n, const rline &y, float scale) {
     }
 }
 
-void scale_range(const cline &y, idx from, idx to, float scale) {
+void scale_range(const step_cref &y, idx from, idx to, float scale) {
     if (!scales(scale))
         return;
     for (idx i = from; i < to; ++i) {
@@ -98,7 +98,7 @@ void scale_range(const cline &y, idx from, idx to, float scale) {
     }
 }
 
-void scale_range(const rline &y, idx from, idx to, float scale) {
+void scale_range(const step_ref<float> &y, idx from, idx to, float scale) {
     if (!scales(scale))
         return;
     for (idx i = from; i < to; ++i)

@@ -1,4 +1,5 @@
-// Operand walk of the element-wise operations, and the family templates
+// Operand walk shared by every family of libvsip-tv (element-wise
+// operations, transforms, products), and the element-wise family templates
 // built on it.
 //
 // Every element-wise function goes through three steps:
@@ -44,8 +45,8 @@
 //
 // A result view may be the very same view as an operand: every loop reads an
 // element's operands before it stores the element.
-#ifndef VSIP_ELEMENTWISE_WALK_HPP
-#define VSIP_ELEMENTWISE_WALK_HPP
+#ifndef VSIP_COMMON_WALK_HPP
+#define VSIP_COMMON_WALK_HPP
 
 #include <algorithm>
 #include <climits>
@@ -53,7 +54,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "internal.hpp"
+#include "core/internal.hpp"
 
 namespace vi {
 
@@ -186,12 +187,13 @@ struct unit_ref {
     void put(idx i, T x) const { p[K * i] = x; }
 };
 
+// Element i at p[i * step]: a line of a vector or matrix.
 template <class T>
 struct step_ref {
     T *p;
-    idx s;
-    T get(idx i) const { return p[i * s]; }
-    void put(idx i, T x) const { p[i * s] = x; }
+    idx step;
+    T get(idx i) const { return p[i * step]; }
+    void put(idx i, T x) const { p[i * step] = x; }
 };
 
 template <class T>
@@ -211,21 +213,27 @@ struct unit_cref {
     }
 };
 
+// Complex element i at re[i * step], im[i * step].
 struct step_cref {
     float *re;
     float *im;
-    idx s;
-    vsip_cscalar_f get(idx i) const { return {re[i * s], im[i * s]}; }
+    idx step;
+    vsip_cscalar_f get(idx i) const { return {re[i * step], im[i * step]}; }
     void put(idx i, vsip_cscalar_f x) const {
-        re[i * s] = x.r;
-        im[i * s] = x.i;
+        re[i * step] = x.r;
+        im[i * step] = x.i;
     }
 };
+
+// A walked vector as a line.
+template <class T>
+inline step_ref<T> line(const real_walk<T> &w) { return {w.p, w.step}; }
+inline step_cref line(const cplx_walk &w) { return {w.re, w.im, w.step}; }
 
 template <pass P, class T>
 inline auto ref(const real_walk<T> &w) {
     if constexpr (P == pass::strided)
-        return step_ref<T>{w.p, w.step};
+        return line(w);
     else
         return unit_ref<T, 1>{w.p};
 }
@@ -233,7 +241,7 @@ inline auto ref(const real_walk<T> &w) {
 template <pass P>
 inline auto ref(const cplx_walk &w) {
     if constexpr (P == pass::strided)
-        return step_cref{w.re, w.im, w.step};
+        return line(w);
     else if constexpr (P == pass::contiguous)
         return unit_cref<1>{w.re, w.im};
     else
@@ -322,7 +330,7 @@ inline void array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
         each(count, op, ref<pass::strided>(r), ref<pass::strided>(a)...);
 }
 
-// One row or column of a walked matrix as a strided accessor.
+// Row (rows_inner) or column o of a walked matrix as a line.
 template <class T>
 inline step_ref<T> line(const real_mwalk<T> &m, bool rows_inner, idx o) {
     return rows_inner ? step_ref<T>{m.p + o * m.col_step, m.row_step}
@@ -375,4 +383,4 @@ inline float flip_sign(float x) {
 
 } // namespace vi
 
-#endif // VSIP_ELEMENTWISE_WALK_HPP
+#endif // VSIP_COMMON_WALK_HPP

@@ -7,8 +7,8 @@
 // serially on the calling thread.  This is the only place of the library
 // that opens OpenMP regions.  The body must be safe to run concurrently for
 // different items.
-#ifndef VSIP_ELEMENTWISE_PARALLEL_HPP
-#define VSIP_ELEMENTWISE_PARALLEL_HPP
+#ifndef VSIP_COMMON_PARALLEL_HPP
+#define VSIP_COMMON_PARALLEL_HPP
 
 #include <cstdint>
 #include <type_traits>
@@ -46,4 +46,4 @@ inline void for_nd(int thread, int threads, std::int64_t count, F &&body) {
 
 } // namespace vi
 
-#endif
+#endif // VSIP_COMMON_PARALLEL_HPP

@@ -1,5 +1,5 @@
 // Parallel loop frame over OpenMP.
-#include "parallel.hpp"
+#include "common/parallel.hpp"
 
 #include <omp.h>
 

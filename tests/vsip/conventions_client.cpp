@@ -1,0 +1,2 @@
+// The VSIPL conventions client, built as C++.
+#include "conventions_client.c"
