@@ -10,6 +10,9 @@
 //              function is exact) looped over the array
 //   plain      a plain element loop compiled at -O3 -mavx2 (add, sub, sqr)
 //   memcpy     a memcpy of the result's bytes (add, sub, sqr)
+// asinh, acosh and atanh, which have short-vector kernels only, run as
+// pseudo-entries vsAsinh ... vdAtanh whose idx1 is the 8-float (4-double)
+// kernel looped over the array.
 // Benchmark names are <entry>/<variant>/<n> (<entry>@1e4 for the runs of sin
 // and cos over [-1e4, 1e4]); the label names the kernel.
 // Each reports items_per_second and the user counters tsc_per_elem and
@@ -100,6 +103,21 @@ const Entry kWideEntries[] = {
     {"vdCos@1e4", "dcos", Shape::Unary, Elem::D, 0},
 };
 
+// Short-vector functions without an array entry point: the 8-float and
+// 4-double kernel that every tuned table holds (named in op), looped over
+// the array as the vector peers are, stands in for idx1.
+#define BENCH_SV_ONLY(stem, fn)                                          \
+    {"vs" #stem, "tvml_vs8_" #fn "_belisk", kShape_UNARY, kElem_TVML_S, 0}, \
+        {"vd" #stem, "tvml_vd4_" #fn "_belisk", kShape_UNARY, kElem_TVML_D, 0},
+const Entry kShortVectorOnly[] = {BENCH_SV_ONLY(Asinh, asinh) BENCH_SV_ONLY(Acosh, acosh) BENCH_SV_ONLY(Atanh, atanh)};
+#undef BENCH_SV_ONLY
+
+const void* short_vector_kernel(const Entry& e) {
+    for (const Entry& s : kShortVectorOnly)
+        if (&s == &e) return dlsym(RTLD_DEFAULT, e.op);
+    return nullptr;
+}
+
 const Slot* slot_of(const Entry& e) {
     for (const Slot& s : kSlots)
         if (std::strcmp(s.op, e.op) == 0) return &s;
@@ -161,6 +179,9 @@ const Function kFunctions[] = {
     {"Sinh", LIBM1(sinh), {-80, 80}, {0, 0}},
     {"Cosh", LIBM1(cosh), {-80, 80}, {0, 0}},
     {"Tanh", LIBM1(tanh), {-10, 10}, {0, 0}},
+    {"Asinh", LIBM1(asinh), {-100, 100}, {0, 0}},
+    {"Acosh", LIBM1(acosh), {1, 100}, {0, 0}},
+    {"Atanh", LIBM1(atanh), {-0.99, 0.99}, {0, 0}},
     {"Cbrt", LIBM1(cbrt), {-1000, 1000}, {0, 0}},
 };
 #undef LIBM1
@@ -531,6 +552,8 @@ void register_entry(const Entry& e, int64_t n, bool vector_ok) {
             add(e, "idx1", slot->index1_name, n, bytes, kernel_run(e, slot->index1));
         if (slot->index2 != slot->index1 && (vector_ok || is_portable(slot->index2_name)))
             add(e, "idx2", slot->index2_name, n, bytes, kernel_run(e, slot->index2));
+    } else if (const void* kernel = short_vector_kernel(e)) {
+        if (vector_ok) add(e, "idx1", e.op, n, bytes, vector_run(e, kernel, false));
     }
     if (Run r = libm_run(e, f)) {
         const char* dbl = is_double(e.elem) ? "" : "f";
@@ -617,6 +640,8 @@ int main(int argc, char** argv) {
     for (const Entry& e : kEntries)
         for (const int64_t n : sizes) register_entry(e, n, vector_ok);
     for (const Entry& e : kWideEntries)
+        for (const int64_t n : sizes) register_entry(e, n, vector_ok);
+    for (const Entry& e : kShortVectorOnly)
         for (const int64_t n : sizes) register_entry(e, n, vector_ok);
 
     benchmark::RunSpecifiedBenchmarks();

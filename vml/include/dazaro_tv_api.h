@@ -66,12 +66,12 @@
     X(39, datan, READY(tarvo), READY(ondara))                        \
     X(40, satan2, GENERIC, GENERIC)                                  \
     X(41, datan2, GENERIC, GENERIC)                                  \
-    X(42, ssinh, PENDING(tarvo), PENDING(ondara))                    \
-    X(43, dsinh, PENDING(tarvo), PENDING(ondara))                    \
-    X(44, scosh, PENDING(tarvo), PENDING(ondara))                    \
-    X(45, dcosh, PENDING(tarvo), PENDING(ondara))                    \
-    X(46, stanh, PENDING(tarvo), PENDING(ondara))                    \
-    X(47, dtanh, PENDING(tarvo), PENDING(ondara))                    \
+    X(42, ssinh, READY(tarvo), READY(ondara))                        \
+    X(43, dsinh, READY(tarvo), READY(ondara))                        \
+    X(44, scosh, READY(tarvo), READY(ondara))                        \
+    X(45, dcosh, READY(tarvo), READY(ondara))                        \
+    X(46, stanh, READY(tarvo), READY(ondara))                        \
+    X(47, dtanh, READY(tarvo), READY(ondara))                        \
     X(48, scbrt, READY(tarvo), READY(ondara))                        \
     X(49, dcbrt, READY(tarvo), READY(ondara))
 
@@ -90,6 +90,12 @@
     X(dlog10_belisk)                                                 \
     X(spow_belisk)                                                   \
     X(dpow_belisk)                                                   \
+    X(ssinh_belisk)                                                  \
+    X(dsinh_belisk)                                                  \
+    X(scosh_belisk)                                                  \
+    X(dcosh_belisk)                                                  \
+    X(stanh_belisk)                                                  \
+    X(dtanh_belisk)                                                  \
     X(scbrt_belisk)                                                  \
     X(dcbrt_belisk)                                                  \
     X(ssin_belisk)                                                   \
@@ -223,17 +229,17 @@
       __svml_acos4_l9)                                                                           \
     X(14, atan, atan, v, 1, READY(tarvo), __svml_atanf4, __svml_atanf8_l9, __svml_atan2,            \
       __svml_atan4_l9)                                                                           \
-    X(15, sinh, sinh, v, 1, PENDING(tarvo), __svml_sinhf4, __svml_sinhf8_l9, __svml_sinh2,          \
+    X(15, sinh, sinh, v, 1, READY(tarvo), __svml_sinhf4, __svml_sinhf8_l9, __svml_sinh2,            \
       __svml_sinh4_l9)                                                                           \
-    X(16, cosh, cosh, v, 1, PENDING(tarvo), __svml_coshf4, __svml_coshf8_l9, __svml_cosh2,          \
+    X(16, cosh, cosh, v, 1, READY(tarvo), __svml_coshf4, __svml_coshf8_l9, __svml_cosh2,            \
       __svml_cosh4_l9)                                                                           \
-    X(17, tanh, tanh, v, 1, PENDING(tarvo), __svml_tanhf4, __svml_tanhf8_l9, __svml_tanh2,          \
+    X(17, tanh, tanh, v, 1, READY(tarvo), __svml_tanhf4, __svml_tanhf8_l9, __svml_tanh2,            \
       __svml_tanh4_l9)                                                                           \
-    X(18, asinh, asinh, v, 1, PENDING(belisk), __svml_asinhf4, __svml_asinhf8_l9, __svml_asinh2,    \
+    X(18, asinh, asinh, v, 1, READY(belisk), __svml_asinhf4, __svml_asinhf8_l9, __svml_asinh2,      \
       __svml_asinh4_l9)                                                                          \
-    X(19, acosh, acosh, v, 1, PENDING(belisk), __svml_acoshf4, __svml_acoshf8_l9, __svml_acosh2,    \
+    X(19, acosh, acosh, v, 1, READY(belisk), __svml_acoshf4, __svml_acoshf8_l9, __svml_acosh2,      \
       __svml_acosh4_l9)                                                                          \
-    X(20, atanh, atanh, v, 1, PENDING(belisk), __svml_atanhf4, __svml_atanhf8_l9, __svml_atanh2,    \
+    X(20, atanh, atanh, v, 1, READY(belisk), __svml_atanhf4, __svml_atanhf8_l9, __svml_atanh2,      \
       __svml_atanh4_l9)                                                                          \
     X(21, cbrt, cbrt, v, 1, READY(tarvo), __svml_cbrtf4, __svml_cbrtf8_l9, __svml_cbrt2,            \
       __svml_cbrt4_l9)                                                                           \

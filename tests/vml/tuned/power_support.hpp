@@ -183,6 +183,12 @@ inline void reference_value(const std::string& reference, mpfr_ptr out, double x
     else if (f == "sin") mpfr_sin(out, mx.get(), MPFR_RNDN);
     else if (f == "cos") mpfr_cos(out, mx.get(), MPFR_RNDN);
     else if (f == "tan") mpfr_tan(out, mx.get(), MPFR_RNDN);
+    else if (f == "sinh") mpfr_sinh(out, mx.get(), MPFR_RNDN);
+    else if (f == "cosh") mpfr_cosh(out, mx.get(), MPFR_RNDN);
+    else if (f == "tanh") mpfr_tanh(out, mx.get(), MPFR_RNDN);
+    else if (f == "asinh") mpfr_asinh(out, mx.get(), MPFR_RNDN);
+    else if (f == "acosh") mpfr_acosh(out, mx.get(), MPFR_RNDN);
+    else if (f == "atanh") mpfr_atanh(out, mx.get(), MPFR_RNDN);
     else ADD_FAILURE() << "no MPFR reference for " << reference;
 }
 
