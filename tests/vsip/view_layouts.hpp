@@ -179,9 +179,11 @@ inline bool interleaved(CLayout l) {
     return l == CLayout::Interleaved || l == CLayout::InterleavedStride2 || l == CLayout::InterleavedNegative;
 }
 
-struct cf {
-    float re, im;
+template <class T>
+struct cpair {
+    T re, im;
 };
+using cf = cpair<float>;
 
 class CplxVec {
 public:
@@ -241,8 +243,10 @@ private:
 
 // Matrix geometry: row-major dense, column-major dense, row-major with
 // padded rows (not dense), and a transposed view of a row-major matrix
-// with a negative column stride.
-enum class MLayout { RowMajor, ColMajor, Padded, Reversed };
+// with a negative column stride; for the products also every other row
+// and column of a larger matrix (no unit stride) and column-major with
+// padded columns.
+enum class MLayout { RowMajor, ColMajor, Padded, Reversed, EveryOther, ColPadded };
 
 inline const char *name(MLayout l) {
     switch (l) {
@@ -250,12 +254,16 @@ inline const char *name(MLayout l) {
     case MLayout::ColMajor: return "col_major";
     case MLayout::Padded: return "padded";
     case MLayout::Reversed: return "reversed_rows";
+    case MLayout::EveryOther: return "every_other";
+    case MLayout::ColPadded: return "col_padded";
     }
     return "?";
 }
 inline std::ostream &operator<<(std::ostream &os, MLayout l) { return os << name(l); }
 
 constexpr MLayout kAllMLayouts[] = {MLayout::RowMajor, MLayout::ColMajor, MLayout::Padded, MLayout::Reversed};
+constexpr MLayout kProductMLayouts[] = {MLayout::RowMajor, MLayout::ColMajor,   MLayout::Padded,
+                                        MLayout::Reversed, MLayout::EveryOther, MLayout::ColPadded};
 
 struct MGeometry {
     vsip_offset offset;
@@ -270,6 +278,8 @@ inline MGeometry geometry(MLayout l, std::size_t rows, std::size_t cols) {
     case MLayout::ColMajor: return {0, 1, r, rows * cols + 1};
     case MLayout::Padded: return {2, c + 3, 1, rows * (cols + 3) + 3};
     case MLayout::Reversed: return {static_cast<vsip_offset>((r - 1) * c + 1), -c, 1, rows * cols + 2};
+    case MLayout::EveryOther: return {1, 4 * c, 2, 4 * rows * cols + 2};
+    case MLayout::ColPadded: return {1, 1, r + 2, cols * (rows + 2) + 2};
     }
     return {};
 }
@@ -280,39 +290,26 @@ inline std::size_t mpos(const MGeometry &g, std::size_t i, std::size_t j) {
                                     static_cast<vsip_stride>(j) * g.row_stride);
 }
 
-// Traits that bind a matrix view of element type T over caller memory.
-template <class T> struct MatBinding;
-template <> struct MatBinding<float> {
-    using Block = vsip_block_f;
-    using View = vsip_mview_f;
-    static Block *bind(float *d, std::size_t n) { return vsip_blockbind_f(d, n, VSIP_MEM_NONE); }
-    static void admit(Block *b) { vsip_blockadmit_f(b, VSIP_TRUE); }
-    static View *view(Block *b, const MGeometry &g, std::size_t rows, std::size_t cols) {
-        return vsip_mbind_f(b, g.offset, g.col_stride, rows, g.row_stride, cols);
-    }
-    static void destroy(View *v) { vsip_blockdestroy_f(vsip_mdestroy_f(v)); }
-};
-template <> struct MatBinding<vsip_scalar_i> {
-    using Block = vsip_block_i;
-    using View = vsip_mview_i;
-    static Block *bind(vsip_scalar_i *d, std::size_t n) { return vsip_blockbind_i(d, n, VSIP_MEM_NONE); }
-    static void admit(Block *b) { vsip_blockadmit_i(b, VSIP_TRUE); }
-    static View *view(Block *b, const MGeometry &g, std::size_t rows, std::size_t cols) {
-        return vsip_mbind_i(b, g.offset, g.col_stride, rows, g.row_stride, cols);
-    }
-    static void destroy(View *v) { vsip_blockdestroy_i(vsip_mdestroy_i(v)); }
-};
+// Traits that bind a matrix view of element type Tag over caller memory
+// (BoolTag: boolean elements).
 struct BoolTag {};
-template <> struct MatBinding<BoolTag> {
-    using Block = vsip_block_bl;
-    using View = vsip_mview_bl;
-    static Block *bind(vsip_scalar_bl *d, std::size_t n) { return vsip_blockbind_bl(d, n, VSIP_MEM_NONE); }
-    static void admit(Block *b) { vsip_blockadmit_bl(b, VSIP_TRUE); }
-    static View *view(Block *b, const MGeometry &g, std::size_t rows, std::size_t cols) {
-        return vsip_mbind_bl(b, g.offset, g.col_stride, rows, g.row_stride, cols);
-    }
-    static void destroy(View *v) { vsip_blockdestroy_bl(vsip_mdestroy_bl(v)); }
-};
+template <class Tag> struct MatBinding;
+#define VSIPTEST_MAT_BINDING(Tag, S)                                                                 \
+    template <> struct MatBinding<Tag> {                                                             \
+        using Block = vsip_block_##S;                                                                \
+        using View = vsip_mview_##S;                                                                 \
+        static Block *bind(vsip_scalar_##S *d, std::size_t n) { return vsip_blockbind_##S(d, n, VSIP_MEM_NONE); } \
+        static void admit(Block *b) { vsip_blockadmit_##S(b, VSIP_TRUE); }                           \
+        static View *view(Block *b, const MGeometry &g, std::size_t rows, std::size_t cols) {       \
+            return vsip_mbind_##S(b, g.offset, g.col_stride, rows, g.row_stride, cols);             \
+        }                                                                                            \
+        static void destroy(View *v) { vsip_blockdestroy_##S(vsip_mdestroy_##S(v)); }               \
+    };
+VSIPTEST_MAT_BINDING(float, f)
+VSIPTEST_MAT_BINDING(double, d)
+VSIPTEST_MAT_BINDING(vsip_scalar_i, i)
+VSIPTEST_MAT_BINDING(BoolTag, bl)
+#undef VSIPTEST_MAT_BINDING
 
 // A rows x cols matrix view of a stand-alone block; element (i, j) starts
 // as init(i, j), everything else holds `guard`.
@@ -355,33 +352,51 @@ private:
     typename B::View *view_ = nullptr;
 };
 
-// A complex matrix view (split or interleaved storage).
-class CMat {
+// Binding of complex matrices of float or double parts over caller memory.
+template <class T> struct CMatBinding;
+#define VSIPTEST_CMAT_BINDING(S)                                                                     \
+    template <> struct CMatBinding<vsip_scalar_##S> {                                                \
+        using Block = vsip_cblock_##S;                                                               \
+        using View = vsip_cmview_##S;                                                                \
+        static Block *bind(vsip_scalar_##S *d1, vsip_scalar_##S *d2, std::size_t n) {                \
+            return vsip_cblockbind_##S(d1, d2, n, VSIP_MEM_NONE);                                    \
+        }                                                                                            \
+        static void admit(Block *b) { vsip_cblockadmit_##S(b, VSIP_TRUE); }                          \
+        static View *view(Block *b, const MGeometry &g, std::size_t rows, std::size_t cols) {       \
+            return vsip_cmbind_##S(b, g.offset, g.col_stride, rows, g.row_stride, cols);            \
+        }                                                                                            \
+        static void destroy(View *v) { vsip_cblockdestroy_##S(vsip_cmdestroy_##S(v)); }             \
+    };
+VSIPTEST_CMAT_BINDING(f)
+VSIPTEST_CMAT_BINDING(d)
+#undef VSIPTEST_CMAT_BINDING
+
+// A complex matrix view (split or interleaved storage) with parts of type T.
+template <class T>
+class BasicCMat {
+    using B = CMatBinding<T>;
+
 public:
     template <class Init>
-    CMat(MLayout l, bool inter, std::size_t rows, std::size_t cols, Init init)
+    BasicCMat(MLayout l, bool inter, std::size_t rows, std::size_t cols, Init init)
         : g_(geometry(l, rows, cols)), inter_(inter), rows_(rows), cols_(cols) {
-        store_.assign(2 * g_.cap, kGuard);
-        block_ = vsip_cblockbind_f(store_.data(), inter ? nullptr : store_.data() + g_.cap, g_.cap,
-                                   VSIP_MEM_NONE);
-        vsip_cblockadmit_f(block_, VSIP_TRUE);
-        view_ = vsip_cmbind_f(block_, g_.offset, g_.col_stride, rows, g_.row_stride, cols);
+        store_.assign(2 * g_.cap, static_cast<T>(kGuard));
+        block_ = B::bind(store_.data(), inter ? nullptr : store_.data() + g_.cap, g_.cap);
+        B::admit(block_);
+        view_ = B::view(block_, g_, rows, cols);
         for (std::size_t i = 0; i < rows; ++i)
             for (std::size_t j = 0; j < cols; ++j) {
-                cf x = init(i, j);
+                cpair<T> x = init(i, j);
                 store_[re(i, j)] = x.re;
                 store_[im(i, j)] = x.im;
             }
     }
-    ~CMat() {
-        vsip_cmdestroy_f(view_);
-        vsip_cblockdestroy_f(block_);
-    }
-    CMat(const CMat &) = delete;
-    CMat &operator=(const CMat &) = delete;
+    ~BasicCMat() { B::destroy(view_); }
+    BasicCMat(const BasicCMat &) = delete;
+    BasicCMat &operator=(const BasicCMat &) = delete;
 
-    vsip_cmview_f *view() const { return view_; }
-    cf operator()(std::size_t i, std::size_t j) const { return cf{store_[re(i, j)], store_[im(i, j)]}; }
+    typename B::View *view() const { return view_; }
+    cpair<T> operator()(std::size_t i, std::size_t j) const { return {store_[re(i, j)], store_[im(i, j)]}; }
     bool guards_intact() const {
         std::vector<std::size_t> in;
         for (std::size_t i = 0; i < rows_; ++i)
@@ -389,7 +404,7 @@ public:
                 in.push_back(re(i, j));
                 in.push_back(im(i, j));
             }
-        return guards_intact_in(store_, in, kGuard);
+        return guards_intact_in(store_, in, static_cast<T>(kGuard));
     }
 
 private:
@@ -400,10 +415,11 @@ private:
     MGeometry g_;
     bool inter_;
     std::size_t rows_, cols_;
-    std::vector<float> store_;
-    vsip_cblock_f *block_ = nullptr;
-    vsip_cmview_f *view_ = nullptr;
+    std::vector<T> store_;
+    typename B::Block *block_ = nullptr;
+    typename B::View *view_ = nullptr;
 };
+using CMat = BasicCMat<float>;
 
 
 // ---- Integer-family vectors ------------------------------------------------------

@@ -11,9 +11,25 @@
 #ifndef VSIP_COMMON_LINES_HPP
 #define VSIP_COMMON_LINES_HPP
 
+#include <cstdint>
+
 #include "common/walk.hpp"
 
 namespace vi {
+
+// A float buffer from VI_malloc_array, released at scope exit.
+struct scratch {
+    float *p = nullptr;
+    scratch() = default;
+    scratch(const scratch &) = delete;
+    scratch &operator=(const scratch &) = delete;
+    ~scratch() { VI_free(p); }
+    // count x size bytes; false (p null) when they cannot be had.
+    bool allocate(std::uint64_t count, std::size_t size) {
+        p = static_cast<float *>(VI_malloc_array(count, size));
+        return p != nullptr;
+    }
+};
 
 // Interleaved pairs at consecutive addresses: n elements are 2n floats
 // from re.

@@ -127,6 +127,13 @@ inline real_mwalk<float> walk(const vsip_mview_f *m) {
             m->row_stride < m->col_stride};
 }
 
+inline real_mwalk<double> walk(const vsip_mview_d *m) {
+    const vsip_block_d *b = m->block;
+    const idx s = b->elem_stride;
+    return {b->data + static_cast<idx>(m->offset) * s, m->row_stride * s, m->col_stride * s,
+            m->row_stride < m->col_stride};
+}
+
 inline cplx_mwalk walk(const vsip_cmview_f *m) {
     const vsip_cblock_f *b = m->block;
     const idx s = b->part_stride;
@@ -358,6 +365,38 @@ inline void matrix_elementwise(vsip_length rows, vsip_length cols, Op op, const 
         return;
     for (idx o = 0; o < outer; ++o)
         each(inner, op, line(r, rows_inner, o), line(a, rows_inner, o)...);
+}
+
+// Steps of a walked matrix, in stored elements.
+struct mshape {
+    idx row_step, col_step;
+};
+
+// Dense with the inner dimension at unit step and the outer step equal to
+// the inner length: 0 row-major, 1 column-major, -1 neither.
+inline int dense_order(mshape s, idx rows, idx cols, idx unit) {
+    if (s.row_step == unit && s.col_step == cols * unit)
+        return 0;
+    if (s.col_step == unit && s.row_step == rows * unit)
+        return 1;
+    return -1;
+}
+
+// Both matrices dense in the same element order: one flat pass over all
+// elements.
+inline bool flat_pair(mshape a, mshape r, idx rows, idx cols, idx unit) {
+    const int order = dense_order(r, rows, cols, unit);
+    return order >= 0 && order == dense_order(a, rows, cols, unit);
+}
+
+// The transpose of a walked matrix (rows and columns swapped).
+template <class M>
+inline M transposed(const M &m) {
+    M t = m;
+    t.row_step = m.col_step;
+    t.col_step = m.row_step;
+    t.row_first = m.col_step < m.row_step;
+    return t;
 }
 
 // Reads every element of a walked matrix of `rows` x `cols` elements, the

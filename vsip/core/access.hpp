@@ -13,6 +13,9 @@ inline auto VI_get(const IntBlock *b, vsip_stride k) -> typename std::remove_poi
 inline vsip_cscalar_f VI_get(const vsip_cblock_f *b, vsip_stride k) {
     return vsip_cscalar_f{*VI_real_elem(b, k), *VI_imag_elem(b, k)};
 }
+inline vsip_cscalar_d VI_get(const vsip_cblock_d *b, vsip_stride k) {
+    return vsip_cscalar_d{*VI_real_elem(b, k), *VI_imag_elem(b, k)};
+}
 
 inline void VI_put(const vsip_block_f *b, vsip_stride k, vsip_scalar_f x) { *VI_elem(b, k) = x; }
 template <class IntBlock, class T>
@@ -20,6 +23,10 @@ inline void VI_put(const IntBlock *b, vsip_stride k, T x) {
     *VI_elem(b, k) = x;
 }
 inline void VI_put(const vsip_cblock_f *b, vsip_stride k, vsip_cscalar_f x) {
+    *VI_real_elem(b, k) = x.r;
+    *VI_imag_elem(b, k) = x.i;
+}
+inline void VI_put(const vsip_cblock_d *b, vsip_stride k, vsip_cscalar_d x) {
     *VI_real_elem(b, k) = x.r;
     *VI_imag_elem(b, k) = x.i;
 }

@@ -24,6 +24,10 @@ inline void init_layout(vsip_block_f *b) {
     b->parent = nullptr;
     b->elem_stride = 1;
 }
+inline void init_layout(vsip_block_d *b) {
+    b->parent = nullptr;
+    b->elem_stride = 1;
+}
 template <class Block>
 inline void init_layout(Block *) {}
 
@@ -96,11 +100,15 @@ void block_destroy(Block *b) {
     VI_free(b);
 }
 
+// Complex blocks of either precision: CB owns two part blocks PB of
+// elements T.
+
 // Releases a complex block's parts and record; `free_arrays` for library
 // storage.  Used by destroy and by the failure paths of create and bind.
-void cblock_free(vsip_cblock_f *cb, bool free_arrays) {
-    vsip_block_f *re = cb->real_part;
-    vsip_block_f *im = cb->imag_part;
+template <class CB>
+void cblock_free(CB *cb, bool free_arrays) {
+    auto *re = cb->real_part;
+    auto *im = cb->imag_part;
     if (re) {
         if (free_arrays)
             VI_free(re->data);
@@ -114,11 +122,12 @@ void cblock_free(vsip_cblock_f *cb, bool free_arrays) {
     VI_free(cb);
 }
 
-vsip_cblock_f *cblock_record(vsip_length n, vsip_memory_hint hint, std::int32_t kind) {
-    vsip_cblock_f *cb = static_cast<vsip_cblock_f *>(VI_malloc(sizeof(vsip_cblock_f)));
+template <class CB>
+CB *cblock_record(vsip_length n, vsip_memory_hint hint, std::int32_t kind) {
+    CB *cb = static_cast<CB *>(VI_malloc(sizeof(CB)));
     if (!cb)
         return nullptr;
-    *cb = vsip_cblock_f{};
+    *cb = CB{};
     cb->kind = kind;
     cb->admitted = kind == VI_STORAGE_LIBRARY;
     cb->part_stride = 1;
@@ -128,28 +137,134 @@ vsip_cblock_f *cblock_record(vsip_length n, vsip_memory_hint hint, std::int32_t 
     return cb;
 }
 
-void adopt_part(vsip_cblock_f *cb, vsip_block_f *part) {
+template <class CB, class PB>
+void adopt_part(CB *cb, PB *part) {
     part->kind = VI_STORAGE_PART;
     part->parent = cb;
     part->elem_stride = cb->part_stride;
 }
 
-// The imaginary parts of interleaved storage start one float after the
-// real parts.  Without storage (null) there is no such float.
-vsip_scalar_f *second_of_pair(vsip_scalar_f *p) { return p ? p + 1 : nullptr; }
+// The imaginary parts of interleaved storage start one element after the
+// real parts.  Without storage (null) there is no such element.
+template <class T>
+T *second_of_pair(T *p) { return p ? p + 1 : nullptr; }
 
-void split_pointers(const vsip_cblock_f *cb, vsip_scalar_f **d1, vsip_scalar_f **d2) {
+template <class CB, class T>
+void split_pointers(const CB *cb, T **d1, T **d2) {
     if (d1)
         *d1 = cb->real_part->data;
     if (d2)
         *d2 = cb->part_stride == 1 ? cb->imag_part->data : nullptr;
 }
 
-void set_both(vsip_scalar_f **d1, vsip_scalar_f **d2, vsip_scalar_f *value) {
+template <class T>
+void set_both(T **d1, T **d2, T *value) {
     if (d1)
         *d1 = value;
     if (d2)
         *d2 = value;
+}
+
+template <class CB, class PB>
+CB *cblock_create(vsip_length n, vsip_memory_hint hint) {
+    CB *cb = cblock_record<CB>(n, hint, VI_STORAGE_LIBRARY);
+    if (!cb)
+        return nullptr;
+    cb->real_part = block_create<PB>(n, hint);
+    cb->imag_part = cb->real_part ? block_create<PB>(n, hint) : nullptr;
+    if (!cb->imag_part) {
+        cblock_free(cb, true);
+        return nullptr;
+    }
+    adopt_part(cb, cb->real_part);
+    adopt_part(cb, cb->imag_part);
+    return cb;
+}
+
+template <class CB, class PB>
+CB *cblock_bind(elem_t<PB> *data1, elem_t<PB> *data2, vsip_length n, vsip_memory_hint hint) {
+    CB *cb = cblock_record<CB>(n, hint, VI_STORAGE_USER);
+    if (!cb)
+        return nullptr;
+    cb->part_stride = data2 ? 1 : 2;
+    cb->real_part = block_bind<PB>(data1, n, hint);
+    if (cb->real_part) {
+        if (data2) {
+            cb->imag_part = block_bind<PB>(data2, n, hint);
+        } else {
+            cb->imag_part = static_cast<PB *>(VI_malloc(sizeof(PB)));
+            if (cb->imag_part) {
+                *cb->imag_part = *cb->real_part;
+                cb->imag_part->data = second_of_pair(data1);
+            }
+        }
+    }
+    if (!cb->imag_part) {
+        cblock_free(cb, false);
+        return nullptr;
+    }
+    adopt_part(cb, cb->real_part);
+    adopt_part(cb, cb->imag_part);
+    return cb;
+}
+
+template <class CB, class T>
+void cblock_rebind(CB *cb, T *new1, T *new2, T **old1, T **old2) {
+    if (!cb || cb->admitted) {
+        set_both(old1, old2, static_cast<T *>(nullptr));
+        return;
+    }
+    split_pointers(cb, old1, old2);
+    // The layout follows the new pointers: split or interleaved.
+    cb->part_stride = new2 ? 1 : 2;
+    cb->real_part->elem_stride = cb->part_stride;
+    cb->imag_part->elem_stride = cb->part_stride;
+    cb->real_part->data = new1;
+    cb->imag_part->data = new2 ? new2 : second_of_pair(new1);
+}
+
+template <class CB>
+int cblock_admit(CB *cb) {
+    if (!cb->real_part->data || cb->kind != VI_STORAGE_USER)
+        return 1;
+    cb->admitted = 1;
+    return 0;
+}
+
+template <class CB, class T>
+void cblock_release(CB *cb, vsip_scalar_bl update, T **d1, T **d2) {
+    if (!cb) {
+        set_both(d1, d2, static_cast<T *>(nullptr));
+        return;
+    }
+    cb->update = update;
+    if (cb->kind != VI_STORAGE_USER) {
+        set_both(d1, d2, static_cast<T *>(nullptr));
+        return;
+    }
+    cb->admitted = 0;
+    cb->real_part->admitted = 0;
+    cb->imag_part->admitted = 0;
+    split_pointers(cb, d1, d2);
+}
+
+template <class CB, class T>
+void cblock_find(const CB *cb, T **d1, T **d2) {
+    if (cb->admitted) {
+        set_both(d1, d2, static_cast<T *>(nullptr));
+        return;
+    }
+    split_pointers(cb, d1, d2);
+}
+
+template <class CB>
+void cblock_destroy(CB *cb) {
+    if (!cb)
+        return;
+    cb->marker = VI_MARKER_DEAD;
+    cb->real_part->marker = VI_MARKER_DEAD;
+    cb->imag_part->marker = VI_MARKER_DEAD;
+    cblock_free(cb, cb->kind == VI_STORAGE_LIBRARY);
 }
 
 } // namespace
@@ -176,6 +291,32 @@ void set_both(vsip_scalar_f **d1, vsip_scalar_f **d2, vsip_scalar_f *value) {
     }                                                                           \
     VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *b) { block_destroy(b); }
 
+#define VI_CBLOCK_FUNCTIONS(S)                                                  \
+    VSIP_API vsip_cblock_##S *vsip_cblockcreate_##S(vsip_length n, vsip_memory_hint hint) { \
+        return cblock_create<vsip_cblock_##S, vsip_block_##S>(n, hint);         \
+    }                                                                           \
+    VSIP_API vsip_cblock_##S *vsip_cblockbind_##S(vsip_scalar_##S *data1, vsip_scalar_##S *data2, \
+                                                  vsip_length n, vsip_memory_hint hint) { \
+        return cblock_bind<vsip_cblock_##S, vsip_block_##S>(data1, data2, n, hint); \
+    }                                                                           \
+    VSIP_API void vsip_cblockrebind_##S(vsip_cblock_##S *cb, vsip_scalar_##S *new1, \
+                                        vsip_scalar_##S *new2, vsip_scalar_##S **old1, \
+                                        vsip_scalar_##S **old2) {               \
+        cblock_rebind(cb, new1, new2, old1, old2);                              \
+    }                                                                           \
+    VSIP_API int vsip_cblockadmit_##S(vsip_cblock_##S *cb, vsip_scalar_bl) {    \
+        return cblock_admit(cb);                                                \
+    }                                                                           \
+    VSIP_API void vsip_cblockrelease_##S(vsip_cblock_##S *cb, vsip_scalar_bl update, \
+                                         vsip_scalar_##S **d1, vsip_scalar_##S **d2) { \
+        cblock_release(cb, update, d1, d2);                                     \
+    }                                                                           \
+    VSIP_API void vsip_cblockfind_##S(const vsip_cblock_##S *cb, vsip_scalar_##S **d1, \
+                                      vsip_scalar_##S **d2) {                   \
+        cblock_find(cb, d1, d2);                                                \
+    }                                                                           \
+    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *cb) { cblock_destroy(cb); }
+
 extern "C" {
 
 VI_BLOCK_FUNCTIONS(f)
@@ -183,104 +324,10 @@ VI_BLOCK_FUNCTIONS(i)
 VI_BLOCK_FUNCTIONS(bl)
 VI_BLOCK_FUNCTIONS(vi)
 VI_BLOCK_FUNCTIONS(mi)
+VI_BLOCK_FUNCTIONS(d)
 
-VSIP_API vsip_cblock_f *vsip_cblockcreate_f(vsip_length n, vsip_memory_hint hint) {
-    vsip_cblock_f *cb = cblock_record(n, hint, VI_STORAGE_LIBRARY);
-    if (!cb)
-        return nullptr;
-    cb->real_part = vsip_blockcreate_f(n, hint);
-    cb->imag_part = cb->real_part ? vsip_blockcreate_f(n, hint) : nullptr;
-    if (!cb->imag_part) {
-        cblock_free(cb, true);
-        return nullptr;
-    }
-    adopt_part(cb, cb->real_part);
-    adopt_part(cb, cb->imag_part);
-    return cb;
-}
-
-VSIP_API vsip_cblock_f *vsip_cblockbind_f(vsip_scalar_f *data1, vsip_scalar_f *data2,
-                                          vsip_length n, vsip_memory_hint hint) {
-    vsip_cblock_f *cb = cblock_record(n, hint, VI_STORAGE_USER);
-    if (!cb)
-        return nullptr;
-    cb->part_stride = data2 ? 1 : 2;
-    cb->real_part = vsip_blockbind_f(data1, n, hint);
-    if (cb->real_part) {
-        if (data2) {
-            cb->imag_part = vsip_blockbind_f(data2, n, hint);
-        } else {
-            cb->imag_part = static_cast<vsip_block_f *>(VI_malloc(sizeof(vsip_block_f)));
-            if (cb->imag_part) {
-                *cb->imag_part = *cb->real_part;
-                cb->imag_part->data = second_of_pair(data1);
-            }
-        }
-    }
-    if (!cb->imag_part) {
-        cblock_free(cb, false);
-        return nullptr;
-    }
-    adopt_part(cb, cb->real_part);
-    adopt_part(cb, cb->imag_part);
-    return cb;
-}
-
-VSIP_API void vsip_cblockrebind_f(vsip_cblock_f *cb, vsip_scalar_f *new1, vsip_scalar_f *new2,
-                                  vsip_scalar_f **old1, vsip_scalar_f **old2) {
-    if (!cb || cb->admitted) {
-        set_both(old1, old2, nullptr);
-        return;
-    }
-    split_pointers(cb, old1, old2);
-    // The layout follows the new pointers: split or interleaved.
-    cb->part_stride = new2 ? 1 : 2;
-    cb->real_part->elem_stride = cb->part_stride;
-    cb->imag_part->elem_stride = cb->part_stride;
-    cb->real_part->data = new1;
-    cb->imag_part->data = new2 ? new2 : second_of_pair(new1);
-}
-
-VSIP_API int vsip_cblockadmit_f(vsip_cblock_f *cb, vsip_scalar_bl) {
-    if (!cb->real_part->data || cb->kind != VI_STORAGE_USER)
-        return 1;
-    cb->admitted = 1;
-    return 0;
-}
-
-VSIP_API void vsip_cblockrelease_f(vsip_cblock_f *cb, vsip_scalar_bl update, vsip_scalar_f **d1,
-                                   vsip_scalar_f **d2) {
-    if (!cb) {
-        set_both(d1, d2, nullptr);
-        return;
-    }
-    cb->update = update;
-    if (cb->kind != VI_STORAGE_USER) {
-        set_both(d1, d2, nullptr);
-        return;
-    }
-    cb->admitted = 0;
-    cb->real_part->admitted = 0;
-    cb->imag_part->admitted = 0;
-    split_pointers(cb, d1, d2);
-}
-
-VSIP_API void vsip_cblockfind_f(const vsip_cblock_f *cb, vsip_scalar_f **d1, vsip_scalar_f **d2) {
-    if (cb->admitted) {
-        set_both(d1, d2, nullptr);
-        return;
-    }
-    split_pointers(cb, d1, d2);
-}
-
-VSIP_API void vsip_cblockdestroy_f(vsip_cblock_f *cb) {
-    if (!cb)
-        return;
-    cb->marker = VI_MARKER_DEAD;
-    cb->real_part->marker = VI_MARKER_DEAD;
-    cb->imag_part->marker = VI_MARKER_DEAD;
-    cblock_free(cb, cb->kind == VI_STORAGE_LIBRARY);
-}
+VI_CBLOCK_FUNCTIONS(f)
+VI_CBLOCK_FUNCTIONS(d)
 
 VSIP_API vsip_cmplx_mem vsip_cstorage(void) { return VSIP_CMPLX_SPLIT; }
 

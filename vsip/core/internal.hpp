@@ -102,6 +102,19 @@ struct vsip_cblock_f {
     std::int32_t update;
 };
 
+// Complex double-precision block: the same over two vsip_block_d parts.
+struct vsip_cblock_d {
+    vsip_block_d *real_part;
+    vsip_block_d *imag_part;
+    std::int32_t kind;
+    std::int32_t admitted;
+    std::int32_t part_stride;
+    vsip_length length;
+    std::int32_t marker;
+    std::int32_t hint;
+    std::int32_t update;
+};
+
 // ---- Views -----------------------------------------------------------------
 
 #define VI_DEFINE_VVIEW(V, B)                                                  \
@@ -138,6 +151,7 @@ VI_DEFINE_MVIEW(vsip_mview_d, vsip_block_d)
 VI_DEFINE_MVIEW(vsip_mview_i, vsip_block_i)
 VI_DEFINE_MVIEW(vsip_mview_bl, vsip_block_bl)
 VI_DEFINE_MVIEW(vsip_cmview_f, vsip_cblock_f)
+VI_DEFINE_MVIEW(vsip_cmview_d, vsip_cblock_d)
 #undef VI_DEFINE_MVIEW
 
 // ---- Element addressing ----------------------------------------------------
@@ -155,10 +169,12 @@ template <class IntBlock>
 inline auto VI_elem(const IntBlock *b, vsip_stride k) -> decltype(b->data) {
     return b->data + k;
 }
-inline vsip_scalar_f *VI_real_elem(const vsip_cblock_f *b, vsip_stride k) {
+template <class CB>
+inline auto VI_real_elem(const CB *b, vsip_stride k) -> decltype(b->real_part->data) {
     return b->real_part->data + k * b->part_stride;
 }
-inline vsip_scalar_f *VI_imag_elem(const vsip_cblock_f *b, vsip_stride k) {
+template <class CB>
+inline auto VI_imag_elem(const CB *b, vsip_stride k) -> decltype(b->imag_part->data) {
     return b->imag_part->data + k * b->part_stride;
 }
 

@@ -138,20 +138,20 @@ auto mdestroy(M *m) -> decltype(m->block) {
         return m;                                                                               \
     }
 
-// Integer-family matrices: bind, create, destroy and all-destroy.
-#define VI_MVIEW_BASIC_FUNCTIONS(S, B, M)                                                       \
-    VSIP_API M *vsip_mbind_##S(const B *block, vsip_offset offset, vsip_stride col_stride,     \
-                               vsip_length col_length, vsip_stride row_stride,                 \
-                               vsip_length row_length) {                                       \
+// Integer-family and double matrices (P m or cm): bind, create, destroy
+// and all-destroy.
+#define VI_MVIEW_BASIC_FUNCTIONS(P, S, B, M, BLOCKCREATE, BLOCKDESTROY)                         \
+    VSIP_API M *vsip_##P##bind_##S(const B *block, vsip_offset offset, vsip_stride col_stride, \
+                                   vsip_length col_length, vsip_stride row_stride,             \
+                                   vsip_length row_length) {                                   \
         return mbind<M>(block, offset, col_stride, col_length, row_stride, row_length);        \
     }                                                                                          \
-    VSIP_API M *vsip_mcreate_##S(vsip_length rows, vsip_length cols, vsip_major major,         \
-                                 vsip_memory_hint hint) {                                      \
-        return mcreate<M, B>(vsip_blockcreate_##S, vsip_blockdestroy_##S, rows, cols, major,   \
-                             hint);                                                            \
+    VSIP_API M *vsip_##P##create_##S(vsip_length rows, vsip_length cols, vsip_major major,     \
+                                     vsip_memory_hint hint) {                                  \
+        return mcreate<M, B>(BLOCKCREATE, BLOCKDESTROY, rows, cols, major, hint);              \
     }                                                                                          \
-    VSIP_API B *vsip_mdestroy_##S(M *m) { return mdestroy(m); }                                \
-    VSIP_API void vsip_malldestroy_##S(M *m) { vsip_blockdestroy_##S(vsip_mdestroy_##S(m)); }
+    VSIP_API B *vsip_##P##destroy_##S(M *m) { return mdestroy(m); }                            \
+    VSIP_API void vsip_##P##alldestroy_##S(M *m) { BLOCKDESTROY(vsip_##P##destroy_##S(m)); }
 
 extern "C" {
 
@@ -170,8 +170,12 @@ VSIP_API vsip_mview_f *vsip_mimagview_f(const vsip_cmview_f *m) {
                         m->row_stride, m->row_length);
 }
 
-VI_MVIEW_BASIC_FUNCTIONS(i, vsip_block_i, vsip_mview_i)
-VI_MVIEW_BASIC_FUNCTIONS(bl, vsip_block_bl, vsip_mview_bl)
+VI_MVIEW_BASIC_FUNCTIONS(m, i, vsip_block_i, vsip_mview_i, vsip_blockcreate_i, vsip_blockdestroy_i)
+VI_MVIEW_BASIC_FUNCTIONS(m, bl, vsip_block_bl, vsip_mview_bl, vsip_blockcreate_bl,
+                         vsip_blockdestroy_bl)
+VI_MVIEW_BASIC_FUNCTIONS(m, d, vsip_block_d, vsip_mview_d, vsip_blockcreate_d, vsip_blockdestroy_d)
+VI_MVIEW_BASIC_FUNCTIONS(cm, d, vsip_cblock_d, vsip_cmview_d, vsip_cblockcreate_d,
+                         vsip_cblockdestroy_d)
 
 VSIP_API vsip_scalar_i vsip_mget_i(const vsip_mview_i *m, vsip_index i, vsip_index j) {
     return VI_get(m->block, VI_mindex(m, i, j));
@@ -181,6 +185,16 @@ VSIP_API vsip_length vsip_mgetcollength_i(const vsip_mview_i *m) { return m->col
 
 VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_index j) {
     return VI_get(m->block, VI_mindex(m, i, j));
+}
+VSIP_API void vsip_mput_d(const vsip_mview_d *m, vsip_index i, vsip_index j, vsip_scalar_d value) {
+    VI_put(m->block, VI_mindex(m, i, j), value);
+}
+VSIP_API vsip_cscalar_d vsip_cmget_d(const vsip_cmview_d *m, vsip_index i, vsip_index j) {
+    return VI_get(m->block, VI_mindex(m, i, j));
+}
+VSIP_API void vsip_cmput_d(const vsip_cmview_d *m, vsip_index i, vsip_index j,
+                           vsip_cscalar_d value) {
+    VI_put(m->block, VI_mindex(m, i, j), value);
 }
 VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m) { return m->row_length; }
 VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m) { return m->col_length; }

@@ -4,13 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "common/cblas.hpp"
 #include "common/walk.hpp"
-
-// CBLAS level-1 copies, resolved from the CBLAS the application links.
-extern "C" {
-void cblas_scopy(int n, const float *x, int incx, float *y, int incy);
-void cblas_ccopy(int n, const void *x, int incx, void *y, int incy);
-}
 
 namespace {
 
@@ -36,27 +31,7 @@ inline void convert(const V *a, const W *r, Op op) {
 
 // ---- Matrix copies ----------------------------------------------------------------
 
-// Steps of a walked matrix, in stored elements.
-struct mshape {
-    idx row_step, col_step;
-};
-
-// Dense with the inner dimension at unit step and the outer step equal to
-// the inner length: 0 row-major, 1 column-major, -1 neither.
-inline int dense_order(mshape s, idx rows, idx cols, idx unit) {
-    if (s.row_step == unit && s.col_step == cols * unit)
-        return 0;
-    if (s.col_step == unit && s.row_step == rows * unit)
-        return 1;
-    return -1;
-}
-
-// Both matrices dense in the same element order: one flat pass over all
-// elements.
-inline bool flat_pair(mshape a, mshape r, idx rows, idx cols, idx unit) {
-    const int order = dense_order(r, rows, cols, unit);
-    return order >= 0 && order == dense_order(a, rows, cols, unit);
-}
+using vi::flat_pair;
 
 template <class T, class U, class Op>
 void matrix_copy(const vi::real_mwalk<T> &a, const vi::real_mwalk<U> &r, vsip_length rows,

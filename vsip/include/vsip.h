@@ -158,6 +158,7 @@ typedef struct vsip_block_bl vsip_block_bl;
 typedef struct vsip_block_vi vsip_block_vi;
 typedef struct vsip_block_mi vsip_block_mi;
 typedef struct vsip_cblock_f vsip_cblock_f;
+typedef struct vsip_cblock_d vsip_cblock_d;
 
 #define VSIP_BLOCK_API(S, T)                                                    \
     VSIP_API vsip_block_##S *vsip_blockcreate_##S(vsip_length N, vsip_memory_hint hint); \
@@ -174,22 +175,26 @@ VSIP_BLOCK_API(i, vsip_scalar_i)
 VSIP_BLOCK_API(bl, vsip_scalar_bl)
 VSIP_BLOCK_API(vi, vsip_scalar_vi)
 VSIP_BLOCK_API(mi, vsip_scalar_mi)
+VSIP_BLOCK_API(d, vsip_scalar_d)
 #undef VSIP_BLOCK_API
 
-/* Library complex storage is split. */
-VSIP_API vsip_cblock_f *vsip_cblockcreate_f(vsip_length N, vsip_memory_hint hint);
-/* data2 null: interleaved pairs in data1; otherwise split parts. */
-VSIP_API vsip_cblock_f *vsip_cblockbind_f(vsip_scalar_f *data1, vsip_scalar_f *data2,
-                                          vsip_length N, vsip_memory_hint hint);
-VSIP_API void vsip_cblockrebind_f(vsip_cblock_f *block, vsip_scalar_f *new1,
-                                  vsip_scalar_f *new2, vsip_scalar_f **old1,
-                                  vsip_scalar_f **old2);
-VSIP_API int vsip_cblockadmit_f(vsip_cblock_f *block, vsip_scalar_bl update);
-VSIP_API void vsip_cblockrelease_f(vsip_cblock_f *block, vsip_scalar_bl update,
-                                   vsip_scalar_f **data1, vsip_scalar_f **data2);
-VSIP_API void vsip_cblockfind_f(const vsip_cblock_f *block, vsip_scalar_f **data1,
-                                vsip_scalar_f **data2);
-VSIP_API void vsip_cblockdestroy_f(vsip_cblock_f *block);
+/* Complex blocks, f and d.  Library complex storage is split.  Bind with
+ * data2 null: interleaved pairs in data1; otherwise split parts. */
+#define VSIP_CBLOCK_API(S, T)                                                   \
+    VSIP_API vsip_cblock_##S *vsip_cblockcreate_##S(vsip_length N, vsip_memory_hint hint); \
+    VSIP_API vsip_cblock_##S *vsip_cblockbind_##S(T *data1, T *data2, vsip_length N, \
+                                                  vsip_memory_hint hint);        \
+    VSIP_API void vsip_cblockrebind_##S(vsip_cblock_##S *block, T *new1, T *new2, T **old1, \
+                                        T **old2);                               \
+    VSIP_API int vsip_cblockadmit_##S(vsip_cblock_##S *block, vsip_scalar_bl update); \
+    VSIP_API void vsip_cblockrelease_##S(vsip_cblock_##S *block, vsip_scalar_bl update, \
+                                         T **data1, T **data2);                  \
+    VSIP_API void vsip_cblockfind_##S(const vsip_cblock_##S *block, T **data1, T **data2); \
+    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *block);
+
+VSIP_CBLOCK_API(f, vsip_scalar_f)
+VSIP_CBLOCK_API(d, vsip_scalar_d)
+#undef VSIP_CBLOCK_API
 VSIP_API vsip_cmplx_mem vsip_cstorage(void);
 
 /* ---- Views -------------------------------------------------------------
@@ -212,6 +217,7 @@ typedef struct vsip_mview_d vsip_mview_d;
 typedef struct vsip_mview_i vsip_mview_i;
 typedef struct vsip_mview_bl vsip_mview_bl;
 typedef struct vsip_cmview_f vsip_cmview_f;
+typedef struct vsip_cmview_d vsip_cmview_d;
 
 #define VSIP_VATTR(A, B)                                                        \
     typedef struct A {                                                          \
@@ -274,15 +280,20 @@ VSIP_VVIEW_API(cv, f, vsip_cscalar_f, vsip_cblock_f, vsip_cvview_f, vsip_cvattr_
 VSIP_API vsip_vview_f *vsip_vrealview_f(const vsip_cvview_f *v);
 VSIP_API vsip_vview_f *vsip_vimagview_f(const vsip_cvview_f *v);
 
-/* Matrix views: P is m or cm. */
-#define VSIP_MVIEW_API(P, S, T, B, M, V, A)                                 \
+/* Matrix views: P is m or cm.  Every matrix type has bind, create
+ * (null on failure), destroy (frees the view) and all-destroy (its block
+ * too); the float matrices have the full set. */
+#define VSIP_MBASIC_API(P, S, B, M)                                             \
     VSIP_API M *vsip_##P##bind_##S(const B *block, vsip_offset offset,          \
                                    vsip_stride col_stride, vsip_length col_length, \
                                    vsip_stride row_stride, vsip_length row_length); \
     VSIP_API M *vsip_##P##create_##S(vsip_length M_rows, vsip_length N_cols,    \
                                      vsip_major major, vsip_memory_hint hint);  \
     VSIP_API B *vsip_##P##destroy_##S(M *m);                                    \
-    VSIP_API void vsip_##P##alldestroy_##S(M *m);                               \
+    VSIP_API void vsip_##P##alldestroy_##S(M *m);
+
+#define VSIP_MVIEW_API(P, S, T, B, M, V, A)                                 \
+    VSIP_MBASIC_API(P, S, B, M)                                                 \
     VSIP_API M *vsip_##P##cloneview_##S(const M *m);                            \
     VSIP_API M *vsip_##P##subview_##S(const M *m, vsip_index i, vsip_index j,   \
                                       vsip_length M_rows, vsip_length N_cols);  \
@@ -315,28 +326,19 @@ VSIP_MVIEW_API(cm, f, vsip_cscalar_f, vsip_cblock_f, vsip_cmview_f, vsip_cvview_
 VSIP_API vsip_mview_f *vsip_mrealview_f(const vsip_cmview_f *m);
 VSIP_API vsip_mview_f *vsip_mimagview_f(const vsip_cmview_f *m);
 
-/* Integer and boolean matrices (create returns null on failure; destroy
- * frees the view, all-destroy its block too). */
-VSIP_API vsip_mview_i *vsip_mbind_i(const vsip_block_i *block, vsip_offset offset,
-                                    vsip_stride col_stride, vsip_length col_length,
-                                    vsip_stride row_stride, vsip_length row_length);
-VSIP_API vsip_mview_i *vsip_mcreate_i(vsip_length M_rows, vsip_length N_cols, vsip_major major,
-                                      vsip_memory_hint hint);
-VSIP_API vsip_block_i *vsip_mdestroy_i(vsip_mview_i *m);
-VSIP_API void vsip_malldestroy_i(vsip_mview_i *m);
+/* Integer, boolean and double-precision matrices. */
+VSIP_MBASIC_API(m, i, vsip_block_i, vsip_mview_i)
+VSIP_MBASIC_API(m, bl, vsip_block_bl, vsip_mview_bl)
+VSIP_MBASIC_API(m, d, vsip_block_d, vsip_mview_d)
+VSIP_MBASIC_API(cm, d, vsip_cblock_d, vsip_cmview_d)
+#undef VSIP_MBASIC_API
+
 VSIP_API vsip_scalar_i vsip_mget_i(const vsip_mview_i *m, vsip_index i, vsip_index j);
 VSIP_API vsip_length vsip_mgetrowlength_i(const vsip_mview_i *m);
 VSIP_API vsip_length vsip_mgetcollength_i(const vsip_mview_i *m);
 
-VSIP_API vsip_mview_bl *vsip_mbind_bl(const vsip_block_bl *block, vsip_offset offset,
-                                      vsip_stride col_stride, vsip_length col_length,
-                                      vsip_stride row_stride, vsip_length row_length);
-VSIP_API vsip_mview_bl *vsip_mcreate_bl(vsip_length M_rows, vsip_length N_cols,
-                                        vsip_major major, vsip_memory_hint hint);
-VSIP_API vsip_block_bl *vsip_mdestroy_bl(vsip_mview_bl *m);
-VSIP_API void vsip_malldestroy_bl(vsip_mview_bl *m);
 
-/* Double-precision matrices (element access only). */
+/* Double-precision matrices (more in the double-precision section). */
 VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_index j);
 VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m);
 VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m);
@@ -739,6 +741,93 @@ VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
 VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *attr);
 /* Accepts null; returns 0. */
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
+
+/* ---- Dot and matrix-vector products --------------------------------------
+ *
+ * Sums in single precision; an empty vector gives 0.  vdot and the
+ * matrix-vector products use CBLAS where it can address the views.
+ */
+
+VSIP_API vsip_scalar_f vsip_vdot_f(const vsip_vview_f *a, const vsip_vview_f *b);
+VSIP_API vsip_cscalar_f vsip_cvdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b);
+/* sum of a[i] conj(b[i]) */
+VSIP_API vsip_cscalar_f vsip_cvjdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b);
+/* y = A x */
+VSIP_API void vsip_mvprod_f(const vsip_mview_f *A, const vsip_vview_f *x, const vsip_vview_f *y);
+/* y = x^T A */
+VSIP_API void vsip_vmprod_f(const vsip_vview_f *x, const vsip_mview_f *A, const vsip_vview_f *y);
+
+/* ---- Matrix products ---------------------------------------------------
+ *
+ * C = op(A) op(B) (times alpha, plus beta C for the general forms) on the
+ * CBLAS library the application links.  Views of any layout are accepted:
+ * operands CBLAS cannot address in place are copied into temporaries
+ * (logged at INFO level) or computed by the library's own loops.  Sizes
+ * are taken from the views and not checked.
+ */
+
+VSIP_API void vsip_mprod_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C);
+/* C = A B^T */
+VSIP_API void vsip_mprodt_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C);
+/* Only VSIP_MAT_TRANS transposes a real operand. */
+VSIP_API void vsip_gemp_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
+                          const vsip_mview_f *B, vsip_mat_op OpB, vsip_scalar_f beta,
+                          const vsip_mview_f *C);
+VSIP_API void vsip_cmprod_f(const vsip_cmview_f *A, const vsip_cmview_f *B,
+                            const vsip_cmview_f *C);
+VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
+                           const vsip_cmview_f *B, vsip_mat_op OpB, vsip_cscalar_f beta,
+                           const vsip_cmview_f *C);
+
+/* C = alpha op(A) + beta C.  When op(A) and C differ in shape, an ERROR
+ * line is logged and C is left unchanged. */
+VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
+                          vsip_scalar_f beta, const vsip_mview_f *C);
+VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
+                           vsip_cscalar_f beta, const vsip_cmview_f *C);
+
+/* ---- Double-precision matrices -------------------------------------------
+ *
+ * Element access of the double-precision matrices (created and bound in
+ * the views section), and their products.
+ */
+
+VSIP_API void vsip_mput_d(const vsip_mview_d *m, vsip_index i, vsip_index j, vsip_scalar_d value);
+VSIP_API vsip_cscalar_d vsip_cmget_d(const vsip_cmview_d *m, vsip_index i, vsip_index j);
+VSIP_API void vsip_cmput_d(const vsip_cmview_d *m, vsip_index i, vsip_index j,
+                           vsip_cscalar_d value);
+
+/* Double-precision matrix products: CBLAS when it can address the three
+ * views in place (complex: interleaved storage), the library's own loops
+ * otherwise. */
+VSIP_API void vsip_mprod_d(const vsip_mview_d *A, const vsip_mview_d *B, const vsip_mview_d *C);
+VSIP_API void vsip_cmprod_d(const vsip_cmview_d *A, const vsip_cmview_d *B,
+                            const vsip_cmview_d *C);
+
+/* ---- Random numbers ----------------------------------------------------
+ *
+ * A state produces one reproducible sequence.  VSIP_PRNG: the same values
+ * on every platform, an independent sequence per id 1..100 of numseqs
+ * cooperating users.  VSIP_NPRNG: one sequence leapfrogged among numseqs
+ * users (id 1..numseqs).  Create returns null when memory cannot be had,
+ * for numseqs 0 and for a VSIP_PRNG id outside 1..100; the seed, numseqs
+ * and id count modulo 2^32.  Uniform numbers lie in (0, 1) (VSIP_PRNG) or
+ * [0, 1]; normal numbers are centred sums of 12 uniform numbers (complex:
+ * 6, variance 1/2 per part).  One state serves one thread at a time.
+ */
+
+typedef struct vsip_randstate vsip_randstate;
+
+VSIP_API vsip_randstate *vsip_randcreate(vsip_index seed, vsip_index numseqs, vsip_index id,
+                                         vsip_rng portable);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_randdestroy(vsip_randstate *state);
+VSIP_API vsip_scalar_f vsip_randu_f(vsip_randstate *state);
+VSIP_API vsip_cscalar_f vsip_crandu_f(vsip_randstate *state);
+VSIP_API void vsip_vrandu_f(vsip_randstate *state, const vsip_vview_f *r);
+VSIP_API vsip_scalar_f vsip_randn_f(vsip_randstate *state);
+VSIP_API vsip_cscalar_f vsip_crandn_f(vsip_randstate *state);
+VSIP_API void vsip_cvrandn_f(vsip_randstate *state, const vsip_cvview_f *r);
 
 #ifdef __cplusplus
 }
