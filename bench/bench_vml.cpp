@@ -12,7 +12,8 @@
 //   memcpy     a memcpy of the result's bytes (add, sub, sqr)
 // asinh, acosh and atanh, which have short-vector kernels only, run as
 // pseudo-entries vsAsinh ... vdAtanh whose idx1 is the 8-float (4-double)
-// kernel looped over the array.
+// kernel looped over the array; so do the atan2 short-vector kernels, as
+// vsAtan2_sv and vdAtan2_sv.
 // Benchmark names are <entry>/<variant>/<n> (<entry>@1e4 for the runs of sin
 // and cos over [-1e4, 1e4]); the label names the kernel.
 // Each reports items_per_second and the user counters tsc_per_elem and
@@ -109,8 +110,15 @@ const Entry kWideEntries[] = {
 #define BENCH_SV_ONLY(stem, fn)                                          \
     {"vs" #stem, "tvml_vs8_" #fn "_belisk", kShape_UNARY, kElem_TVML_S, 0}, \
         {"vd" #stem, "tvml_vd4_" #fn "_belisk", kShape_UNARY, kElem_TVML_D, 0},
-const Entry kShortVectorOnly[] = {BENCH_SV_ONLY(Asinh, asinh) BENCH_SV_ONLY(Acosh, acosh) BENCH_SV_ONLY(Atanh, atanh)};
+// atan2's slots hold the portable kernel by design: its tuned short-vector
+// kernels run as vsAtan2_sv and vdAtan2_sv.
+#define BENCH_SV_ONLY2(stem, fn)                                          \
+    {"vs" #stem "_sv", "tvml_vs8_" #fn "_belisk", kShape_BINARY, kElem_TVML_S, 0}, \
+        {"vd" #stem "_sv", "tvml_vd4_" #fn "_belisk", kShape_BINARY, kElem_TVML_D, 0},
+const Entry kShortVectorOnly[] = {BENCH_SV_ONLY(Asinh, asinh) BENCH_SV_ONLY(Acosh, acosh) BENCH_SV_ONLY(Atanh, atanh)
+                                      BENCH_SV_ONLY2(Atan2, atan2)};
 #undef BENCH_SV_ONLY
+#undef BENCH_SV_ONLY2
 
 const void* short_vector_kernel(const Entry& e) {
     for (const Entry& s : kShortVectorOnly)
@@ -176,6 +184,7 @@ const Function kFunctions[] = {
     {"Acos", LIBM1(acos), {-1, 1}, {0, 0}},
     {"Atan", LIBM1(atan), {-100, 100}, {0, 0}},
     {"Atan2", LIBM2(atan2), {-100, 100}, {-100, 100}},
+    {"Atan2_sv", LIBM2(atan2), {-100, 100}, {-100, 100}},
     {"Sinh", LIBM1(sinh), {-80, 80}, {0, 0}},
     {"Cosh", LIBM1(cosh), {-80, 80}, {0, 0}},
     {"Tanh", LIBM1(tanh), {-10, 10}, {0, 0}},

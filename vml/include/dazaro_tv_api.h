@@ -58,12 +58,12 @@
     X(31, dsincos, READY(tarvo), READY(tarvo))                       \
     X(32, stan, READY(tarvo), READY(tarvo))                          \
     X(33, dtan, READY(tarvo), READY(ondara))                         \
-    X(34, sasin, PENDING(tarvo), PENDING(tarvo))                     \
-    X(35, dasin, PENDING(tarvo), PENDING(ondara))                    \
-    X(36, sacos, PENDING(tarvo), PENDING(tarvo))                     \
-    X(37, dacos, PENDING(tarvo), PENDING(ondara))                    \
-    X(38, satan, PENDING(tarvo), PENDING(ondara))                    \
-    X(39, datan, PENDING(tarvo), PENDING(ondara))                    \
+    X(34, sasin, READY(tarvo), READY(tarvo))                         \
+    X(35, dasin, READY(tarvo), READY(ondara))                        \
+    X(36, sacos, READY(tarvo), READY(tarvo))                         \
+    X(37, dacos, READY(tarvo), READY(ondara))                        \
+    X(38, satan, READY(tarvo), READY(ondara))                        \
+    X(39, datan, READY(tarvo), READY(ondara))                        \
     X(40, satan2, GENERIC, GENERIC)                                  \
     X(41, datan2, GENERIC, GENERIC)                                  \
     X(42, ssinh, READY(tarvo), READY(ondara))                        \
@@ -103,7 +103,11 @@
     X(scos_belisk)                                                   \
     X(dcos_belisk)                                                   \
     X(ssincos_belisk)                                                \
-    X(dtan_belisk)
+    X(dtan_belisk)                                                   \
+    X(dasin_belisk)                                                  \
+    X(dacos_belisk)                                                  \
+    X(satan_belisk)                                                  \
+    X(datan_belisk)
 
 /*
  * Exported read-only data.  X(name)
@@ -198,7 +202,7 @@
 #define TVML_SV_FUNCS(X)                                                                         \
     X(0, pow, pow, vv, 2, READY(tarvo), __svml_powf4, __svml_powf8_l9, __svml_pow2,                 \
       __svml_pow4_l9)                                                                            \
-    X(1, atan2, atan2, vv, 2, PENDING(belisk), __svml_atan2f4, __svml_atan2f8_l9, __svml_atan22,    \
+    X(1, atan2, atan2, vv, 2, READY(belisk), __svml_atan2f4, __svml_atan2f8_l9, __svml_atan22,      \
       __svml_atan24_l9)                                                                          \
     X(2, exp, exp, v, 1, READY(tarvo), __svml_expf4, __svml_expf8_l9, __svml_exp2,                  \
       __svml_exp4_l9)                                                                            \
@@ -219,11 +223,11 @@
       __svml_cos4_l9)                                                                            \
     X(11, tan, tan, v, 1, READY(tarvo), __svml_tanf4, __svml_tanf8_l9, __svml_tan2,                 \
       __svml_tan4_l9)                                                                            \
-    X(12, asin, asin, v, 1, PENDING(tarvo), __svml_asinf4, __svml_asinf8_l9, __svml_asin2,          \
+    X(12, asin, asin, v, 1, READY(tarvo), __svml_asinf4, __svml_asinf8_l9, __svml_asin2,            \
       __svml_asin4_l9)                                                                           \
-    X(13, acos, acos, v, 1, PENDING(tarvo), __svml_acosf4, __svml_acosf8_l9, __svml_acos2,          \
+    X(13, acos, acos, v, 1, READY(tarvo), __svml_acosf4, __svml_acosf8_l9, __svml_acos2,            \
       __svml_acos4_l9)                                                                           \
-    X(14, atan, atan, v, 1, PENDING(tarvo), __svml_atanf4, __svml_atanf8_l9, __svml_atan2,          \
+    X(14, atan, atan, v, 1, READY(tarvo), __svml_atanf4, __svml_atanf8_l9, __svml_atan2,            \
       __svml_atan4_l9)                                                                           \
     X(15, sinh, sinh, v, 1, READY(tarvo), __svml_sinhf4, __svml_sinhf8_l9, __svml_sinh2,            \
       __svml_sinh4_l9)                                                                           \
