@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class Column { Ready, Pending, Generic };
+enum class Column { Ready, Generic };
 
 struct Function {
     std::string stem;  // array: op without its type letter; short-vector: fn
@@ -18,7 +18,6 @@ struct Function {
 };
 
 #define COLUMN_READY(op, v) Column::Ready
-#define COLUMN_PENDING(op, v) Column::Pending
 #define COLUMN_GENERIC(op, v) Column::Generic
 
 // A slot counts as tuned when its index-1 kernel is.
@@ -59,10 +58,5 @@ int main() {
                 "short-vector functions: %s. The portable kernels stand in by design for the array functions %s",
                 names(array, Column::Ready).c_str(), names(sv, Column::Ready).c_str(),
                 names(array, Column::Generic).c_str());
-    const std::string array_pending = names(array, Column::Pending), sv_pending = names(sv, Column::Pending);
-    if (array_pending != "none" || sv_pending != "none")
-        std::printf(", and, until their tuned kernels are written, for the array functions %s and the "
-                    "short-vector functions %s",
-                    array_pending.c_str(), sv_pending.c_str());
     std::printf(".\n");
 }

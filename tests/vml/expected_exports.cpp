@@ -14,7 +14,6 @@ void add(const char* name) { names.insert(name); }
 
 #define ENTRY(name, op, shape, type, exponent) add(#name);
 #define TUNED_READY(op, v) add(#op "_" #v);
-#define TUNED_PENDING(op, v)
 #define TUNED_GENERIC(op, v)
 #define SLOT(slot, op, index1, index23) \
     add(#op "_k");                      \

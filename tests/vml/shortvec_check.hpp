@@ -118,10 +118,9 @@ bool check_name(const char* name, char arity, T (*ref1)(T), T (*ref2)(T, T), dou
 #define SVCHECK_REF2_M(T, f) nullptr
 
 // Bound of a function's kernel in force: exact for the portable kernels
-// (index 0 and rows still PENDING), else the declared bound plus one ulp
+// (index 0), else the declared bound plus one ulp
 // for libm's own error.
 #define SVCHECK_KERNEL_READY(fn, v) #fn "_" #v
-#define SVCHECK_KERNEL_PENDING(fn, v) ""
 #define SVCHECK_BOUND(shape, fn, variant) \
     (index == 0 ? 0.0 : tuned_bound("tvml_" #shape "_", TVML_ON_COLUMN(SVCHECK_KERNEL, fn, variant)))
 

@@ -218,7 +218,6 @@ std::vector<std::string> direct_callees() {
     const bool tuned = tvml_test::has_avx2_fma();
 #define CALLEE_READY(op, v) \
     if (tuned) names.push_back(#op "_" #v);
-#define CALLEE_PENDING(op, v)
 #define CALLEE_GENERIC(op, v)
 #define CALLEES_OF(slot, op, index1, index23) \
     names.push_back(#op "_generic");           \

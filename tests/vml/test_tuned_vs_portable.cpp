@@ -42,7 +42,6 @@ bool writes_two_outputs(const std::string& op) {
 #define TUNED_READY(op, v) kernels.push_back({#op "_" #v, #op "_generic", #op[0] == 's' || #op[0] == 'c', \
                                               #op[0] == 'c' || #op[0] == 'z' ? 2 : 1, slot < 10,      \
                                               writes_two_outputs(#op)});
-#define TUNED_PENDING(op, v)
 #define TUNED_GENERIC(op, v)
 #define SLOT(slot_, op, index1, index23)      \
     {                                         \

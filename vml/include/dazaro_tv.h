@@ -83,7 +83,6 @@ TVML_ARRAY_ENTRIES(TVML_DECLARE_ENTRY)
 typedef void (*tvml_array_kernel)(TVML_KERNEL_PARAMS);
 #define TVML_DECLARE_KERNEL(name) TVML_API void name(TVML_KERNEL_PARAMS);
 #define TVML_DECLARE_TUNED_READY(op, v) TVML_DECLARE_KERNEL(op##_##v)
-#define TVML_DECLARE_TUNED_PENDING(op, v)
 #define TVML_DECLARE_TUNED_GENERIC(op, v)
 #define TVML_DECLARE_SLOT(slot, op, index1, index23)  \
     TVML_DECLARE_KERNEL(op##_k)                       \

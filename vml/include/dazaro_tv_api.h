@@ -19,9 +19,7 @@
  *           op##_generic (index 0 of every slot).
  * index1    kernel of the index-1 table, index2_3 of the index-2 and
  *           index-3 tables: READY(variant) names op##_##variant,
- *           GENERIC stands for the portable kernel by design, and
- *           PENDING(variant) marks a tuned kernel that is not written
- *           yet: the slot holds the portable kernel until it is.
+ *           GENERIC stands for the portable kernel by design.
  */
 #define TVML_ARRAY_SLOTS(X)                                          \
     X(0, sadd, READY(tarvo), READY(tarvo))                       \
@@ -195,8 +193,8 @@
  *           _ZGVbN2<args>_<abi>, _ZGVdN4<args>_<abi>).
  * args      v for one vector argument, vv for two.
  * arity     register arguments: 1 (x), 2 (x, y) or M (x and a bit mask m).
- * variant   READY(v) / PENDING(v): the tuned kernel tvml_<shape>_<fn>_<v>
- *           of the tuned tables, or the portable one until it is written.
+ * variant   READY(v): the tuned kernel tvml_<shape>_<fn>_<v> of the tuned
+ *           tables.
  * svml_*    the four __svml_ names, which do not follow one rule.
  */
 #define TVML_SV_FUNCS(X)                                                                         \
@@ -262,12 +260,10 @@
 #define TVML_STR(a) TVML_STR_(a)
 
 /*
- * Table columns: READY(v), PENDING(v) or GENERIC.  TVML_ON_COLUMN(M, op,
- * column) expands M_READY(op, v), M_PENDING(op, v) or M_GENERIC(op,
- * generic), so each expansion decides what a column means to it.
+ * Table columns: READY(v) or GENERIC.  TVML_ON_COLUMN(M, op, column)
+ * expands M_READY(op, v) or M_GENERIC(op, generic), so each expansion decides what a column means to it.
  */
 #define TVML_SPLIT_READY(v) READY, v
-#define TVML_SPLIT_PENDING(v) PENDING, v
 #define TVML_SPLIT_GENERIC GENERIC, generic
 #define TVML_ON_COLUMN(M, op, column) TVML_ON_COLUMN_(M, op, TVML_CAT2(TVML_SPLIT_, column))
 #define TVML_ON_COLUMN_(M, op, split) TVML_ON_COLUMN__(M, op, split)
@@ -278,7 +274,7 @@
  * TVML_SV_TUNED_KERNELS(X, fn, arity, variant) expands X(fn, arity, v) for
  * every v under which tvml_<shape>_<fn>_<v> is exported: a READY(tarvo)
  * kernel is also exported as _belisk (one kernel, two names), a
- * READY(belisk) kernel as _belisk only, a PENDING one not at all.
+ * READY(belisk) kernel as _belisk only.
  */
 #define TVML_SV_TUNED_KERNELS(X, fn, arity, column) \
     TVML_SV_TUNED_KERNELS_(X, fn, arity, TVML_CAT2(TVML_SPLIT_, column))
@@ -286,12 +282,9 @@
 #define TVML_SV_TUNED_KERNELS__(X, fn, arity, kind, v) TVML_SV_EXPORTED_##kind##_##v(X, fn, arity)
 #define TVML_SV_EXPORTED_READY_tarvo(X, fn, arity) X(fn, arity, tarvo) X(fn, arity, belisk)
 #define TVML_SV_EXPORTED_READY_belisk(X, fn, arity) X(fn, arity, belisk)
-#define TVML_SV_EXPORTED_PENDING_tarvo(X, fn, arity)
-#define TVML_SV_EXPORTED_PENDING_belisk(X, fn, arity)
 
-/* Kernel in force for a column: the tuned one once it is written. */
+/* Kernel in force for a column. */
 #define TVML_IN_FORCE_READY(op, v) op##_##v
-#define TVML_IN_FORCE_PENDING(op, v) op##_generic
 #define TVML_IN_FORCE_GENERIC(op, v) op##_generic
 #define TVML_ARRAY_KERNEL(op, column) TVML_ON_COLUMN(TVML_IN_FORCE, op, column)
 

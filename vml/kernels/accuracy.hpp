@@ -104,10 +104,9 @@ inline std::string unquote(const char* text) {
 // Stem of the short-vector kernels: tvml_vs4_<fn>_<variant>.
 struct SvFunction {
     const char* fn;
-    const char* variant;  // tuned variant, or "" while the portable kernel stands in
+    const char* variant;  // tuned variant of the function
 };
 #define TVML_ACCURACY_SV_READY(fn, v) {#fn, #v},
-#define TVML_ACCURACY_SV_PENDING(fn, v) {#fn, ""},
 #define TVML_ACCURACY_SV(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \
     TVML_ON_COLUMN(TVML_ACCURACY_SV, fn, variant)
 inline const std::vector<SvFunction>& sv_functions() {
@@ -116,7 +115,6 @@ inline const std::vector<SvFunction>& sv_functions() {
 }
 #undef TVML_ACCURACY_SV
 #undef TVML_ACCURACY_SV_READY
-#undef TVML_ACCURACY_SV_PENDING
 
 // Array slots with their tuned variants and the shape of their entry point.
 struct Slot {
@@ -125,7 +123,6 @@ struct Slot {
     const char* index23;
 };
 #define TVML_ACCURACY_COLUMN_READY(op, v) #v
-#define TVML_ACCURACY_COLUMN_PENDING(op, v) ""
 #define TVML_ACCURACY_COLUMN_GENERIC(op, v) ""
 #define TVML_ACCURACY_SLOT(slot, op, index1, index23)                                  \
     {#op, TVML_ON_COLUMN(TVML_ACCURACY_COLUMN, op, index1), TVML_ON_COLUMN(TVML_ACCURACY_COLUMN, op, index23)},
@@ -135,7 +132,6 @@ inline const std::vector<Slot>& slots() {
 }
 #undef TVML_ACCURACY_SLOT
 #undef TVML_ACCURACY_COLUMN_READY
-#undef TVML_ACCURACY_COLUMN_PENDING
 #undef TVML_ACCURACY_COLUMN_GENERIC
 
 // True when the entry points of op take one exponent for all elements.

@@ -42,7 +42,6 @@ namespace tvml::sv_symbol {
     TVML_SV_SYMBOL(fn, generic)                                                 \
     TVML_ON_COLUMN(TVML_SV_DECLARE_TUNED, fn, variant)
 #define TVML_SV_DECLARE_TUNED_READY(fn, v) TVML_SV_SYMBOL(fn, v)
-#define TVML_SV_DECLARE_TUNED_PENDING(fn, v)
 TVML_SV_FUNCS(TVML_SV_DECLARE)
 #undef TVML_SV_DECLARE
 #undef TVML_SV_SYMBOL
@@ -66,7 +65,6 @@ const tvml_array_kernel tarvovml_func_belisk[] = {TVML_ARRAY_SLOTS(TVML_INDEX23)
 #define TVML_SV_TUNED(index, fn, abi, args, arity, variant, f4, f8, d2, d4) \
     TVML_ON_COLUMN(TVML_SV_TUNED, fn, variant)
 #define TVML_SV_TUNED_READY(fn, v) TVML_SV_ROW(fn, v)
-#define TVML_SV_TUNED_PENDING(fn, v) TVML_SV_ROW(fn, generic)
 // Index 0 runs on processors without AVX2 and FMA: it gets kernels that
 // evaluate each lane with libm.  The tuned tables are separate objects
 // even where their contents agree, so the stored pointer names the index.
