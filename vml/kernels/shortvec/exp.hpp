@@ -251,21 +251,12 @@ inline Vec<float, N> exp2_core(Vec<float, N> x) {
     return from_bits(to_bits(p) + shift_left<23>(to_bits(t)));
 }
 
-// Every lane through libm exp2 in double precision.
-template <class T, int N>
-TVML_COLD Vec<T, N> exp2_libm(Vec<T, N> x) {
-    alignas(32) T v[N];
-    store(v, x);
-    for (int i = 0; i < N; ++i) v[i] = T(std::exp2(double(v[i])));
-    return load<Vec<T, N>>(v);
-}
-
 // A lane beyond +-126 sends the register to libm; NaN lanes alone stay on
 // the fast path and are made NaN whatever their payload.
 template <int N>
 TVML_COLD Vec<float, N> exp2_special_lanes(Vec<float, N> x) {
     using V = Vec<float, N>;
-    if (any(gt(abs(x), splat<V>(Exp2Constants<float>::limit)))) return exp2_libm(x);
+    if (any(gt(abs(x), splat<V>(Exp2Constants<float>::limit)))) return libm_each_lane<::exp2>(x);
     return select(unord(x, x), x + x, exp2_core(x));
 }
 
@@ -315,7 +306,7 @@ inline Vec<double, N> exp2_core(Vec<double, N> x) {
 // The whole register through libm.
 template <int N>
 TVML_COLD Vec<double, N> exp2_special_lanes(Vec<double, N> x) {
-    return exp2_libm(x);
+    return libm_each_lane<::exp2>(x);
 }
 
 template <int N>

@@ -362,11 +362,7 @@ struct AtanhConstants<double> {
 // Every lane through libm atanh in double precision.
 template <class V>
 TVML_COLD V atanh_special_lanes(V x) {
-    using T = typename V::Scalar;
-    alignas(32) T v[V::lanes];
-    store(v, x);
-    for (int i = 0; i < V::lanes; ++i) v[i] = T(std::atanh(double(v[i])));
-    return load<V>(v);
+    return libm_each_lane<::atanh>(x);
 }
 
 template <class V>

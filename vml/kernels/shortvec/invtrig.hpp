@@ -103,16 +103,6 @@ inline V asin_core(V s, V z) {
     return fma(s, z * asin_poly(z), s);
 }
 
-// Every lane through the double libm function F (float lanes widened and
-// rounded back): the whole-register fallback of asin and acos.
-template <double (*F)(double), class T, int N>
-TVML_COLD Vec<T, N> libm_each_lane(Vec<T, N> x) {
-    alignas(32) T v[N];
-    store(v, x);
-    for (int i = 0; i < N; ++i) v[i] = T(F(double(v[i])));
-    return load<Vec<T, N>>(v);
-}
-
 template <class T, int N>
 TVML_COLD Vec<T, N> asin_special_lanes(Vec<T, N> x) {
     return libm_each_lane<::asin>(x);

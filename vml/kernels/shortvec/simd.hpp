@@ -325,5 +325,16 @@ inline Vec<T, N> insert(Vec<T, N> v, int lane, T x) {
     return load<Vec<T, N>>(at);
 }
 
+// Every lane through the double libm function F (float lanes widened and
+// rounded back): the whole-register fallback of the kernels that send a
+// register to libm when one lane is beyond their algorithm.
+template <double (*F)(double), class T, int N>
+TVML_COLD Vec<T, N> libm_each_lane(Vec<T, N> x) {
+    alignas(32) T v[N];
+    store(v, x);
+    for (int i = 0; i < N; ++i) v[i] = T(F(double(v[i])));
+    return load<Vec<T, N>>(v);
+}
+
 }  // namespace avx2
 }  // namespace tvml
