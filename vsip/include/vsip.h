@@ -829,6 +829,25 @@ VSIP_API vsip_scalar_f vsip_randn_f(vsip_randstate *state);
 VSIP_API vsip_cscalar_f vsip_crandn_f(vsip_randstate *state);
 VSIP_API void vsip_cvrandn_f(vsip_randstate *state, const vsip_cvview_f *r);
 
+/*
+ * Windows and histogram.  Each window creator returns a new vector of
+ * length N (offset 0, stride 1) holding the window, or null when it cannot
+ * be made; the caller owns it.  A window of length 1 is [1].  The Kaiser
+ * window stays finite for every beta; the Dolph-Chebyshev window (ripple
+ * in decibels) is computed with double-precision intermediates.
+ * vsip_vhisto_f counts the elements of a into the bins of r (bin 0 below
+ * min_bin, the last bin at and above max_bin); VSIP_HIST_RESET clears r
+ * first, VSIP_HIST_ACCUM adds to it.  NaN elements are not counted.
+ */
+VSIP_API vsip_vview_f *vsip_vcreate_blackman_f(vsip_length N, vsip_memory_hint hint);
+VSIP_API vsip_vview_f *vsip_vcreate_hanning_f(vsip_length N, vsip_memory_hint hint);
+VSIP_API vsip_vview_f *vsip_vcreate_kaiser_f(vsip_length N, vsip_scalar_f beta,
+                                             vsip_memory_hint hint);
+VSIP_API vsip_vview_f *vsip_vcreate_cheby_f(vsip_length N, vsip_scalar_f ripple,
+                                            vsip_memory_hint hint);
+VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_scalar_f max_bin,
+                            vsip_hist_opt opt, const vsip_vview_f *r);
+
 #ifdef __cplusplus
 }
 #endif
