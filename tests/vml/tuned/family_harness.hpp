@@ -131,4 +131,13 @@ inline Shape shape_of(const std::string& kernel) {
     return part == "vs4" ? Shape::F4 : part == "vs8" ? Shape::F8 : part == "vd2" ? Shape::D2 : Shape::D4;
 }
 
+// Tuned variant of a short-vector function, from the name table.
+inline const char* variant_of(const std::string& fn) {
+    for (const tvml_accuracy::detail::SvFunction& f : tvml_accuracy::detail::sv_functions()) {
+        if (fn == f.fn) return f.variant;
+    }
+    ADD_FAILURE() << "no short-vector function " << fn;
+    return "";
+}
+
 }  // namespace family

@@ -28,7 +28,7 @@ using tvml_test::Shape;
 
 constexpr Shape kShapes[] = {Shape::F4, Shape::F8, Shape::D2, Shape::D4};
 
-const char* variant_of(const std::string& fn) { return fn == "exp" ? "tarvo" : "belisk"; }
+using family::variant_of;
 
 // Error of a result against the MPFR reference, as the checker measures it.
 template <class T>

@@ -29,9 +29,7 @@ constexpr Shape kShapes[] = {Shape::F4, Shape::F8, Shape::D2, Shape::D4};
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-const char* variant_of(const std::string& fn) {
-    return fn == "sinh" || fn == "cosh" || fn == "tanh" ? "tarvo" : "belisk";
-}
+using family::variant_of;
 
 // ---- documented cases and special values, every lane of every shape --------
 
