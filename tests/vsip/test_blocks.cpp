@@ -211,10 +211,15 @@ TEST(Block, AdmitOfANullBindFails) {
     vsip_blockdestroy_f(b);
 }
 
-TEST(Block, NullArgumentsOfReleaseRebindDestroy) {
+TEST(Block, NullArgumentsOfEveryStateOperation) {
     float x;
     EXPECT_EQ(vsip_blockrelease_f(nullptr, VSIP_TRUE), nullptr);
     EXPECT_EQ(vsip_blockrebind_f(nullptr, &x), nullptr);
+    EXPECT_EQ(vsip_blockadmit_f(nullptr, VSIP_TRUE), 1);
+    EXPECT_EQ(vsip_blockadmit_mi(nullptr, VSIP_TRUE), 1);
+    EXPECT_EQ(vsip_blockfind_f(nullptr), nullptr);
+    EXPECT_EQ(vsip_blockfind_vi(nullptr), nullptr);
+    EXPECT_EQ(vsip_cblockadmit_f(nullptr, VSIP_TRUE), 1);
     vsip_blockdestroy_f(nullptr);
     vsip_blockdestroy_mi(nullptr);
     vsip_cblockdestroy_f(nullptr);
@@ -224,6 +229,10 @@ TEST(Block, NullArgumentsOfReleaseRebindDestroy) {
     EXPECT_EQ(d2, nullptr);
     d1 = d2 = &x;
     vsip_cblockrebind_f(nullptr, &x, &x, &d1, &d2);
+    EXPECT_EQ(d1, nullptr);
+    EXPECT_EQ(d2, nullptr);
+    d1 = d2 = &x;
+    vsip_cblockfind_f(nullptr, &d1, &d2);
     EXPECT_EQ(d1, nullptr);
     EXPECT_EQ(d2, nullptr);
 }

@@ -69,7 +69,7 @@ elem_t<Block> *block_rebind(Block *b, elem_t<Block> *data) {
 
 template <class Block>
 int block_admit(Block *b) {
-    if (!b->data || b->kind != VI_STORAGE_USER)
+    if (!b || !b->data || b->kind != VI_STORAGE_USER)
         return 1;
     b->admitted = 1; // the caller's memory is used in place: nothing to copy
     return 0;
@@ -86,7 +86,7 @@ elem_t<Block> *block_release(Block *b, vsip_scalar_bl update) {
 
 template <class Block>
 elem_t<Block> *block_find(const Block *b) {
-    if (b->admitted || b->kind == VI_STORAGE_PART)
+    if (!b || b->admitted || b->kind == VI_STORAGE_PART)
         return nullptr;
     return b->data;
 }
@@ -225,7 +225,7 @@ void cblock_rebind(CB *cb, T *new1, T *new2, T **old1, T **old2) {
 
 template <class CB>
 int cblock_admit(CB *cb) {
-    if (!cb->real_part->data || cb->kind != VI_STORAGE_USER)
+    if (!cb || !cb->real_part->data || cb->kind != VI_STORAGE_USER)
         return 1;
     cb->admitted = 1;
     return 0;
@@ -250,7 +250,7 @@ void cblock_release(CB *cb, vsip_scalar_bl update, T **d1, T **d2) {
 
 template <class CB, class T>
 void cblock_find(const CB *cb, T **d1, T **d2) {
-    if (cb->admitted) {
+    if (!cb || cb->admitted) {
         set_both(d1, d2, static_cast<T *>(nullptr));
         return;
     }

@@ -142,7 +142,9 @@ VSIP_API int vsip_finalize(void *ptr);
  * real-part and an imaginary-part block; its storage is split (two
  * arrays) or interleaved (one array of real, imaginary pairs).  The parts
  * are not blocks of their own: find, release and rebind refuse them (null)
- * and admit fails.
+ * and admit fails.  A null block is accepted by every block operation:
+ * admit fails (non-zero), find, release and rebind give null, destroy does
+ * nothing.
  *
  * Matrix-index blocks (_mi) take and return vsip_scalar_mi * where the
  * VSIPL standard's text writes vsip_scalar_vi *: the memory layout is the
