@@ -424,3 +424,66 @@ TEST_P(ViewAllocationFailure, NullWithNothingLeakedForEveryFailingCall) {
 
 INSTANTIATE_TEST_SUITE_P(Makers, ViewAllocationFailure, ::testing::ValuesIn(view_makers()),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Views that would address an element outside their block are refused at
+// bind and at every derived-view call; views that just fit, and empty ones,
+// are made.  Block: 12 floats, viewed as a 3 x 4 row-major matrix.
+struct ExtentCase {
+    const char *name;
+    bool made;
+    void *(*make)(vsip_vview_f *v, vsip_mview_f *m);
+};
+
+TEST(ViewExtent, BindsAndDerivedViewsStayInsideTheBlock) {
+    static const ExtentCase cases[] = {
+        {"vbind whole", true, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 0, 1, 12); }},
+        {"vbind one past", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 1, 1, 12); }},
+        {"vbind stride past", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 0, 3, 5); }},
+        {"vbind negative stride fits", true, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 11, -1, 12); }},
+        {"vbind negative stride below", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 10, -1, 12); }},
+        {"vbind empty anywhere", true, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 1000, 7, 0); }},
+        {"vbind huge length", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 0, 1, UINT64_MAX); }},
+        {"vbind stride wraps", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vbind_f(vsip_vgetblock_f(v), 0, INT64_MAX, 3); }},
+        {"vsubview tail", true, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vsubview_f(v, 8, 4); }},
+        {"vsubview past", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_vsubview_f(v, 9, 4); }},
+        {"mrowview last", true, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_mrowview_f(m, 2); }},
+        {"mrowview of row 5", false, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_mrowview_f(m, 5); }},
+        {"mcolview of column 4", false, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_mcolview_f(m, 4); }},
+        {"mdiagview beyond", false, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_mdiagview_f(m, 5); }},
+        {"mdiagview below", true, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_mdiagview_f(m, -2); }},
+        {"msubview corner", true, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_msubview_f(m, 1, 2, 2, 2); }},
+        {"msubview past", false, [](vsip_vview_f *, vsip_mview_f *m) -> void * {
+             return vsip_msubview_f(m, 1, 2, 3, 2); }},
+        {"mbind column-major past", false, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_mbind_f(vsip_vgetblock_f(v), 0, 1, 5, 4, 3); }},
+        {"mbind negative strides fit", true, [](vsip_vview_f *v, vsip_mview_f *) -> void * {
+             return vsip_mbind_f(vsip_vgetblock_f(v), 11, -4, 3, -1, 4); }},
+    };
+    vsip_vview_f *v = vsip_vcreate_f(12, VSIP_MEM_NONE);
+    ASSERT_NE(v, nullptr);
+    vsip_mview_f *m = vsip_mbind_f(vsip_vgetblock_f(v), 0, 4, 3, 1, 4);
+    ASSERT_NE(m, nullptr);
+    for (const ExtentCase &c : cases) {
+        void *made = c.make(v, m);
+        EXPECT_EQ(made != nullptr, c.made) << c.name;
+        VI_free(made); // every view record is one allocation
+    }
+    vsip_mdestroy_f(m);
+    vsip_valldestroy_f(v);
+}

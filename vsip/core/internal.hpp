@@ -188,4 +188,21 @@ inline vsip_stride VI_mindex(const M *m, vsip_index i, vsip_index j) {
            static_cast<vsip_stride>(j) * m->row_stride;
 }
 
+// True when every element of a view (a vector: stride s1 over n1 elements;
+// a matrix: also stride s2 over n2) is an index of a block of
+// `block_length` elements.  Views without elements always fit.  Binds and
+// derived views refuse views that do not fit, so no later operation can
+// address memory outside the block.
+inline bool VI_view_fits(vsip_length block_length, vsip_offset offset, vsip_stride s1,
+                         vsip_length n1, vsip_stride s2 = 0, vsip_length n2 = 1) {
+    if (n1 == 0 || n2 == 0)
+        return true;
+    using wide = __int128;
+    const wide a = static_cast<wide>(n1 - 1) * s1;
+    const wide b = static_cast<wide>(n2 - 1) * s2;
+    const wide lo = static_cast<wide>(offset) + (a < 0 ? a : 0) + (b < 0 ? b : 0);
+    const wide hi = static_cast<wide>(offset) + (a > 0 ? a : 0) + (b > 0 ? b : 0);
+    return lo >= 0 && hi < static_cast<wide>(block_length);
+}
+
 #endif // VSIP_CORE_INTERNAL_HPP

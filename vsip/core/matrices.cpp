@@ -7,6 +7,11 @@ namespace {
 template <class M, class B>
 M *mbind(const B *block, vsip_offset offset, vsip_stride col_stride, vsip_length col_length,
          vsip_stride row_stride, vsip_length row_length) {
+    if (!block || !VI_view_fits(block->length, offset, col_stride, col_length, row_stride,
+                                row_length)) {
+        VI_log(VI_LOG_ERROR, "vsip_mbind", "view outside its block: no view made");
+        return nullptr;
+    }
     M *m = static_cast<M *>(VI_malloc(sizeof(M)));
     if (!m)
         return nullptr;

@@ -6,6 +6,10 @@ namespace {
 
 template <class V, class B>
 V *vbind(const B *block, vsip_offset offset, vsip_stride stride, vsip_length length) {
+    if (!block || !VI_view_fits(block->length, offset, stride, length)) {
+        VI_log(VI_LOG_ERROR, "vsip_vbind", "view outside its block: no view made");
+        return nullptr;
+    }
     V *v = static_cast<V *>(VI_malloc(sizeof(V)));
     if (!v)
         return nullptr;

@@ -204,8 +204,15 @@ VSIP_API vsip_cmplx_mem vsip_cstorage(void);
  * A vector view selects `length` elements of a block starting at `offset`
  * and stepping `stride` block elements; a matrix view selects element
  * (i, j) at offset + i * col_stride + j * row_stride.  Views never own
- * their block; destroy returns it, all-destroy destroys it too.  Nothing
- * is validated: indices and geometry must lie inside the block.
+ * their block; destroy returns it, all-destroy destroys it too.
+ *
+ * Binds and derived views (subview, row, column, diagonal, transpose,
+ * clone, real and imaginary part views) return NULL, with an ERROR log
+ * line, when the block is NULL or some element of the view would lie
+ * outside the block; a view without elements is always made.  The field
+ * putters (put offset, stride, length) and element get/put are not checked:
+ * they are on the hot path, and a sequence of puts may pass through an
+ * intermediate geometry that does not fit.
  */
 
 typedef struct vsip_vview_f vsip_vview_f;
