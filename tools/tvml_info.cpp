@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <math.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -262,10 +263,13 @@ void print_json(const Report& r) {
                     json_bool(b.object == r.library));
     }
     std::printf("\n  ],\n  \"self_check\": {\"passed\": %s, \"functions\": [", json_bool(r.passed));
-    for (size_t i = 0; i < r.checks.size(); ++i)
-        std::printf("%s\n    {\"name\": %s, \"max_ulp\": %.3f, \"ok\": %s}", i ? "," : "",
-                    quoted(r.checks[i].name).c_str(), std::isfinite(r.checks[i].max_ulp) ? r.checks[i].max_ulp : -1.0,
-                    json_bool(r.checks[i].ok));
+    for (size_t i = 0; i < r.checks.size(); ++i) {
+        // JSON has no infinity or NaN: an error that is not finite is null.
+        char ulp[32] = "null";
+        if (std::isfinite(r.checks[i].max_ulp)) std::snprintf(ulp, sizeof ulp, "%.3f", r.checks[i].max_ulp);
+        std::printf("%s\n    {\"name\": %s, \"max_ulp\": %s, \"ok\": %s}", i ? "," : "",
+                    quoted(r.checks[i].name).c_str(), ulp, json_bool(r.checks[i].ok));
+    }
     std::printf("\n  ]}\n}\n");
 }
 
@@ -287,7 +291,12 @@ int main(int argc, char** argv) {
     r.index = tvml::select_arch(r.debug, tvml::HardwareProbe{}, &r.forced);
     tvml::select_arch(nullptr, tvml::HardwareProbe{}, &r.seen);
     r.library = object_of(reinterpret_cast<const void*>(&vml_get_cpu_arch));
-    r.libmvec_loaded = dlopen("libmvec.so.1", RTLD_LAZY | RTLD_NOLOAD) != nullptr;
+    if (void* libmvec = dlopen("libmvec.so.1", RTLD_LAZY | RTLD_NOLOAD)) {
+        r.libmvec_loaded = true;
+        dlclose(libmvec);
+    } else {
+        r.libmvec_loaded = false;
+    }
     r.arrays = array_functions();
     r.shortvecs = short_vector_functions();
     r.bindings = vector_abi_bindings();
