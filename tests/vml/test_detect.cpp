@@ -213,6 +213,12 @@ TEST_P(ForcedTuned, TakenOnlyWhereTheKernelsRun) {
 INSTANTIATE_TEST_SUITE_P(Cpus, ForcedTuned,
                          ::testing::Combine(::testing::ValuesIn(kRefusalCases), ::testing::Values("1", "2", "3")));
 
+TEST(Detection, ForcingChecksCapabilities) {
+    ScriptedCpu cpu;
+    cpu.leaf1_ecx = 0;
+    EXPECT_EQ(tvml::select_arch("3", cpu), 0);
+}
+
 TEST(Detection, ForcingZeroSkipsIdentification) {
     ScriptedCpu cpu;
     tvml::CpuFacts facts;
