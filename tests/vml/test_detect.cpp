@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "detect.hpp"
 
@@ -140,8 +141,8 @@ const EnvCase kEnvCases[] = {
 class DebugArch : public ::testing::TestWithParam<EnvCase> {};
 
 TEST_P(DebugArch, ForcesOrIsIgnored) {
-    // A processor that detection would put at index 1; forcing never
-    // looks at it.
+    // A processor that detection would put at index 1; a forced tuned
+    // index is checked against its capabilities, a forced 0 never looks.
     ScriptedCpu cpu;
     cpu.vendor = "OtherVendor!";
     tvml::CpuFacts facts;
@@ -153,17 +154,77 @@ TEST_P(DebugArch, ForcesOrIsIgnored) {
     } else {
         EXPECT_EQ(index, GetParam().expected);
         EXPECT_TRUE(facts.forced);
-        EXPECT_EQ(cpu.cpuid_calls, 0);
-        EXPECT_FALSE(cpu.xgetbv_ran);
+        EXPECT_EQ(facts.forced_index, GetParam().expected);
+        EXPECT_EQ(facts.refusal, nullptr);
+        EXPECT_EQ(cpu.cpuid_calls > 0, GetParam().expected > 0);
+        EXPECT_EQ(cpu.xgetbv_ran, GetParam().expected > 0);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, DebugArch, ::testing::ValuesIn(kEnvCases));
 
-TEST(Detection, ForcingSkipsCapabilityTests) {
+// A forced tuned index on a processor its kernels cannot run on falls back
+// to index 0, with the reason; XGETBV still runs only after XSAVE, OSXSAVE
+// and AVX are seen.
+struct RefusalCase {
+    const char* what;
+    void (*setup)(ScriptedCpu&);
+    const char* reason;  // null: the forced index is taken
+};
+
+const RefusalCase kRefusalCases[] = {
+    {"capable processor", [](ScriptedCpu&) {}, nullptr},
+    {"capable processor of another vendor", [](ScriptedCpu& c) { c.vendor = "OtherVendor!"; }, nullptr},
+    {"max leaf 0", [](ScriptedCpu& c) { c.max_leaf = 0; }, "no feature leaves"},
+    {"no leaf-1 features", [](ScriptedCpu& c) { c.leaf1_ecx = 0; }, "no AVX"},
+    {"no AVX", [](ScriptedCpu& c) { c.leaf1_ecx &= ~(1u << 28); }, "no AVX"},
+    {"no XSAVE", [](ScriptedCpu& c) { c.leaf1_ecx &= ~(1u << 26); }, "XSAVE"},
+    {"no OSXSAVE", [](ScriptedCpu& c) { c.leaf1_ecx &= ~(1u << 27); }, "XSAVE"},
+    {"XCR0 without AVX state", [](ScriptedCpu& c) { c.xcr0 = 3; }, "AVX register state"},
+    {"XCR0 without SSE state", [](ScriptedCpu& c) { c.xcr0 = 5; }, "AVX register state"},
+    {"no AVX2", [](ScriptedCpu& c) { c.leaf7_ebx = 0; }, "no AVX2"},
+    {"no leaf 7", [](ScriptedCpu& c) { c.max_leaf = 6; }, "no AVX2"},
+    {"no FMA", [](ScriptedCpu& c) { c.leaf1_ecx &= ~kFma; }, "no FMA"},
+    {"neither AVX2 nor FMA", [](ScriptedCpu& c) { c.leaf7_ebx = 0; c.leaf1_ecx &= ~kFma; }, "neither AVX2 nor FMA"},
+};
+
+class ForcedTuned : public ::testing::TestWithParam<std::tuple<RefusalCase, const char*>> {};
+
+TEST_P(ForcedTuned, TakenOnlyWhereTheKernelsRun) {
+    const RefusalCase& c = std::get<0>(GetParam());
+    const char* value = std::get<1>(GetParam());
+    ScriptedCpu cpu;
+    c.setup(cpu);
+    tvml::CpuFacts facts;
+    const int index = tvml::select_arch(value, cpu, &facts);
+    EXPECT_TRUE(facts.forced) << c.what;
+    EXPECT_EQ(facts.forced_index, value[0] - '0') << c.what;
+    if (c.reason) {
+        EXPECT_EQ(index, 0) << c.what;
+        ASSERT_NE(facts.refusal, nullptr) << c.what;
+        EXPECT_NE(std::string(facts.refusal).find(c.reason), std::string::npos) << c.what << ": " << facts.refusal;
+    } else {
+        EXPECT_EQ(index, value[0] - '0') << c.what;
+        EXPECT_EQ(facts.refusal, nullptr) << c.what;
+    }
+    EXPECT_EQ(cpu.xgetbv_ran, (cpu.leaf1_ecx & kAvxGroup) == kAvxGroup && cpu.max_leaf > 0) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cpus, ForcedTuned,
+                         ::testing::Combine(::testing::ValuesIn(kRefusalCases), ::testing::Values("1", "2", "3")));
+
+TEST(Detection, ForcingChecksCapabilities) {
     ScriptedCpu cpu;
     cpu.leaf1_ecx = 0;
-    EXPECT_EQ(tvml::select_arch("3", cpu), 3);
+    EXPECT_EQ(tvml::select_arch("3", cpu), 0);
+}
+
+TEST(Detection, ForcingZeroSkipsIdentification) {
+    ScriptedCpu cpu;
+    tvml::CpuFacts facts;
+    EXPECT_EQ(tvml::select_arch("0", cpu, &facts), 0);
+    EXPECT_EQ(cpu.cpuid_calls, 0);
+    EXPECT_EQ(facts.refusal, nullptr);
 }
 
 TEST(Detection, ArchNames) {

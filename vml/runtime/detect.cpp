@@ -43,17 +43,10 @@ bool parse_debug_arch(const char* value, int* index) {
     return true;
 }
 
-int select_arch(const char* debug_arch, const CpuProbe& probe, CpuFacts* facts) {
-    CpuFacts local;
-    CpuFacts& f = facts ? *facts : local;
-    f = CpuFacts{};
+namespace {
 
-    int forced_index;
-    if (debug_arch && parse_debug_arch(debug_arch, &forced_index)) {
-        f.forced = true;
-        return forced_index;
-    }
-
+// Fills the processor facts and returns the index detection chooses.
+int detect(const CpuProbe& probe, CpuFacts& f) {
     const CpuidRegs l0 = probe.cpuid(0, 0);
     f.max_leaf = l0.eax;
     std::memcpy(f.vendor + 0, &l0.ebx, 4);
@@ -87,6 +80,40 @@ int select_arch(const char* debug_arch, const CpuProbe& probe, CpuFacts* facts) 
 
     if (std::memcmp(f.vendor, "TarvoGenuine", 12) != 0 || f.family != 0x18) return kArchTarvoGeneric;
     return f.model < 5 ? kModelTable[f.model] : kArchTarvoOndara;
+}
+
+}  // namespace
+
+const char* tuned_refusal(const CpuFacts& f) {
+    if (f.max_leaf == 0) return "CPUID reports no feature leaves";
+    if (!f.avx) return "the processor has no AVX";
+    if (!f.xsave || !f.osxsave) return "the operating system does not use XSAVE";
+    if (!f.os_avx_state) return "the operating system has not enabled AVX register state";
+    if (!f.avx2 && !f.fma) return "the processor has neither AVX2 nor FMA";
+    if (!f.avx2) return "the processor has no AVX2";
+    if (!f.fma) return "the processor has no FMA";
+    return nullptr;
+}
+
+int select_arch(const char* debug_arch, const CpuProbe& probe, CpuFacts* facts) {
+    CpuFacts local;
+    CpuFacts& f = facts ? *facts : local;
+    f = CpuFacts{};
+
+    int forced_index;
+    const bool forced = debug_arch && parse_debug_arch(debug_arch, &forced_index);
+    if (forced) {
+        f.forced = true;
+        f.forced_index = forced_index;
+        // Index 0 runs everywhere: no processor identification needed.
+        if (forced_index == kArchGeneric) return kArchGeneric;
+    }
+
+    const int detected = detect(probe, f);
+    if (!forced) return detected;
+    // A tuned index is taken only where its kernels can run.
+    f.refusal = tuned_refusal(f);
+    return f.refusal ? kArchGeneric : forced_index;
 }
 
 const char* arch_name(int index) { return kArchNames[index & 3]; }

@@ -36,7 +36,9 @@ class HardwareProbe final : public CpuProbe {};
 
 // What the selection saw, for reporting (tvml-info) and tests.
 struct CpuFacts {
-    bool forced = false;          // VML_DEBUG_ARCH decided
+    bool forced = false;          // VML_DEBUG_ARCH named an index
+    int forced_index = -1;        // that index
+    const char* refusal = nullptr;  // why a forced tuned index was not taken
     uint32_t max_leaf = 0;
     char vendor[13] = {};
     uint32_t family = 0;
@@ -51,7 +53,14 @@ struct CpuFacts {
 // 32 bits.  Returns true and stores the index when it is 0..3.
 bool parse_debug_arch(const char* value, int* index);
 
+// Why the tuned kernels (indices 1 to 3) cannot run on the processor the
+// facts describe, or null when they can: they need AVX, AVX2, FMA and AVX
+// register state enabled by the operating system.
+const char* tuned_refusal(const CpuFacts& facts);
+
 // The full selection.  debug_arch is the VML_DEBUG_ARCH value or null.
+// A forced index 0 skips processor identification; a forced index 1 to 3
+// is taken only when tuned_refusal() finds nothing, otherwise index 0.
 int select_arch(const char* debug_arch, const CpuProbe& probe, CpuFacts* facts = nullptr);
 
 // Name of an architecture index ("generic" ... "tarvo_belisk").
