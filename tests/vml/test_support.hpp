@@ -25,7 +25,8 @@ inline int forced_index() {
     return i >= 0 && i <= 3 ? int(i) : -1;
 }
 
-// Tuned indices fault on processors without AVX2 and FMA.
+// A forced tuned index falls back to index 0 on processors without AVX2 and
+// FMA, so tuned kernels are only tested where they run.
 inline bool index_runs_here(int index) { return index <= 0 || has_avx2_fma(); }
 
 // Bit patterns of floats and doubles.
