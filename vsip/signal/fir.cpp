@@ -68,69 +68,120 @@ struct vsip_cfir_f : fir_object<vsip_cvview_f> {};
 namespace {
 
 // ---- Main region --------------------------------------------------------
+//
+// Each output is a window of M samples in groups of eight lanes; the last
+// group takes zeros past the window, so nothing after it is read.  Four
+// outputs are computed side by side (independent sums, so the additions of
+// one do not wait for another's); each keeps its own lanes and order.
 
-// Window of M samples at x, in groups of eight lanes; the last group takes
-// zeros past the window, so nothing after it is read.
+constexpr idx kSide = 4;
+
+// Real windows: every product rounded, then added.
+struct real_lanes {
+    float s[kLanes] = {};
+    void add(const float *k, const float *x) {
+#pragma GCC unroll 8
+        for (idx j = 0; j < kLanes; ++j)
+            s[j] = s[j] + k[j] * x[j];
+    }
+};
+
+// Complex windows (split parts): re += xr kr - xi ki, im += xr ki + xi kr
+// with fused multiply-adds.
+struct complex_lanes {
+    float re[kLanes] = {};
+    float im[kLanes] = {};
+    void add(const float *kr, const float *ki, const float *xr, const float *xi) {
+#pragma GCC unroll 8
+        for (idx j = 0; j < kLanes; ++j) {
+            re[j] = __builtin_fmaf(xr[j], kr[j], re[j]);
+            re[j] = __builtin_fmaf(-xi[j], ki[j], re[j]);
+            im[j] = __builtin_fmaf(xr[j], ki[j], im[j]);
+            im[j] = __builtin_fmaf(xi[j], kr[j], im[j]);
+        }
+    }
+};
+
+// The last, partial group of a window and the lane sum in lane order
+// onto 0.
+inline float real_finish(real_lanes &l, const float *taps, idx full, idx M, const float *w) {
+    if (full < M) {
+        float tail[kLanes] = {};
+        for (idx j = 0; j < M - full; ++j)
+            tail[j] = w[full + j];
+        l.add(taps + full, tail);
+    }
+    float sum = 0.0f;
+    for (idx j = 0; j < kLanes; ++j)
+        sum = sum + l.s[j];
+    return sum;
+}
+
+inline void complex_finish(complex_lanes &l, const float *kr, const float *ki, idx full, idx M,
+                           const float *wr, const float *wi, float *yr, float *yi) {
+    if (full < M) {
+        float tr[kLanes] = {}, ti[kLanes] = {};
+        for (idx j = 0; j < M - full; ++j) {
+            tr[j] = wr[full + j];
+            ti[j] = wi[full + j];
+        }
+        l.add(kr + full, ki + full, tr, ti);
+    }
+    float sr = 0.0f, si = 0.0f;
+    for (idx j = 0; j < kLanes; ++j) {
+        sr = sr + l.re[j];
+        si = si + l.im[j];
+    }
+    *yr = sr;
+    *yi = si;
+}
+
+// y[n * ystep] for n below count, output n over the window at x + first + nD.
 VI_LOOP_CLONES void real_outputs(const float *taps, idx M, const float *x, idx first, idx D,
                                  idx count, float *y, idx ystep) {
     const idx full = M / kLanes * kLanes;
-    for (idx n = 0; n < count; ++n) {
+    idx n = 0;
+    for (; n + kSide <= count; n += kSide) {
         const float *w = x + first + n * D;
-        float lane[kLanes] = {};
+        real_lanes l[kSide];
         for (idx g = 0; g < full; g += kLanes)
-            for (idx j = 0; j < kLanes; ++j)
-                lane[j] = lane[j] + taps[g + j] * w[g + j];
-        if (full < M) {
-            float tail[kLanes] = {};
-            for (idx j = 0; j < M - full; ++j)
-                tail[j] = w[full + j];
-            for (idx j = 0; j < kLanes; ++j)
-                lane[j] = lane[j] + taps[full + j] * tail[j];
-        }
-        float sum = 0.0f;
-        for (idx j = 0; j < kLanes; ++j)
-            sum = sum + lane[j];
-        y[n * ystep] = sum;
+#pragma GCC unroll 4
+            for (idx r = 0; r < kSide; ++r)
+                l[r].add(taps + g, w + r * D + g);
+        for (idx r = 0; r < kSide; ++r)
+            y[(n + r) * ystep] = real_finish(l[r], taps, full, M, w + r * D);
+    }
+    for (; n < count; ++n) {
+        const float *w = x + first + n * D;
+        real_lanes l;
+        for (idx g = 0; g < full; g += kLanes)
+            l.add(taps + g, w + g);
+        y[n * ystep] = real_finish(l, taps, full, M, w);
     }
 }
 
-// Split complex windows: re += xr kr - xi ki, im += xr ki + xi kr with
-// fused multiply-adds, lanes added part by part in lane order onto 0.
 VI_LOOP_CLONES void complex_outputs(const float *kr, const float *ki, idx M, const float *xr,
                                     const float *xi, idx first, idx D, idx count, float *yr,
                                     float *yi, idx ystep) {
     const idx full = M / kLanes * kLanes;
-    for (idx n = 0; n < count; ++n) {
-        const float *wr = xr + first + n * D;
-        const float *wi = xi + first + n * D;
-        float re[kLanes] = {}, im[kLanes] = {};
+    idx n = 0;
+    for (; n + kSide <= count; n += kSide) {
+        const idx at = first + n * D;
+        complex_lanes l[kSide];
         for (idx g = 0; g < full; g += kLanes)
-            for (idx j = 0; j < kLanes; ++j) {
-                re[j] = __builtin_fmaf(wr[g + j], kr[g + j], re[j]);
-                re[j] = __builtin_fmaf(-wi[g + j], ki[g + j], re[j]);
-                im[j] = __builtin_fmaf(wr[g + j], ki[g + j], im[j]);
-                im[j] = __builtin_fmaf(wi[g + j], kr[g + j], im[j]);
-            }
-        if (full < M) {
-            float tr[kLanes] = {}, ti[kLanes] = {};
-            for (idx j = 0; j < M - full; ++j) {
-                tr[j] = wr[full + j];
-                ti[j] = wi[full + j];
-            }
-            for (idx j = 0; j < kLanes; ++j) {
-                re[j] = __builtin_fmaf(tr[j], kr[full + j], re[j]);
-                re[j] = __builtin_fmaf(-ti[j], ki[full + j], re[j]);
-                im[j] = __builtin_fmaf(tr[j], ki[full + j], im[j]);
-                im[j] = __builtin_fmaf(ti[j], kr[full + j], im[j]);
-            }
-        }
-        float sr = 0.0f, si = 0.0f;
-        for (idx j = 0; j < kLanes; ++j) {
-            sr = sr + re[j];
-            si = si + im[j];
-        }
-        yr[n * ystep] = sr;
-        yi[n * ystep] = si;
+#pragma GCC unroll 4
+            for (idx r = 0; r < kSide; ++r)
+                l[r].add(kr + g, ki + g, xr + at + r * D + g, xi + at + r * D + g);
+        for (idx r = 0; r < kSide; ++r)
+            complex_finish(l[r], kr, ki, full, M, xr + at + r * D, xi + at + r * D,
+                           yr + (n + r) * ystep, yi + (n + r) * ystep);
+    }
+    for (; n < count; ++n) {
+        const idx at = first + n * D;
+        complex_lanes l;
+        for (idx g = 0; g < full; g += kLanes)
+            l.add(kr + g, ki + g, xr + at + g, xi + at + g);
+        complex_finish(l, kr, ki, full, M, xr + at, xi + at, yr + n * ystep, yi + n * ystep);
     }
 }
 
