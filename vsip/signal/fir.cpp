@@ -526,7 +526,7 @@ void getattr(const T *f, A *attr) {
     attr->kernel_len = f->kernel_len;
     attr->symm = static_cast<vsip_symmetry>(f->symm);
     attr->in_len = f->in_len;
-    attr->out_len = (f->in_len + f->decimation - 1) / f->decimation;
+    attr->out_len = f->in_len / f->decimation + (f->in_len % f->decimation != 0);
     attr->decimation = f->decimation;
     attr->state = static_cast<vsip_obj_state>(f->state);
 }
