@@ -449,17 +449,20 @@ int filter(typename T::object *f, const typename T::view *x, const typename T::v
     // History samples the first window needs (none once p reaches M-1).
     const idx need = p < M - 1 ? M - 1 - p : 0;
 
+    // Complex data at unit stride in interleaved storage goes through the
+    // complex dot product (logged once the call can go ahead).
     bool default_kernel = false;
-    if constexpr (T::parts == 2) {
+    if constexpr (T::parts == 2)
         default_kernel = (x->stride == 1 && x->block->part_stride == 2) ||
                          (y->stride == 1 && y->block->part_stride == 2);
-        if (default_kernel) {
-            char text[64];
-            std::snprintf(text, sizeof text, "use default kernel, kernel_ymm_num=%d",
-                          static_cast<int>(((M - 1) >> 3) + 1));
-            VI_log(VI_LOG_WARNING, T::flt_name, text);
-        }
-    }
+    auto announce = [&] {
+        if (!default_kernel)
+            return;
+        char text[64];
+        std::snprintf(text, sizeof text, "use default kernel, kernel_ymm_num=%d",
+                      static_cast<int>(((M - 1) >> 3) + 1));
+        VI_log(VI_LOG_WARNING, T::flt_name, text);
+    };
 
     // Next phase and the history the next block needs.
     const idx next_phase = p < N ? p + count * D - N : p - N;
@@ -473,6 +476,7 @@ int filter(typename T::object *f, const typename T::view *x, const typename T::v
         samples s{f->work, f->work + part, 1};
         gather(f->history, held - need, need, s.re, part);
         gather(x, 0, N, s.re + need, part);
+        announce();
         main_region<T>(f, s, -need, 0, count, y, default_kernel);
         if (f->state == VSIP_STATE_SAVE)
             scatter(s.re + len - keep, keep, f->history, part);
@@ -485,6 +489,7 @@ int filter(typename T::object *f, const typename T::view *x, const typename T::v
             gather(x, 0, N, copy.p, N);
             s = samples{copy.p, copy.p + N, 1};
         }
+        announce();
         const typename T::frame input(s, N);
         // Start region: windows that begin in the history.
         idx n = 0;
