@@ -857,6 +857,56 @@ VSIP_API vsip_vview_f *vsip_vcreate_cheby_f(vsip_length N, vsip_scalar_f ripple,
 VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_scalar_f max_bin,
                             vsip_hist_opt opt, const vsip_vview_f *r);
 
+/*
+ * FIR filters.  y[n] = sum over k of h[k] x[p + nD - k] for a kernel h of
+ * length M (the caller's kernel, or with a symmetry code its mirrored
+ * extension of length 2L-1 or 2L; the complex mirror is conjugated),
+ * decimation D and phase p.  Each filter call takes a block of N samples
+ * and returns the number of outputs written (at most ceil(N / D)); with
+ * VSIP_STATE_SAVE consecutive blocks continue one signal (also blocks
+ * shorter than the kernel, and decimations larger than the block), with
+ * VSIP_STATE_NO_SAVE each block starts from zeros.  A call whose strided
+ * input cannot be copied writes nothing, leaves the filter unchanged and
+ * returns 0.  Creation returns null for an unknown symmetry code, an empty
+ * kernel, D = 0, or when memory cannot be had.
+ */
+typedef struct vsip_fir_f vsip_fir_f;
+typedef struct vsip_cfir_f vsip_cfir_f;
+
+typedef struct vsip_fir_attr {
+    vsip_length kernel_len;
+    vsip_symmetry symm;
+    vsip_length in_len;
+    vsip_length out_len;
+    vsip_length decimation;
+    vsip_obj_state state;
+} vsip_fir_attr;
+
+typedef struct vsip_cfir_attr {
+    vsip_length kernel_len;
+    vsip_symmetry symm;
+    vsip_length in_len;
+    vsip_length out_len;
+    vsip_length decimation;
+    vsip_obj_state state;
+} vsip_cfir_attr;
+
+VSIP_API vsip_fir_f *vsip_fir_create_f(const vsip_vview_f *kernel, vsip_symmetry symm,
+                                       vsip_length N, vsip_length D, vsip_obj_state state,
+                                       vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API int vsip_firflt_f(vsip_fir_f *fir, const vsip_vview_f *x, const vsip_vview_f *y);
+VSIP_API void vsip_fir_getattr_f(const vsip_fir_f *fir, vsip_fir_attr *attr);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_fir_destroy_f(vsip_fir_f *fir);
+
+VSIP_API vsip_cfir_f *vsip_cfir_create_f(const vsip_cvview_f *kernel, vsip_symmetry symm,
+                                         vsip_length N, vsip_length D, vsip_obj_state state,
+                                         vsip_length ntimes, vsip_alg_hint hint);
+VSIP_API int vsip_cfirflt_f(vsip_cfir_f *fir, const vsip_cvview_f *x, const vsip_cvview_f *y);
+VSIP_API void vsip_cfir_getattr_f(const vsip_cfir_f *fir, vsip_cfir_attr *attr);
+/* Accepts null; returns 0. */
+VSIP_API int vsip_cfir_destroy_f(vsip_cfir_f *fir);
+
 #ifdef __cplusplus
 }
 #endif
