@@ -1,0 +1,53 @@
+// Convolution and correlation object records.  Field order and meaning are
+// part of the data model; the tests read them to check the method chosen.
+#ifndef VSIP_SIGNAL_CONV_HPP
+#define VSIP_SIGNAL_CONV_HPP
+
+#include <cstdint>
+
+#include "internal.hpp"
+
+enum : std::int32_t { VI_CONV_DIRECT = 0, VI_CONV_FFT = 1 };
+
+struct vsip_conv1d_f {
+    vsip_cvview_f *spectrum;     // H: transform of the zero-padded kernel (FFT methods)
+    vsip_cvview_f *work;         // length L (single transform)
+    vsip_cmview_f *work_matrix;  // R x L, row major (segmented)
+    vsip_vview_f *direct_kernel; // full kernel reversed (direct method)
+    vsip_fft_f *fft;             // forward, in place, length L (single transform)
+    std::int32_t method;         // VI_CONV_*
+    vsip_fftm_f *fftm;           // forward, in place, rows of the work matrix (segmented)
+    std::int32_t segmented;      // 1 segmented, 0 single transform
+    std::int32_t symm;
+    std::int32_t D;
+    std::uint64_t M;       // full kernel length
+    std::uint64_t N;       // input length
+    std::uint64_t L;       // FFT length
+    std::uint64_t out_len;
+    std::uint64_t S;       // segment step L - M
+    std::uint64_t Q;       // segment count
+    std::int32_t ntimes;
+    std::int32_t support;
+    std::int32_t hint;
+};
+
+// Real and complex correlation share one layout.
+#define VI_DEFINE_CORR(T)                                                      \
+    struct T {                                                                 \
+        vsip_cvview_f *w2;    /* reference, then its spectrum */               \
+        vsip_cvview_f *w1;    /* data, then the correlation */                 \
+        vsip_fft_f *fft;      /* forward, in place, length L, scale 1 */       \
+        std::uint64_t N;                                                       \
+        std::uint64_t M;                                                       \
+        std::uint64_t full_len; /* N + M - 1 */                                \
+        std::uint64_t L;                                                       \
+        std::uint64_t lag_len;                                                 \
+        std::int32_t ntimes;                                                   \
+        std::int32_t support;                                                  \
+        std::int32_t hint;                                                     \
+    };
+VI_DEFINE_CORR(vsip_corr1d_f)
+VI_DEFINE_CORR(vsip_ccorr1d_f)
+#undef VI_DEFINE_CORR
+
+#endif // VSIP_SIGNAL_CONV_HPP
