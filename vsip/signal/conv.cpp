@@ -163,6 +163,16 @@ void gather(const vi::real_walk<float> &x, idx from, idx n, float *dst) {
 
 // ---- Convolution -----------------------------------------------------------
 
+// Estimated work of the FFT method, (N+M-1) ln(N+M-1), against that of
+// the direct method, M times the number of full windows, plus 1, over 8
+// for the 8-lane sums: the direct method when the FFT costs more.
+bool direct_is_cheaper(std::uint64_t M, std::uint64_t N, std::uint64_t D) {
+    const double fft_cost =
+        static_cast<double>(M + N - 1) * std::log(static_cast<double>(M + N - 1));
+    const std::uint64_t direct_cost = (M * ((N - M) / D) + 1) >> 3;
+    return fft_cost > static_cast<double>(direct_cost);
+}
+
 std::uint64_t full_kernel_length(std::uint64_t K, std::int32_t symm) {
     switch (symm) {
     case VSIP_SYM_EVEN_LEN_ODD:
@@ -455,7 +465,54 @@ void write_lags(const Corr *c, vsip_bias bias, Put put) {
     }
 }
 
+// Z is the transform of x + i r for real x and r.  With X and R their
+// transforms, Z[k] = X[k] + i R[k] and conj(Z[L-k]) = X[k] - i R[k]; the
+// product P = X conj(R) is Hermitian, and Z becomes conj(P) / L, ready for
+// the forward transform that inverts it.
+VI_LOOP_CLONES void separate_and_multiply(float *__restrict re, float *__restrict im, idx L,
+                                          float inv_l) {
+    for (idx k = 0; k <= L / 2; ++k) {
+        const idx j = (L - k) & (L - 1);
+        const float a = re[k], b = im[k], c = re[j], d = im[j];
+        const float xr = 0.5f * (a + c), xi = 0.5f * (b - d);
+        const float rr = 0.5f * (b + d), ri = -0.5f * (a - c);
+        const float pr = (xr * rr + xi * ri) * inv_l, pi = (xi * rr - xr * ri) * inv_l;
+        re[k] = pr;
+        im[k] = -pi;
+        re[j] = pr;
+        im[j] = pi;
+    }
+}
+
+// Real correlation by direct sums over the reference, for the lengths where
+// they cost less than the transforms: the same lags, scaled the same way.
+void correlate_direct(const vsip_corr1d_f *c, vsip_bias bias, const vi::real_walk<float> &ref,
+                      const vi::real_walk<float> &x, const vi::real_walk<float> &y) {
+    const idx M = static_cast<idx>(c->M), N = static_cast<idx>(c->N);
+    const float *k = ref.p;
+    if (ref.step != 1) {
+        float *dense = parts(c->w2).re;
+        gather(ref, 0, M, dense);
+        k = dense;
+    }
+    const idx first = corr_first_lag(c), count = static_cast<idx>(c->lag_len);
+    if (x.step == 1)
+        direct_sums<true>(k, M, x.p, 1, N, first, 1, count, y.p, y.step);
+    else
+        direct_sums<false>(k, M, x.p, x.step, N, first, 1, count, y.p, y.step);
+    if (bias != VSIP_UNBIASED)
+        return;
+    const unbias u{M, static_cast<idx>(c->full_len), 1.0f / static_cast<float>(M)};
+    for (idx j = 0; j < count; ++j) {
+        float &v = y.p[j * y.step];
+        const idx products = u.count(first + j);
+        v = products == M ? v * u.inv_m : v / static_cast<float>(products);
+    }
+}
+
 } // namespace
+
+bool VI_corr_uses_direct(std::uint64_t M, std::uint64_t N) { return direct_is_cheaper(M, N, 1); }
 
 extern "C" {
 
@@ -499,13 +556,9 @@ VSIP_API vsip_conv1d_f *vsip_conv1d_create_f(const vsip_vview_f *kernel, vsip_sy
                        static_cast<std::int32_t>(support),
                        static_cast<std::int32_t>(hint)};
 
-    // Estimated work: transforms of the whole signal, and 8-lane sums over
-    // the full windows.
-    const double fft_cost = static_cast<double>(M + N - 1) * std::log(static_cast<double>(M + N - 1));
-    const std::uint64_t direct_cost = (M * ((N - M) / D) + 1) >> 3;
     const vi::real_walk<float> h = vi::walk(kernel);
     bool made;
-    if (fft_cost > static_cast<double>(direct_cost)) {
+    if (direct_is_cheaper(M, N, D)) {
         c->direct_kernel = vsip_vcreate_f(M, VSIP_MEM_NONE);
         made = c->direct_kernel != nullptr;
         if (made) {
@@ -578,18 +631,25 @@ VSIP_API vsip_corr1d_f *vsip_corr1d_create_f(vsip_length M, vsip_length N,
 VSIP_API void vsip_correlate1d_f(const vsip_corr1d_f *corr, vsip_bias bias,
                                  const vsip_vview_f *ref, const vsip_vview_f *x,
                                  const vsip_vview_f *y) {
-    const split w1 = parts(corr->w1), w2 = parts(corr->w2);
+    if (VI_corr_uses_direct(corr->M, corr->N)) {
+        correlate_direct(corr, bias, vi::walk(ref), vi::walk(x), vi::walk(y));
+        return;
+    }
+    // Both real operands travel in one transform: the data in the real
+    // parts, the reference in the imaginary parts; their spectra are
+    // separated by symmetry.
+    const split w = parts(corr->w1);
     const idx L = static_cast<idx>(corr->L), N = static_cast<idx>(corr->N);
-    zero(w1.re, corr->L);
-    zero(w1.im, corr->L);
-    zero(w2.re, corr->L);
-    zero(w2.im, corr->L);
-    gather(vi::walk(x), 0, N, w1.re + (L - N));
-    gather(vi::walk(ref), 0, static_cast<idx>(corr->M), w2.re);
-    circular_correlation(corr);
+    zero(w.re, corr->L);
+    zero(w.im, corr->L);
+    gather(vi::walk(x), 0, N, w.re + (L - N));
+    gather(vi::walk(ref), 0, static_cast<idx>(corr->M), w.im);
+    vsip_ccfftip_f(corr->fft, corr->w1);
+    separate_and_multiply(w.re, w.im, L, 1.0f / static_cast<float>(corr->L));
+    vsip_ccfftip_f(corr->fft, corr->w1);
     const vi::real_walk<float> yw = vi::walk(y);
     write_lags(corr, bias, [&](idx j, idx at, float f, bool divide) {
-        yw.p[j * yw.step] = divide ? w1.re[at] / f : w1.re[at] * f;
+        yw.p[j * yw.step] = divide ? w.re[at] / f : w.re[at] * f;
     });
 }
 

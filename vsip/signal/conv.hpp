@@ -50,4 +50,9 @@ VI_DEFINE_CORR(vsip_corr1d_f)
 VI_DEFINE_CORR(vsip_ccorr1d_f)
 #undef VI_DEFINE_CORR
 
+// The real correlation takes direct sums instead of its transforms where
+// the convolution's cost rule would choose the direct method (decimation
+// 1); the results agree within the transform's error bound.
+bool VI_corr_uses_direct(std::uint64_t M, std::uint64_t N);
+
 #endif // VSIP_SIGNAL_CONV_HPP
