@@ -334,6 +334,7 @@ TEST(ConvCreate, RejectedArgumentsGiveNullWithTheirMessage) {
         {4, 3, 100000, 1, kSymmMessage},
         {0, VSIP_NONSYM, 100, 1, nullptr},
         {4, VSIP_NONSYM, 100, 0, nullptr},
+        {4, VSIP_NONSYM, 100, vsip_length(1) << 31, nullptr},
     };
     for (const Case &c : cases) {
         RealView h(random_floats(c.K, 6));
@@ -423,17 +424,20 @@ struct CorrCase {
 const CorrCase kCorrCases[] = {
     {1, 1, 2},   {3, 6, 16},       {4, 5, 16},     {20, 1000, 1024},
     {7, 7, 16},  {100, 300, 512},  {33, 64, 128},  {200, 400, 1024},
-    {64, 64, 128}, {150, 2000, 4096},
+    {64, 64, 128}, {150, 2000, 4096}, {100, 3000, 4096}, {1000, 20000, 32768},
+    {599, 2000, 4096},
 };
 
-// The real correlation takes direct sums for some of the lengths above
-// and its transforms for the others: the value test covers both paths.
-TEST(Correlate, TableCoversTheDirectAndTheTransformPath) {
-    int direct = 0, transform = 0;
+// The real correlation takes direct sums, one packed transform or
+// overlap-added segments depending on the lengths: the value test covers
+// every path.
+TEST(Correlate, TableCoversEveryRealPath) {
+    int count[3] = {0, 0, 0};
     for (const CorrCase &c : kCorrCases)
-        (VI_corr_uses_direct(c.M, c.N) ? direct : transform) += 1;
-    EXPECT_GE(direct, 3);
-    EXPECT_GE(transform, 3);
+        ++count[VI_corr_path(c.M, c.N)];
+    EXPECT_GE(count[VI_CORR_DIRECT], 3);
+    EXPECT_GE(count[VI_CORR_PACKED], 3);
+    EXPECT_GE(count[VI_CORR_SEGMENTED], 3);
 }
 
 TEST(Correlate, RealAndComplexEveryBiasAndSupportAgainstDouble) {
@@ -464,6 +468,9 @@ TEST(Correlate, RealAndComplexEveryBiasAndSupportAgainstDouble) {
                         vsip_corr1d_f *corr = vsip_corr1d_create_f(c.M, c.N, s, 0, VSIP_ALG_TIME);
                         ASSERT_NE(corr, nullptr) << where;
                         EXPECT_EQ(corr->L, c.L) << where;
+                        EXPECT_EQ(corr->seg_work != nullptr,
+                                  VI_corr_path(c.M, c.N) == VI_CORR_SEGMENTED)
+                            << where;
                         RealView rv(real_parts(r), 2), xv(real_parts(x)), y(want.size(), 3);
                         vsip_correlate1d_f(corr, bias, rv.v, xv.v, y.v);
                         for (float v : y.values())
@@ -551,6 +558,10 @@ std::vector<Creator> creators(vsip_vview_f *kernel20, vsip_vview_f *kernel100,
         {"single", conv(kernel200, 400), conv_destroy},
         {"corr",
          [] { return static_cast<void *>(vsip_corr1d_create_f(5, 9, VSIP_SUPPORT_FULL, 0,
+                                                              VSIP_ALG_TIME)); },
+         [](void *p) { vsip_corr1d_destroy_f(static_cast<vsip_corr1d_f *>(p)); }},
+        {"corr segmented",
+         [] { return static_cast<void *>(vsip_corr1d_create_f(100, 3000, VSIP_SUPPORT_SAME, 0,
                                                               VSIP_ALG_TIME)); },
          [](void *p) { vsip_corr1d_destroy_f(static_cast<vsip_corr1d_f *>(p)); }},
         {"ccorr",

@@ -853,9 +853,10 @@ VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_s
  * (mirrored to its full length for the symmetric codes), the input length
  * N, the decimation D and the support region; the object chooses a direct
  * sum or an FFT method once.  It returns null when the input is shorter
- * than the full kernel, for an unknown symmetry code, a kernel of length 0,
- * a decimation of 0, or when memory cannot be had.  y receives out_len
- * values; an unknown support region is reported and nothing is written.
+ * than the full kernel, for an unknown symmetry code, a kernel of length
+ * 0, a decimation of 0 or above 2^31 - 1, or when memory cannot be had.
+ * y receives out_len values; an unknown support region is reported and
+ * nothing is written.
  * The correlation objects (reference length M, data length N) return null
  * for M > N, M or N of 0, an unknown support region, or when memory cannot
  * be had; y receives lag_len values, divided by the number of products

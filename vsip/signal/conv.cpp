@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/lines.hpp"
 #include "common/walk.hpp"
 #include "signal/conv.hpp"
 
@@ -152,13 +153,7 @@ void zero(float *p, std::uint64_t n) { std::memset(p, 0, n * sizeof(float)); }
 
 // dst[0 .. n-1] = x[from .. from+n-1].
 void gather(const vi::real_walk<float> &x, idx from, idx n, float *dst) {
-    const float *src = x.p + from * x.step;
-    if (x.step == 1) {
-        std::memcpy(dst, src, static_cast<std::size_t>(n) * sizeof(float));
-        return;
-    }
-    for (idx i = 0; i < n; ++i)
-        dst[i] = src[i * x.step];
+    vi::copy_in(vi::step_ref<float>{x.p + from * x.step, x.step}, n, dst);
 }
 
 // ---- Convolution -----------------------------------------------------------
@@ -345,8 +340,44 @@ void convolve_direct(const vsip_conv1d_f *c, const vi::real_walk<float> &x,
 // ---- Correlation -----------------------------------------------------------
 
 template <class Corr>
+int destroy_corr(Corr *c) {
+    if (!c)
+        return 0;
+    vsip_cvalldestroy_f(c->w2);
+    vsip_cvalldestroy_f(c->w1);
+    vsip_fft_destroy_f(c->fft);
+    vsip_fftm_destroy_f(c->seg_fftm);
+    if (c->seg_work)
+        vsip_cmalldestroy_f(c->seg_work);
+    VI_free(c);
+    return 0;
+}
+
+// Segment transforms of the real correlation: the convolution's row
+// lengths up to 999 reference samples, beyond that at least 8 M, so that
+// 7/8 of each row is new data.
+std::uint64_t corr_segment_length(std::uint64_t M) {
+    return M <= 999 ? segment_fft_length(M) : pow2_above(8 * M - 1);
+}
+
+// Rows of segment pairs plus one row for the reversed reference.
+template <class Corr>
+bool make_corr_segments(Corr *c, vsip_alg_hint hint) {
+    c->seg_L = corr_segment_length(c->M);
+    c->seg_S = c->seg_L - c->M;
+    c->seg_Q = (c->N + c->seg_S - 1) / c->seg_S;
+    const std::uint64_t rows = (c->seg_Q + 1) / 2 + 1;
+    c->seg_fftm = vsip_ccfftmip_create_f(rows, c->seg_L, 1.0f, VSIP_FFT_FWD, VSIP_ROW, 0, hint);
+    if (!c->seg_fftm)
+        return false;
+    c->seg_work = vsip_cmcreate_f(rows, c->seg_L, VSIP_ROW, VSIP_MEM_NONE);
+    return c->seg_work != nullptr;
+}
+
+template <class Corr>
 Corr *create_corr(const char *name, vsip_length M, vsip_length N, vsip_support_region support,
-                  vsip_length ntimes, vsip_alg_hint hint, vsip_alg_hint fft_hint) {
+                  vsip_length ntimes, vsip_alg_hint hint, vsip_alg_hint fft_hint,
+                  bool real) {
     if (!known_support(support)) {
         VI_log(VI_LOG_ERROR, name, kModeMessage);
         return nullptr;
@@ -361,6 +392,7 @@ Corr *create_corr(const char *name, vsip_length M, vsip_length N, vsip_support_r
     const std::uint64_t L = pow2_above(full_len);
     if (L == 0 || L > 0x7fffffff)
         return nullptr;
+    const bool segmented = real && VI_corr_path(M, N) == VI_CORR_SEGMENTED;
     auto *c = static_cast<Corr *>(VI_malloc(sizeof(Corr)));
     if (!c)
         return nullptr;
@@ -377,28 +409,20 @@ Corr *create_corr(const char *name, vsip_length M, vsip_length N, vsip_support_r
               lag_len,
               static_cast<std::int32_t>(ntimes),
               static_cast<std::int32_t>(support),
-              static_cast<std::int32_t>(hint)};
+              static_cast<std::int32_t>(hint),
+              nullptr,
+              nullptr,
+              0,
+              0,
+              0};
     c->w2 = vsip_cvcreate_f(L, VSIP_MEM_NONE);
     c->w1 = c->w2 ? vsip_cvcreate_f(L, VSIP_MEM_NONE) : nullptr;
     c->fft = c->w1 ? vsip_ccfftip_create_f(L, 1.0f, VSIP_FFT_FWD, 0, fft_hint) : nullptr;
-    if (!c->fft) {
-        vsip_cvalldestroy_f(c->w1);
-        vsip_cvalldestroy_f(c->w2);
-        VI_free(c);
+    if (!c->fft || (segmented && !make_corr_segments(c, fft_hint))) {
+        destroy_corr(c);
         return nullptr;
     }
     return c;
-}
-
-template <class Corr>
-int destroy_corr(Corr *c) {
-    if (!c)
-        return 0;
-    vsip_cvalldestroy_f(c->w2);
-    vsip_cvalldestroy_f(c->w1);
-    vsip_fft_destroy_f(c->fft);
-    VI_free(c);
-    return 0;
 }
 
 template <class Corr, class Attr>
@@ -484,6 +508,18 @@ VI_LOOP_CLONES void separate_and_multiply(float *__restrict re, float *__restric
     }
 }
 
+// Unbiased scaling of the lag_len values in y, output j being full lag
+// first + j.
+void unbias_in_place(const vsip_corr1d_f *c, idx first, const vi::real_walk<float> &y) {
+    const idx M = static_cast<idx>(c->M);
+    const unbias u{M, static_cast<idx>(c->full_len), 1.0f / static_cast<float>(M)};
+    for (idx j = 0; j < static_cast<idx>(c->lag_len); ++j) {
+        float &v = y.p[j * y.step];
+        const idx products = u.count(first + j);
+        v = products == M ? v * u.inv_m : v / static_cast<float>(products);
+    }
+}
+
 // Real correlation by direct sums over the reference, for the lengths where
 // they cost less than the transforms: the same lags, scaled the same way.
 void correlate_direct(const vsip_corr1d_f *c, vsip_bias bias, const vi::real_walk<float> &ref,
@@ -500,19 +536,54 @@ void correlate_direct(const vsip_corr1d_f *c, vsip_bias bias, const vi::real_wal
         direct_sums<true>(k, M, x.p, 1, N, first, 1, count, y.p, y.step);
     else
         direct_sums<false>(k, M, x.p, x.step, N, first, 1, count, y.p, y.step);
-    if (bias != VSIP_UNBIASED)
-        return;
-    const unbias u{M, static_cast<idx>(c->full_len), 1.0f / static_cast<float>(M)};
-    for (idx j = 0; j < count; ++j) {
-        float &v = y.p[j * y.step];
-        const idx products = u.count(first + j);
-        v = products == M ? v * u.inv_m : v / static_cast<float>(products);
+    if (bias == VSIP_UNBIASED)
+        unbias_in_place(c, first, y);
+}
+
+// Real correlation of long data as the convolution of x with the reversed
+// reference: segment pairs in the rows of the work matrix, the reversed
+// reference in its last row, all transformed by one multiple FFT, then
+// overlap-added as in the segmented convolution.
+void correlate_segmented(const vsip_corr1d_f *c, vsip_bias bias, const vi::real_walk<float> &ref,
+                         const vi::real_walk<float> &x, const vi::real_walk<float> &y) {
+    const split w = parts(c->seg_work);
+    const idx N = static_cast<idx>(c->N), M = static_cast<idx>(c->M);
+    const idx L = static_cast<idx>(c->seg_L), S = static_cast<idx>(c->seg_S);
+    const idx Q = static_cast<idx>(c->seg_Q), R = (Q + 1) / 2;
+    zero(w.re, static_cast<std::uint64_t>((R + 1) * L));
+    zero(w.im, static_cast<std::uint64_t>((R + 1) * L));
+    for (idx q = 0; q < Q; ++q) {
+        float *row = (q % 2 == 0 ? w.re : w.im) + (q / 2) * L;
+        gather(x, q * S, std::min(S, N - q * S), row);
     }
+    float *kernel = w.re + R * L;
+    for (idx j = 0; j < M; ++j)
+        kernel[j] = ref.p[(M - 1 - j) * ref.step];
+    vsip_ccfftmip_f(c->seg_fftm, c->seg_work);
+    const float inv_l = 1.0f / static_cast<float>(L);
+    for (idx r = 0; r < R; ++r)
+        multiply_for_inverse(w.re + r * L, w.im + r * L, w.re + R * L, w.im + R * L, L, inv_l);
+    vsip_ccfftmip_f(c->seg_fftm, c->seg_work);
+    auto seq = [&](std::uint64_t q, idx t) {
+        const idx at = static_cast<idx>(q / 2) * L + t;
+        return q % 2 == 0 ? w.re[at] : -w.im[at];
+    };
+    const idx first = corr_first_lag(c);
+    gather_overlapped(seq, c->seg_Q - 1, S, M, first, 1, static_cast<idx>(c->lag_len), y);
+    if (bias == VSIP_UNBIASED)
+        unbias_in_place(c, first, y);
 }
 
 } // namespace
 
-bool VI_corr_uses_direct(std::uint64_t M, std::uint64_t N) { return direct_is_cheaper(M, N, 1); }
+std::int32_t VI_corr_path(std::uint64_t M, std::uint64_t N) {
+    if (direct_is_cheaper(M, N, 1))
+        return VI_CORR_DIRECT;
+    const bool long_data = static_cast<float>(N) / static_cast<float>(M) > 2.0f;
+    const std::uint64_t seg = corr_segment_length(M);
+    return long_data && seg != 0 && seg < pow2_above(N + M - 1) ? VI_CORR_SEGMENTED
+                                                                : VI_CORR_PACKED;
+}
 
 extern "C" {
 
@@ -625,14 +696,18 @@ VSIP_API vsip_corr1d_f *vsip_corr1d_create_f(vsip_length M, vsip_length N,
                                              vsip_support_region support, vsip_length ntimes,
                                              vsip_alg_hint hint) {
     return create_corr<vsip_corr1d_f>("vsip_corr1d_create_f", M, N, support, ntimes, hint,
-                                      VSIP_ALG_NOISE);
+                                      VSIP_ALG_NOISE, true);
 }
 
 VSIP_API void vsip_correlate1d_f(const vsip_corr1d_f *corr, vsip_bias bias,
                                  const vsip_vview_f *ref, const vsip_vview_f *x,
                                  const vsip_vview_f *y) {
-    if (VI_corr_uses_direct(corr->M, corr->N)) {
+    if (VI_corr_path(corr->M, corr->N) == VI_CORR_DIRECT) {
         correlate_direct(corr, bias, vi::walk(ref), vi::walk(x), vi::walk(y));
+        return;
+    }
+    if (corr->seg_work) {
+        correlate_segmented(corr, bias, vi::walk(ref), vi::walk(x), vi::walk(y));
         return;
     }
     // Both real operands travel in one transform: the data in the real
@@ -663,7 +738,7 @@ VSIP_API vsip_ccorr1d_f *vsip_ccorr1d_create_f(vsip_length M, vsip_length N,
                                                vsip_support_region support, vsip_length ntimes,
                                                vsip_alg_hint hint) {
     return create_corr<vsip_ccorr1d_f>("vsip_ccorr1d_create_f", M, N, support, ntimes, hint,
-                                       hint);
+                                       hint, false);
 }
 
 VSIP_API void vsip_ccorrelate1d_f(const vsip_ccorr1d_f *corr, vsip_bias bias,

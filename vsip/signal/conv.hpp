@@ -45,14 +45,25 @@ struct vsip_conv1d_f {
         std::int32_t ntimes;                                                   \
         std::int32_t support;                                                  \
         std::int32_t hint;                                                     \
+        /* Real form, long data: segment pairs and the reversed reference */  \
+        /* in the rows of seg_work, transformed by seg_fftm; null otherwise */ \
+        vsip_fftm_f *seg_fftm;                                                 \
+        vsip_cmview_f *seg_work;                                               \
+        std::uint64_t seg_L; /* row length */                                  \
+        std::uint64_t seg_S; /* segment step seg_L - M */                      \
+        std::uint64_t seg_Q; /* segment count */                               \
     };
 VI_DEFINE_CORR(vsip_corr1d_f)
 VI_DEFINE_CORR(vsip_ccorr1d_f)
 #undef VI_DEFINE_CORR
 
-// The real correlation takes direct sums instead of its transforms where
-// the convolution's cost rule would choose the direct method (decimation
-// 1); the results agree within the transform's error bound.
-bool VI_corr_uses_direct(std::uint64_t M, std::uint64_t N);
+// How the real correlation computes its lags: direct sums where the
+// convolution's cost rule would choose the direct method (decimation 1);
+// for data more than twice the reference and a segment transform shorter
+// than L, overlap-add of segments (the convolution with the reversed
+// reference); otherwise one transform of length L carrying both operands.
+// Every path gives the same lags within the transform's error bound.
+enum : std::int32_t { VI_CORR_DIRECT = 0, VI_CORR_PACKED = 1, VI_CORR_SEGMENTED = 2 };
+std::int32_t VI_corr_path(std::uint64_t M, std::uint64_t N);
 
 #endif // VSIP_SIGNAL_CONV_HPP
