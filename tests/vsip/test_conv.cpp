@@ -163,6 +163,7 @@ struct MethodCase {
     std::int32_t method;
     std::int32_t segmented;
     vsip_length L, S, Q;
+    bool long_kernel_segments = false; // the single transform runs as overlap-added rows
 };
 
 // The lengths below also force each method in the value tests.
@@ -178,6 +179,9 @@ const MethodCase kMethods[] = {
     {400, 100, VSIP_SYM_EVEN_LEN_EVEN, 1, VI_CONV_FFT, 0, 512, 0, 0},
     {3000, 100, VSIP_NONSYM, 3, VI_CONV_DIRECT, 0, 0, 0, 0},     // G shrinks with D
     {1, 1, VSIP_NONSYM, 1, VI_CONV_FFT, 0, 2, 0, 0},             // F = 0 is not above G = 0
+    {16000, 1000, VSIP_NONSYM, 1, VI_CONV_FFT, 0, 16384, 0, 0, true},
+    {20000, 500, VSIP_SYM_EVEN_LEN_EVEN, 2, VI_CONV_FFT, 0, 16384, 0, 0, true},
+    {2500, 1000, VSIP_NONSYM, 1, VI_CONV_FFT, 0, 4096, 0, 0},    // rows would be longer than L
 };
 
 TEST(ConvCreate, MethodAndTransformLength) {
@@ -195,6 +199,7 @@ TEST(ConvCreate, MethodAndTransformLength) {
         EXPECT_EQ(conv->direct_kernel != nullptr, c.method == VI_CONV_DIRECT) << where;
         EXPECT_EQ(conv->fft != nullptr, c.method == VI_CONV_FFT && !c.segmented) << where;
         EXPECT_EQ(conv->fftm != nullptr, c.segmented == 1) << where;
+        EXPECT_EQ(conv->seg_work != nullptr, c.long_kernel_segments) << where;
         vsip_conv1d_destroy_f(conv);
     }
 }
@@ -544,7 +549,7 @@ struct Creator {
 };
 
 std::vector<Creator> creators(vsip_vview_f *kernel20, vsip_vview_f *kernel100,
-                              vsip_vview_f *kernel200) {
+                              vsip_vview_f *kernel200, vsip_vview_f *kernel1000) {
     auto conv = [](vsip_vview_f *h, vsip_length N) {
         return [h, N]() -> void * {
             return vsip_conv1d_create_f(h, VSIP_NONSYM, N, 1, VSIP_SUPPORT_SAME, 0,
@@ -556,6 +561,7 @@ std::vector<Creator> creators(vsip_vview_f *kernel20, vsip_vview_f *kernel100,
         {"direct", conv(kernel20, 1000), conv_destroy},
         {"segmented", conv(kernel100, 3000), conv_destroy},
         {"single", conv(kernel200, 400), conv_destroy},
+        {"long kernel", conv(kernel1000, 16000), conv_destroy},
         {"corr",
          [] { return static_cast<void *>(vsip_corr1d_create_f(5, 9, VSIP_SUPPORT_FULL, 0,
                                                               VSIP_ALG_TIME)); },
@@ -573,7 +579,8 @@ std::vector<Creator> creators(vsip_vview_f *kernel20, vsip_vview_f *kernel100,
 
 TEST(Create, EveryFailingAllocationGivesNullAndReleasesAll) {
     RealView h20(random_floats(20, 1)), h100(random_floats(100, 1)), h200(random_floats(200, 1));
-    for (const Creator &c : creators(h20.v, h100.v, h200.v)) {
+    RealView h1000(random_floats(1000, 1));
+    for (const Creator &c : creators(h20.v, h100.v, h200.v, h1000.v)) {
         std::string problem;
         const long calls =
             vsiptest::for_every_failing_allocation<void>(c.create, c.destroy, &problem);
@@ -583,8 +590,8 @@ TEST(Create, EveryFailingAllocationGivesNullAndReleasesAll) {
 
 TEST(Create, EveryFailingFftwRequestGivesNullAndReleasesAll) {
     RealView h100(random_floats(100, 1)), h200(random_floats(200, 1));
-    RealView h20(random_floats(20, 1));
-    for (const Creator &c : creators(h20.v, h100.v, h200.v)) {
+    RealView h20(random_floats(20, 1)), h1000(random_floats(1000, 1));
+    for (const Creator &c : creators(h20.v, h100.v, h200.v, h1000.v)) {
         if (std::string(c.name) == "direct")
             continue; // no transform
         std::string problem;

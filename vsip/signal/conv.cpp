@@ -58,6 +58,14 @@ std::uint64_t segment_fft_length(std::uint64_t m) {
     return 0;
 }
 
+// Row length of overlap-added segments beyond the specified segmented
+// method (real correlation, and convolution with kernels above 999 taps):
+// the segmented method's lengths up to 999 kernel samples, beyond that at
+// least 8 M, so that 7/8 of each row is new data.
+std::uint64_t overlap_row_length(std::uint64_t M) {
+    return M <= 999 ? segment_fft_length(M) : pow2_above(8 * M - 1);
+}
+
 // Split parts of a library-created complex vector or row-major matrix.
 struct split {
     float *re;
@@ -227,6 +235,32 @@ vsip_cvview_f *kernel_spectrum(const vi::real_walk<float> &h, std::uint64_t K, s
     return H;
 }
 
+// Rows of segment pairs for a long kernel; the kernel's transform at the
+// row length is made with the same multiple FFT (kernel in row 0).
+bool make_long_kernel_segments(vsip_conv1d_f *c, const vi::real_walk<float> &h, std::uint64_t K,
+                               std::uint64_t seg_L, vsip_alg_hint hint) {
+    c->seg_L = seg_L;
+    c->seg_S = seg_L - c->M;
+    c->seg_Q = (c->N + c->seg_S - 1) / c->seg_S;
+    const std::uint64_t rows = (c->seg_Q + 1) / 2;
+    c->seg_fftm = vsip_ccfftmip_create_f(rows, seg_L, 1.0f, VSIP_FFT_FWD, VSIP_ROW, 0, hint);
+    if (!c->seg_fftm)
+        return false;
+    c->seg_work = vsip_cmcreate_f(rows, seg_L, VSIP_ROW, VSIP_MEM_NONE);
+    c->seg_spectrum = c->seg_work ? vsip_cvcreate_f(seg_L, VSIP_MEM_NONE) : nullptr;
+    if (!c->seg_spectrum)
+        return false;
+    const split w = parts(c->seg_work), H = parts(c->seg_spectrum);
+    zero(w.re, rows * seg_L);
+    zero(w.im, rows * seg_L);
+    for (std::uint64_t k = 0; k < c->M; ++k)
+        w.re[k] = full_kernel(h, K, c->M, k);
+    vsip_ccfftmip_f(c->seg_fftm, c->seg_work);
+    std::memcpy(H.re, w.re, seg_L * sizeof(float));
+    std::memcpy(H.im, w.im, seg_L * sizeof(float));
+    return true;
+}
+
 bool make_fft_parts(vsip_conv1d_f *c, const vi::real_walk<float> &h, std::uint64_t K,
                     vsip_alg_hint hint) {
     const std::uint64_t M = c->M, N = c->N;
@@ -240,7 +274,12 @@ bool make_fft_parts(vsip_conv1d_f *c, const vi::real_walk<float> &h, std::uint64
         return false;
     if (!segmented) {
         c->work = vsip_cvcreate_f(c->L, VSIP_MEM_NONE);
-        return c->work != nullptr;
+        if (!c->work)
+            return false;
+        const std::uint64_t seg_L = overlap_row_length(M);
+        const bool long_data = static_cast<float>(N) / static_cast<float>(M) > 2.0f;
+        return !(long_data && seg_L != 0 && seg_L < c->L) ||
+               make_long_kernel_segments(c, h, K, seg_L, hint);
     }
     vsip_fft_destroy_f(c->fft);
     c->fft = nullptr;
@@ -301,28 +340,38 @@ void convolve_single(const vsip_conv1d_f *c, const vi::real_walk<float> &x,
                       static_cast<idx>(c->out_len), y);
 }
 
-void convolve_segmented(const vsip_conv1d_f *c, const vi::real_walk<float> &x,
-                        const vi::real_walk<float> &y, idx start) {
-    const split w = parts(c->work_matrix);
-    const split h = parts(c->spectrum);
-    const idx N = static_cast<idx>(c->N), L = static_cast<idx>(c->L), S = static_cast<idx>(c->S);
-    const idx Q = static_cast<idx>(c->Q), R = (Q + 1) / 2;
+// Overlap-add over Q segments of S samples, paired in the rows of a work
+// matrix with rows of L elements, transformed by `fftm`; H is the
+// kernel's transform at length L.
+struct segment_plan {
+    vsip_fftm_f *fftm;
+    vsip_cmview_f *work;
+    const vsip_cvview_f *H;
+    std::uint64_t L, S, Q;
+};
+
+void convolve_segments(const vsip_conv1d_f *c, const segment_plan &g,
+                       const vi::real_walk<float> &x, const vi::real_walk<float> &y, idx start) {
+    const split w = parts(g.work);
+    const split h = parts(g.H);
+    const idx N = static_cast<idx>(c->N), L = static_cast<idx>(g.L), S = static_cast<idx>(g.S);
+    const idx Q = static_cast<idx>(g.Q), R = (Q + 1) / 2;
     zero(w.re, static_cast<std::uint64_t>(R * L));
     zero(w.im, static_cast<std::uint64_t>(R * L));
     for (idx q = 0; q < Q; ++q) {
         float *row = (q % 2 == 0 ? w.re : w.im) + (q / 2) * L;
         gather(x, q * S, std::min(S, N - q * S), row);
     }
-    vsip_ccfftmip_f(c->fftm, c->work_matrix);
-    const float inv_l = 1.0f / static_cast<float>(c->L);
+    vsip_ccfftmip_f(g.fftm, g.work);
+    const float inv_l = 1.0f / static_cast<float>(g.L);
     for (idx r = 0; r < R; ++r)
         multiply_for_inverse(w.re + r * L, w.im + r * L, h.re, h.im, L, inv_l);
-    vsip_ccfftmip_f(c->fftm, c->work_matrix);
+    vsip_ccfftmip_f(g.fftm, g.work);
     auto seq = [&](std::uint64_t q, idx t) {
         const idx at = static_cast<idx>(q / 2) * L + t;
         return q % 2 == 0 ? w.re[at] : -w.im[at];
     };
-    gather_overlapped(seq, c->Q - 1, S, static_cast<idx>(c->M), start, c->D,
+    gather_overlapped(seq, g.Q - 1, S, static_cast<idx>(c->M), start, c->D,
                       static_cast<idx>(c->out_len), y);
 }
 
@@ -353,17 +402,10 @@ int destroy_corr(Corr *c) {
     return 0;
 }
 
-// Segment transforms of the real correlation: the convolution's row
-// lengths up to 999 reference samples, beyond that at least 8 M, so that
-// 7/8 of each row is new data.
-std::uint64_t corr_segment_length(std::uint64_t M) {
-    return M <= 999 ? segment_fft_length(M) : pow2_above(8 * M - 1);
-}
-
 // Rows of segment pairs plus one row for the reversed reference.
 template <class Corr>
 bool make_corr_segments(Corr *c, vsip_alg_hint hint) {
-    c->seg_L = corr_segment_length(c->M);
+    c->seg_L = overlap_row_length(c->M);
     c->seg_S = c->seg_L - c->M;
     c->seg_Q = (c->N + c->seg_S - 1) / c->seg_S;
     const std::uint64_t rows = (c->seg_Q + 1) / 2 + 1;
@@ -580,7 +622,7 @@ std::int32_t VI_corr_path(std::uint64_t M, std::uint64_t N) {
     if (direct_is_cheaper(M, N, 1))
         return VI_CORR_DIRECT;
     const bool long_data = static_cast<float>(N) / static_cast<float>(M) > 2.0f;
-    const std::uint64_t seg = corr_segment_length(M);
+    const std::uint64_t seg = overlap_row_length(M);
     return long_data && seg != 0 && seg < pow2_above(N + M - 1) ? VI_CORR_SEGMENTED
                                                                 : VI_CORR_PACKED;
 }
@@ -625,7 +667,13 @@ VSIP_API vsip_conv1d_f *vsip_conv1d_create_f(const vsip_vview_f *kernel, vsip_sy
                        0,
                        static_cast<std::int32_t>(ntimes),
                        static_cast<std::int32_t>(support),
-                       static_cast<std::int32_t>(hint)};
+                       static_cast<std::int32_t>(hint),
+                       nullptr,
+                       nullptr,
+                       nullptr,
+                       0,
+                       0,
+                       0};
 
     const vi::real_walk<float> h = vi::walk(kernel);
     bool made;
@@ -659,7 +707,13 @@ VSIP_API void vsip_convolve1d_f(const vsip_conv1d_f *conv, const vsip_vview_f *x
     if (conv->method == VI_CONV_DIRECT)
         convolve_direct(conv, xw, yw, start);
     else if (conv->segmented)
-        convolve_segmented(conv, xw, yw, start);
+        convolve_segments(conv, {conv->fftm, conv->work_matrix, conv->spectrum, conv->L, conv->S,
+                                 conv->Q},
+                          xw, yw, start);
+    else if (conv->seg_work)
+        convolve_segments(conv, {conv->seg_fftm, conv->seg_work, conv->seg_spectrum,
+                                 conv->seg_L, conv->seg_S, conv->seg_Q},
+                          xw, yw, start);
     else
         convolve_single(conv, xw, yw, start);
 }
@@ -688,6 +742,11 @@ VSIP_API int vsip_conv1d_destroy_f(vsip_conv1d_f *conv) {
         vsip_cmalldestroy_f(conv->work_matrix);
     if (conv->direct_kernel)
         vsip_valldestroy_f(conv->direct_kernel);
+    vsip_fftm_destroy_f(conv->seg_fftm);
+    if (conv->seg_work)
+        vsip_cmalldestroy_f(conv->seg_work);
+    if (conv->seg_spectrum)
+        vsip_cvalldestroy_f(conv->seg_spectrum);
     VI_free(conv);
     return 0;
 }

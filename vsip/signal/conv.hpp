@@ -29,6 +29,15 @@ struct vsip_conv1d_f {
     std::int32_t ntimes;
     std::int32_t support;
     std::int32_t hint;
+    // Single transform of long data with a kernel above 999 taps: the
+    // same convolution by overlap-added segments of seg_L - M samples,
+    // whose transforms stay in cache.  Null and 0 otherwise.
+    vsip_fftm_f *seg_fftm;
+    vsip_cmview_f *seg_work;
+    vsip_cvview_f *seg_spectrum; // transform of the kernel at length seg_L
+    std::uint64_t seg_L;
+    std::uint64_t seg_S;
+    std::uint64_t seg_Q;
 };
 
 // Real and complex correlation share one layout.
