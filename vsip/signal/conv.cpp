@@ -5,9 +5,12 @@
 // over the reversed kernel and an FFT method.  The FFT methods carry two
 // real sequences in one complex transform (real and imaginary parts): the
 // two halves of a medium input, or pairs of segments of a long input that
-// one multiple FFT transforms together before an overlap-add.  The
-// correlation objects always use one power-of-two transform.  Every
-// inverse transform is a forward one between conjugations:
+// one multiple FFT transforms together before an overlap-add; long inputs
+// with kernels above 999 taps are overlap-added the same way, in rows that
+// stay in cache.  The complex correlation uses one power-of-two transform;
+// the real correlation direct sums, overlap-added segments, or one
+// transform carrying both operands, by their lengths.  Every inverse
+// transform is a forward one between conjugations:
 // inverse(Z) = conj(forward(conj(Z) / L)); the last conjugation is folded
 // into the reads that gather the result.
 #include <cmath>
@@ -58,9 +61,9 @@ std::uint64_t segment_fft_length(std::uint64_t m) {
     return 0;
 }
 
-// Row length of overlap-added segments beyond the specified segmented
-// method (real correlation, and convolution with kernels above 999 taps):
-// the segmented method's lengths up to 999 kernel samples, beyond that at
+// Row length of the overlap-added rows that replace one long transform
+// (real correlation, and convolution with kernels above 999 taps): the
+// segmented method's lengths up to 999 kernel samples, beyond that at
 // least 8 M, so that 7/8 of each row is new data.
 std::uint64_t overlap_row_length(std::uint64_t M) {
     return M <= 999 ? segment_fft_length(M) : pow2_above(8 * M - 1);
