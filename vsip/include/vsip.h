@@ -907,6 +907,68 @@ VSIP_API void vsip_cfir_getattr_f(const vsip_cfir_f *fir, vsip_cfir_attr *attr);
 /* Accepts null; returns 0. */
 VSIP_API int vsip_cfir_destroy_f(vsip_cfir_f *fir);
 
+/*
+ * Convolution and correlation.  vsip_conv1d_create_f takes the kernel
+ * (mirrored to its full length for the symmetric codes), the input length
+ * N, the decimation D and the support region; the object chooses a direct
+ * sum or an FFT method once.  It returns null when the input is shorter
+ * than the full kernel, for an unknown symmetry code, a kernel of length
+ * 0, a decimation of 0 or above 2^31 - 1, or when memory cannot be had.
+ * y receives out_len values; an unknown support region is reported and
+ * nothing is written.
+ * The correlation objects (reference length M, data length N) return null
+ * for M > N, M or N of 0, an unknown support region, or when memory cannot
+ * be had; y receives lag_len values, divided by the number of products
+ * behind each value for VSIP_UNBIASED.
+ */
+typedef struct vsip_conv1d_f vsip_conv1d_f;
+typedef struct vsip_corr1d_f vsip_corr1d_f;
+typedef struct vsip_ccorr1d_f vsip_ccorr1d_f;
+
+typedef struct vsip_conv1d_attr {
+    vsip_length kernel_len;
+    vsip_symmetry symm;
+    vsip_length data_len;
+    vsip_support_region support;
+    vsip_length out_len;
+    vsip_length decimation;
+} vsip_conv1d_attr;
+
+typedef struct vsip_corr1d_attr {
+    vsip_length ref_len;
+    vsip_length data_len;
+    vsip_support_region support;
+    vsip_length lag_len;
+} vsip_corr1d_attr;
+typedef vsip_corr1d_attr vsip_ccorr1d_attr;
+
+VSIP_API vsip_conv1d_f *vsip_conv1d_create_f(const vsip_vview_f *kernel, vsip_symmetry symm,
+                                             vsip_length N, vsip_length D,
+                                             vsip_support_region support, vsip_length ntimes,
+                                             vsip_alg_hint hint);
+VSIP_API void vsip_convolve1d_f(const vsip_conv1d_f *conv, const vsip_vview_f *x,
+                                const vsip_vview_f *y);
+VSIP_API void vsip_conv1d_getattr_f(const vsip_conv1d_f *conv, vsip_conv1d_attr *attr);
+VSIP_API int vsip_conv1d_destroy_f(vsip_conv1d_f *conv);
+
+VSIP_API vsip_corr1d_f *vsip_corr1d_create_f(vsip_length M, vsip_length N,
+                                             vsip_support_region support, vsip_length ntimes,
+                                             vsip_alg_hint hint);
+VSIP_API void vsip_correlate1d_f(const vsip_corr1d_f *corr, vsip_bias bias,
+                                 const vsip_vview_f *ref, const vsip_vview_f *x,
+                                 const vsip_vview_f *y);
+VSIP_API void vsip_corr1d_getattr_f(const vsip_corr1d_f *corr, vsip_corr1d_attr *attr);
+VSIP_API int vsip_corr1d_destroy_f(vsip_corr1d_f *corr);
+
+VSIP_API vsip_ccorr1d_f *vsip_ccorr1d_create_f(vsip_length M, vsip_length N,
+                                               vsip_support_region support, vsip_length ntimes,
+                                               vsip_alg_hint hint);
+VSIP_API void vsip_ccorrelate1d_f(const vsip_ccorr1d_f *corr, vsip_bias bias,
+                                  const vsip_cvview_f *ref, const vsip_cvview_f *x,
+                                  const vsip_cvview_f *y);
+VSIP_API void vsip_ccorr1d_getattr_f(const vsip_ccorr1d_f *corr, vsip_ccorr1d_attr *attr);
+VSIP_API int vsip_ccorr1d_destroy_f(vsip_ccorr1d_f *corr);
+
 #ifdef __cplusplus
 }
 #endif
