@@ -491,6 +491,93 @@ TEST(Destroy, WorkspaceAndOwnership) {
     EXPECT_EQ(allocations.live(), 0u);
 }
 
+// ---- Objects and views that do not fit the execute function -----------------
+
+// An execute call with an object of another kind, or a view shorter than
+// the object reads or writes: one ERROR line, the output (for ccfftip the
+// operand) left as it was.  The views are library vectors of exactly
+// their length, so any access past them is a sanitizer report.
+struct MisuseCase {
+    const char *name;
+    Form object; // kind of the object (created for N = 8)
+    Form call;   // execute function
+    vsip_length x_length, y_length;
+    const char *message;
+};
+
+const char *const kWrongKind = "The FFT object is not of the kind this function executes.";
+const char *const kShortView = "A view is shorter than the FFT object's input or output.";
+
+std::vector<MisuseCase> misuse_cases() {
+    // Lengths each function reads and writes at N = 8 (h = 4).
+    struct Need {
+        Form form;
+        vsip_length x, y;
+    } const need[] = {{Form::cop, 8, 8}, {Form::cip, 8, 8}, {Form::rc, 8, 5}, {Form::cr, 5, 8}};
+    std::vector<MisuseCase> out;
+    for (const Need &n : need) {
+        for (const Need &o : need)
+            if (o.form != n.form)
+                out.push_back({"wrong_kind", o.form, n.form, 16, 16, kWrongKind});
+        out.push_back({"short_input", n.form, n.form, n.x - 1, n.y, kShortView});
+        if (n.form != Form::cip)
+            out.push_back({"short_output", n.form, n.form, n.x, n.y - 1, kShortView});
+    }
+    return out;
+}
+
+class Misuse : public ::testing::TestWithParam<MisuseCase> {};
+
+TEST_P(Misuse, LogsAnErrorAndLeavesTheOutput) {
+    const MisuseCase &c = GetParam();
+    Fft fft(create(c.object, 8, 0.5f, c.object == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD));
+    ASSERT_NE(fft, nullptr);
+    const bool real_x = c.call == Form::rc, real_y = c.call == Form::cr;
+    vsip_vview_f *rx = real_x ? vsip_vcreate_f(c.x_length, VSIP_MEM_NONE) : nullptr;
+    vsip_cvview_f *cx = real_x ? nullptr : vsip_cvcreate_f(c.x_length, VSIP_MEM_NONE);
+    vsip_vview_f *ry = real_y ? vsip_vcreate_f(c.y_length, VSIP_MEM_NONE) : nullptr;
+    vsip_cvview_f *cy = real_y || c.call == Form::cip ? nullptr
+                                                       : vsip_cvcreate_f(c.y_length, VSIP_MEM_NONE);
+    if (rx)
+        vsip_vfill_f(1.0f, rx);
+    if (cx)
+        vsip_cvfill_f(vsip_cscalar_f{1.0f, 2.0f}, cx);
+    if (ry)
+        vsip_vfill_f(-99.0f, ry);
+    if (cy)
+        vsip_cvfill_f(vsip_cscalar_f{-99.0f, -98.0f}, cy);
+    ScopedEnv level("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const std::string text = capture_stdout([&] {
+        switch (c.call) {
+        case Form::cop: vsip_ccfftop_f(fft.get(), cx, cy); break;
+        case Form::cip: vsip_ccfftip_f(fft.get(), cx); break;
+        case Form::rc: vsip_rcfftop_f(fft.get(), rx, cy); break;
+        case Form::cr: vsip_crfftop_f(fft.get(), cx, ry); break;
+        }
+    });
+    EXPECT_EQ(text, std::string("[\033[1;31mERROR\033[0m] \033[1;37mfunc=vsip_") + form_name(c.call) + "_f, " +
+                        c.message + "\033[0m\n");
+    for (vsip_length j = 0; ry && j < c.y_length; ++j)
+        EXPECT_EQ(vsip_vget_f(ry, j), -99.0f) << j;
+    for (vsip_length j = 0; cy && j < c.y_length; ++j)
+        EXPECT_EQ(vsip_cvget_f(cy, j).r, -99.0f) << j;
+    for (vsip_length j = 0; c.call == Form::cip && j < c.x_length; ++j)
+        EXPECT_EQ(vsip_cvget_f(cx, j).i, 2.0f) << j;
+    for (vsip_vview_f *v : {rx, ry})
+        if (v)
+            vsip_valldestroy_f(v);
+    for (vsip_cvview_f *v : {cx, cy})
+        if (v)
+            vsip_cvalldestroy_f(v);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Misuse, ::testing::ValuesIn(misuse_cases()),
+                         [](const ::testing::TestParamInfo<MisuseCase> &i) {
+                             return std::string(form_name(i.param.call)) + "_" + i.param.name +
+                                    "_" + form_name(i.param.object) + "_" +
+                                    std::to_string(i.index);
+                         });
+
 // Distinct objects run concurrently give the results of serial runs.
 TEST(Threads, DistinctObjectsExecuteConcurrently) {
     constexpr int kThreads = 4;

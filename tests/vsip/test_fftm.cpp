@@ -423,6 +423,113 @@ TEST(Create, EveryFailingFftwRequestGivesNullAndReleasesAll) {
     }
 }
 
+// ---- Objects and matrices that do not fit the execute function ------------
+
+// An object of another kind, a matrix with fewer lines than the object's,
+// or lines shorter than the transform reads or writes: one ERROR line and
+// the output (for ccfftmip the operand) left as it was.  The matrices are
+// library matrices of exactly their size, so any access past them is a
+// sanitizer report.
+struct MisuseCase {
+    const char *name;
+    Form object, call;
+    vsip_major major;
+    // Lines (along the major) and line lengths of input and output.
+    vsip_length x_lines, x_length, y_lines, y_length;
+    const char *message;
+};
+
+const char *const kWrongKind = "The multiple-FFT object is not of the kind this function executes.";
+const char *const kShortView =
+    "A matrix has fewer or shorter lines than the multiple-FFT object's input or output.";
+
+std::vector<MisuseCase> misuse_cases() {
+    // Objects of 4 lines of 8 elements (h = 4): line lengths read and written.
+    struct Need {
+        Form form;
+        vsip_length x, y;
+    } const need[] = {{Form::cop, 8, 8}, {Form::cip, 8, 8}, {Form::rc, 8, 5}, {Form::cr, 5, 8}};
+    std::vector<MisuseCase> out;
+    for (vsip_major major : {VSIP_ROW, VSIP_COL})
+        for (const Need &n : need) {
+            for (const Need &o : need)
+                if (o.form != n.form)
+                    out.push_back({"wrong_kind", o.form, n.form, major, 4, 9, 4, 9, kWrongKind});
+            out.push_back({"few_input_lines", n.form, n.form, major, 3, n.x, 4, n.y, kShortView});
+            out.push_back({"short_input_lines", n.form, n.form, major, 4, n.x - 1, 4, n.y, kShortView});
+            if (n.form == Form::cip)
+                continue;
+            out.push_back({"few_output_lines", n.form, n.form, major, 4, n.x, 3, n.y, kShortView});
+            out.push_back({"short_output_lines", n.form, n.form, major, 4, n.x, 4, n.y - 1,
+                           kShortView});
+        }
+    return out;
+}
+
+class Misuse : public ::testing::TestWithParam<MisuseCase> {};
+
+TEST_P(Misuse, LogsAnErrorAndLeavesTheOutput) {
+    const MisuseCase &c = GetParam();
+    const bool rows = c.major == VSIP_ROW;
+    Fftm fftm(create_m(c.object, rows ? 4 : 8, rows ? 8 : 4, 0.5f,
+                       c.object == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD, c.major));
+    ASSERT_NE(fftm, nullptr);
+    const vsip_length xm = rows ? c.x_lines : c.x_length, xn = rows ? c.x_length : c.x_lines;
+    const vsip_length ym = rows ? c.y_lines : c.y_length, yn = rows ? c.y_length : c.y_lines;
+    const bool real_x = c.call == Form::rc, real_y = c.call == Form::cr;
+    vsip_mview_f *rx = real_x ? vsip_mcreate_f(xm, xn, VSIP_ROW, VSIP_MEM_NONE) : nullptr;
+    vsip_cmview_f *cx = real_x ? nullptr : vsip_cmcreate_f(xm, xn, VSIP_ROW, VSIP_MEM_NONE);
+    vsip_mview_f *ry = real_y ? vsip_mcreate_f(ym, yn, VSIP_COL, VSIP_MEM_NONE) : nullptr;
+    vsip_cmview_f *cy = real_y || c.call == Form::cip
+                            ? nullptr
+                            : vsip_cmcreate_f(ym, yn, VSIP_COL, VSIP_MEM_NONE);
+    if (rx)
+        vsip_mfill_f(1.0f, rx);
+    if (cx)
+        vsip_cmfill_f(vsip_cscalar_f{1.0f, 2.0f}, cx);
+    if (ry)
+        vsip_mfill_f(-99.0f, ry);
+    if (cy)
+        vsip_cmfill_f(vsip_cscalar_f{-99.0f, -98.0f}, cy);
+    ScopedEnv level("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const std::string text = capture_stdout([&] {
+        switch (c.call) {
+        case Form::cop: vsip_ccfftmop_f(fftm.get(), cx, cy); break;
+        case Form::cip: vsip_ccfftmip_f(fftm.get(), cx); break;
+        case Form::rc: vsip_rcfftmop_f(fftm.get(), rx, cy); break;
+        case Form::cr: vsip_crfftmop_f(fftm.get(), cx, ry); break;
+        }
+    });
+    EXPECT_EQ(text, std::string("[\033[1;31mERROR\033[0m] \033[1;37mfunc=vsip_") + form_name(c.call) + "_f, " +
+                        c.message + "\033[0m\n");
+    for (vsip_index i = 0; i < ym; ++i)
+        for (vsip_index j = 0; j < yn; ++j) {
+            if (ry) {
+                EXPECT_EQ(vsip_mget_f(ry, i, j), -99.0f) << i << " " << j;
+            }
+            if (cy) {
+                EXPECT_EQ(vsip_cmget_f(cy, i, j).r, -99.0f) << i << " " << j;
+            }
+        }
+    for (vsip_index i = 0; c.call == Form::cip && i < xm; ++i)
+        for (vsip_index j = 0; j < xn; ++j)
+            EXPECT_EQ(vsip_cmget_f(cx, i, j).i, 2.0f) << i << " " << j;
+    for (vsip_mview_f *m : {rx, ry})
+        if (m)
+            vsip_malldestroy_f(m);
+    for (vsip_cmview_f *m : {cx, cy})
+        if (m)
+            vsip_cmalldestroy_f(m);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Misuse, ::testing::ValuesIn(misuse_cases()),
+                         [](const ::testing::TestParamInfo<MisuseCase> &i) {
+                             return std::string(form_name(i.param.call)) + "_" + i.param.name +
+                                    "_" + form_name(i.param.object) +
+                                    (i.param.major == VSIP_ROW ? "_rows_" : "_cols_") +
+                                    std::to_string(i.index);
+                         });
+
 TEST(Destroy, NullReturnsZero) { EXPECT_EQ(vsip_fftm_destroy_f(nullptr), 0); }
 
 } // namespace

@@ -84,6 +84,44 @@ vi::idx line_length(const vsip_fftm_f *f, vsip_length rows, vsip_length cols) {
     return static_cast<vi::idx>(by_rows(f) ? cols : rows);
 }
 
+// Lines of a matrix view along the object's major, and their length.
+struct line_shape {
+    std::uint64_t lines;
+    std::uint64_t length;
+};
+template <class View>
+line_shape shape(const vsip_fftm_f *f, const View *v) {
+    return by_rows(f) ? line_shape{v->col_length, v->row_length}
+                      : line_shape{v->row_length, v->col_length};
+}
+
+// Every execute function first checks that the object is of its kind and
+// that both matrices have at least the object's lines, each at least as
+// long as the transform reads or writes; on a mismatch it logs an ERROR
+// line and leaves the output alone.
+constexpr const char *kWrongKind =
+    "The multiple-FFT object is not of the kind this function executes.";
+constexpr const char *kShortView =
+    "A matrix has fewer or shorter lines than the multiple-FFT object's input or output.";
+
+template <class X, class Y>
+bool usable(const char *name, const vsip_fftm_f *f, std::int32_t kind, const X *x,
+            std::uint64_t x_needed, const Y *y, std::uint64_t y_needed) {
+    if (f->kind != kind) {
+        VI_log(VI_LOG_ERROR, name, kWrongKind);
+        return false;
+    }
+    const line_shape in = shape(f, x), out = shape(f, y);
+    if (in.lines < f->count || out.lines < f->count || in.length < x_needed ||
+        out.length < y_needed) {
+        VI_log(VI_LOG_ERROR, name, kShortView);
+        return false;
+    }
+    return true;
+}
+
+std::uint64_t complex_length(const vsip_fftm_f *f) { return by_rows(f) ? f->N : f->M; }
+
 const VI_fft_backend_f *complex_record(const vsip_fftm_f *f, std::int64_t i) {
     return static_cast<const VI_fft_backend_f *>(f->records[i]);
 }
@@ -121,6 +159,9 @@ VSIP_API vsip_fftm_f *vsip_crfftmop_create_f(vsip_length M, vsip_length N, vsip_
 
 VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
                               const vsip_cmview_f *Y) {
+    if (!usable("vsip_ccfftmop_f", f, VI_FFT_COMPLEX_OP, X, complex_length(f), Y,
+                complex_length(f)))
+        return;
     const vi::cplx_mwalk x = vi::walk(X), y = vi::walk(Y);
     const bool rows = by_rows(f);
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
@@ -132,6 +173,9 @@ VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
 }
 
 VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *f, const vsip_cmview_f *XY) {
+    if (!usable("vsip_ccfftmip_f", f, VI_FFT_COMPLEX_IP, XY, complex_length(f), XY,
+                complex_length(f)))
+        return;
     const vi::cplx_mwalk xy = vi::walk(XY);
     const bool rows = by_rows(f);
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
@@ -144,6 +188,8 @@ VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *f, const vsip_cmview_f *XY) {
 
 VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *f, const vsip_mview_f *X,
                               const vsip_cmview_f *Y) {
+    if (!usable("vsip_rcfftmop_f", f, VI_FFT_REAL_TO_COMPLEX, X, 2 * f->h, Y, f->h + 1))
+        return;
     const vi::real_mwalk<float> x = vi::walk(X);
     const vi::cplx_mwalk y = vi::walk(Y);
     const bool rows = by_rows(f);
@@ -156,6 +202,8 @@ VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *f, const vsip_mview_f *X,
 
 VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
                               const vsip_mview_f *Y) {
+    if (!usable("vsip_crfftmop_f", f, VI_FFT_COMPLEX_TO_REAL, X, f->h + 1, Y, 2 * f->h))
+        return;
     const vi::cplx_mwalk x = vi::walk(X);
     const vi::real_mwalk<float> y = vi::walk(Y);
     const bool rows = by_rows(f);
