@@ -4,7 +4,10 @@
 // The fault injection replaces FFTW's allocator and planners in the test
 // executable (the library's calls resolve to these definitions, which
 // forward to FFTW), so a test can make the k-th buffer or plan request
-// fail and check that nothing obtained from FFTW is left behind.
+// fail and check that nothing obtained from FFTW is left behind.  The
+// new-array execute functions are replaced the same way and record the
+// arrays of the last call, so a test can tell whether a transform ran on
+// the caller's data or on the object's buffers.
 // Include this header in exactly one source file of a test executable.
 #ifndef VSIP_TESTS_FFT_SUPPORT_HPP
 #define VSIP_TESTS_FFT_SUPPORT_HPP
@@ -12,6 +15,7 @@
 #include <dlfcn.h>
 #include <fftw3.h>
 
+#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -149,6 +153,24 @@ long for_every_failing_fftw_request(const std::function<T *()> &attempt,
     return -1;
 }
 
+// Input and output arrays of the last new-array execute call (the real
+// parts for split arrays).
+struct FftwExecutions {
+    std::atomic<long> calls{0};
+    std::atomic<const void *> in{nullptr};
+    std::atomic<const void *> out{nullptr};
+    void record(const void *i, const void *o) {
+        in = i;
+        out = o;
+        ++calls;
+    }
+};
+
+inline FftwExecutions &fftw_executions() {
+    static FftwExecutions e;
+    return e;
+}
+
 } // namespace vsiptest
 
 extern "C" {
@@ -197,6 +219,48 @@ fftwf_plan fftwf_plan_dft_1d(int n, fftwf_complex *in, fftwf_complex *out, int s
 VSIPTEST_PLANNER(fftwf_plan_dft_r2c_1d, float *, fftwf_complex *)
 VSIPTEST_PLANNER(fftwf_plan_dft_c2r_1d, fftwf_complex *, float *)
 #undef VSIPTEST_PLANNER
+
+#define VSIPTEST_GURU_PLANNER(NAME, PARAMS, ARGS)                                    \
+    fftwf_plan NAME PARAMS {                                                          \
+        static auto real = vsiptest::next_fftw<fftwf_plan(*) PARAMS>(#NAME);            \
+        vsiptest::FftwFaults &f = vsiptest::fftw_faults();                             \
+        if (f.fail_now())                                                              \
+            return nullptr;                                                            \
+        fftwf_plan p = real ARGS;                                                      \
+        if (p)                                                                         \
+            f.live_plans.insert(p);                                                    \
+        return p;                                                                      \
+    }
+VSIPTEST_GURU_PLANNER(fftwf_plan_guru_split_dft,
+                      (int rank, const fftwf_iodim *dims, int howmany_rank,
+                       const fftwf_iodim *howmany_dims, float *ri, float *ii, float *ro,
+                       float *io, unsigned flags),
+                      (rank, dims, howmany_rank, howmany_dims, ri, ii, ro, io, flags))
+VSIPTEST_GURU_PLANNER(fftwf_plan_guru_split_dft_r2c,
+                      (int rank, const fftwf_iodim *dims, int howmany_rank,
+                       const fftwf_iodim *howmany_dims, float *in, float *ro, float *io,
+                       unsigned flags),
+                      (rank, dims, howmany_rank, howmany_dims, in, ro, io, flags))
+#undef VSIPTEST_GURU_PLANNER
+
+#define VSIPTEST_EXECUTE(NAME, PARAMS, ARGS, IN, OUT)                                 \
+    void NAME PARAMS {                                                                \
+        static auto real = vsiptest::next_fftw<void(*) PARAMS>(#NAME);                  \
+        vsiptest::fftw_executions().record(IN, OUT);                                   \
+        real ARGS;                                                                     \
+    }
+VSIPTEST_EXECUTE(fftwf_execute_dft, (const fftwf_plan p, fftwf_complex *in, fftwf_complex *out),
+                 (p, in, out), in, out)
+VSIPTEST_EXECUTE(fftwf_execute_split_dft,
+                 (const fftwf_plan p, float *ri, float *ii, float *ro, float *io),
+                 (p, ri, ii, ro, io), ri, ro)
+VSIPTEST_EXECUTE(fftwf_execute_dft_r2c, (const fftwf_plan p, float *in, fftwf_complex *out),
+                 (p, in, out), in, out)
+VSIPTEST_EXECUTE(fftwf_execute_split_dft_r2c,
+                 (const fftwf_plan p, float *in, float *ro, float *io), (p, in, ro, io), in, ro)
+VSIPTEST_EXECUTE(fftwf_execute_dft_c2r, (const fftwf_plan p, fftwf_complex *in, float *out),
+                 (p, in, out), in, out)
+#undef VSIPTEST_EXECUTE
 
 void fftwf_destroy_plan(fftwf_plan p) {
     static auto real = vsiptest::next_fftw<void (*)(fftwf_plan)>("fftwf_destroy_plan");

@@ -6,6 +6,7 @@
 
 #include <omp.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -34,9 +35,18 @@ bool real_out(Form f) { return f == Form::cr; }
 // Library split row-major storage; interleaved user storage, column-major
 // with an offset and padded columns; split user storage at stride 2 with
 // an offset and padded rows.
-enum class MLayout { library, interleaved_cols, strided };
+// Dense interleaved row-major storage, aligned or one element off FFTW's
+// alignment class, puts rows on either side of the decision between
+// transforming in the caller's storage and copying.
+enum class MLayout { library, interleaved_cols, strided, interleaved_rows, interleaved_rows_off1 };
 const char *mname(MLayout l) {
-    return l == MLayout::library ? "library" : l == MLayout::interleaved_cols ? "icols" : "strided";
+    switch (l) {
+    case MLayout::library: return "library";
+    case MLayout::interleaved_cols: return "icols";
+    case MLayout::strided: return "strided";
+    case MLayout::interleaved_rows: return "irows";
+    default: return "irows_off1";
+    }
 }
 
 // A real or complex M x N matrix in one of the layouts.
@@ -50,6 +60,9 @@ public:
             off = 2, rs = static_cast<vsip_stride>(M + 1), cs = 1, len = off + N * (M + 1);
         } else if (l == MLayout::strided) {
             off = 3, rs = 2, cs = static_cast<vsip_stride>(2 * N + 1), len = off + M * (2 * N + 1);
+        } else if (l != MLayout::library) {
+            off = l == MLayout::interleaved_rows ? 0 : 1;
+            rs = 1, cs = static_cast<vsip_stride>(N), len = off + M * N + 1;
         }
         if (real) {
             if (l == MLayout::library) {
@@ -63,7 +76,7 @@ public:
         } else if (l == MLayout::library) {
             cv_ = vsip_cmcreate_f(M, N, VSIP_ROW, VSIP_MEM_NONE);
         } else {
-            const bool inter = l == MLayout::interleaved_cols;
+            const bool inter = l != MLayout::strided;
             store_.assign(inter ? 2 * len : len, kGuard);
             if (!inter)
                 imag_.assign(len, kGuard);
@@ -133,6 +146,13 @@ vsip_fftm_f *create_m(Form f, vsip_length M, vsip_length N, float scale, int dir
     case Form::rc: return vsip_rcfftmop_create_f(M, N, scale, major, 1, hint);
     default: return vsip_crfftmop_create_f(M, N, scale, major, 1, hint);
     }
+}
+
+// One binding record per thread that may run the lines (processors or
+// the OpenMP thread limit, whichever is larger, at most the lines).
+std::uint64_t records_for(std::uint64_t lines) {
+    return std::min<std::uint64_t>(
+        lines, static_cast<std::uint64_t>(std::max(omp_get_max_threads(), omp_get_num_procs())));
 }
 
 struct MDeleter {
@@ -299,6 +319,15 @@ std::vector<Case> cases() {
                                layouts[k % 3], layouts[(k + 1) % 3], threads[k % 4]});
                 ++k;
             }
+    // Rows and columns of dense interleaved storage, aligned and not, on
+    // both sides and in place.
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
+        for (vsip_major major : {VSIP_ROW, VSIP_COL})
+            for (MLayout l : {MLayout::interleaved_rows, MLayout::interleaved_rows_off1})
+                out.push_back({f, 6, 32, major, f == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD, 0.25f,
+                               l, l == MLayout::interleaved_rows ? MLayout::interleaved_rows_off1
+                                                                 : MLayout::interleaved_rows,
+                               major == VSIP_ROW ? 2 : 1});
     // Every thread count on one larger case per form.
     for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
         for (int t : {1, 2, 4})
@@ -371,22 +400,51 @@ INSTANTIATE_TEST_SUITE_P(
                       AttrCase{Form::cr, 4, 8, VSIP_ROW, {4, 5}, {4, 8}, VSIP_FFT_OP, 0},
                       AttrCase{Form::cr, 9, 4, VSIP_COL, {5, 4}, {9, 4}, VSIP_FFT_OP, 0}));
 
-// Record count, transform length and planner flags by major and hint.
-TEST(Record, OneBindingRecordPerLine) {
+// Record count, transform length and planner flags by major and hint; the
+// records have their own buffers and share the first record's plans.
+TEST(Record, LinesShareOnePlanWithABufferPairPerRecord) {
     Fftm rc(vsip_rcfftmop_create_f(4, 8, 1.0f, VSIP_ROW, 1, VSIP_ALG_SPACE));
     EXPECT_EQ(rc->count, 4u);
     EXPECT_EQ(rc->h, 4u);
     EXPECT_EQ(rc->flags, 0);
     EXPECT_EQ(rc->kind, VI_FFT_REAL_TO_COMPLEX);
+    EXPECT_EQ(rc->nrecords, records_for(4));
     Fftm cc(vsip_ccfftmip_create_f(4, 8, 1.0f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_NOISE));
     EXPECT_EQ(cc->count, 8u);
     EXPECT_EQ(cc->flags, 64);
-    for (std::uint64_t i = 0; i < cc->count; ++i)
+    ASSERT_EQ(cc->nrecords, records_for(8));
+    const auto *first = static_cast<VI_fft_backend_f *>(cc->records[0]);
+    EXPECT_EQ(first->own_plans, 1);
+    for (std::uint64_t i = 0; i < cc->nrecords; ++i) {
+        const auto *a = static_cast<VI_fft_backend_f *>(cc->records[i]);
+        EXPECT_TRUE(a->plan == first->plan && a->inplace_plan == first->inplace_plan);
+        EXPECT_EQ(a->own_plans, i == 0 ? 1 : 0);
         for (std::uint64_t j = 0; j < i; ++j) {
-            const auto *a = static_cast<VI_fft_backend_f *>(cc->records[i]);
             const auto *b = static_cast<VI_fft_backend_f *>(cc->records[j]);
-            EXPECT_TRUE(a->in != b->in && a->out != b->out && a->plan != b->plan);
+            EXPECT_TRUE(a->in != b->in && a->out != b->out);
         }
+    }
+}
+
+// A 1 x 2^20 matrix by columns: 2^20 transforms of length 1 on a handful
+// of records, and the columns come out scaled.
+TEST(Record, MillionLinesNeedOnlyTheThreadsRecords) {
+    constexpr vsip_length lines = vsip_length(1) << 20;
+    Fftm f(vsip_ccfftmop_create_f(1, lines, 2.0f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_TIME));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->count, lines);
+    EXPECT_EQ(f->nrecords, records_for(lines));
+    vsip_cmview_f *X = vsip_cmcreate_f(1, lines, VSIP_ROW, VSIP_MEM_NONE);
+    vsip_cmview_f *Y = vsip_cmcreate_f(1, lines, VSIP_ROW, VSIP_MEM_NONE);
+    for (vsip_index j : {vsip_index(0), vsip_index(12345), lines - 1})
+        vsip_cmput_f(X, 0, j, vsip_cscalar_f{1.0f + static_cast<float>(j), -1.0f});
+    vsip_ccfftmop_f(f.get(), X, Y);
+    for (vsip_index j : {vsip_index(0), vsip_index(12345), lines - 1}) {
+        EXPECT_EQ(vsip_cmget_f(Y, 0, j).r, 2.0f * (1.0f + static_cast<float>(j)));
+        EXPECT_EQ(vsip_cmget_f(Y, 0, j).i, -2.0f);
+    }
+    vsip_cmalldestroy_f(X);
+    vsip_cmalldestroy_f(Y);
 }
 
 TEST(Create, DimensionsOutsideTheTransformRangeGiveNull) {
@@ -396,8 +454,10 @@ TEST(Create, DimensionsOutsideTheTransformRangeGiveNull) {
         EXPECT_EQ(create_m(f, 8, 0, 1.0f, -1, VSIP_COL), nullptr);
         EXPECT_EQ(create_m(f, 1, vsip_length(1) << 31, 1.0f, -1, VSIP_ROW), nullptr);
         EXPECT_EQ(create_m(f, vsip_length(1) << 31, 1, 1.0f, -1, VSIP_COL), nullptr);
-        // The array of records cannot be had for 2^62 lines.
-        EXPECT_EQ(create_m(f, vsip_length(1) << 62, 4, 1.0f, -1, VSIP_ROW), nullptr);
+        // 2^62 lines need no more than one record per thread.
+        Fftm many(create_m(f, vsip_length(1) << 62, 4, 1.0f, -1, VSIP_ROW));
+        ASSERT_NE(many, nullptr);
+        EXPECT_EQ(many->nrecords, records_for(vsip_length(1) << 62));
     }
     EXPECT_EQ(create_m(Form::rc, 3, 1, 1.0f, -1, VSIP_ROW), nullptr);
     EXPECT_EQ(create_m(Form::cr, 1, 3, 1.0f, 1, VSIP_COL), nullptr);
@@ -409,17 +469,23 @@ TEST(Create, EveryFailingAllocationGivesNullAndReleasesAll) {
         const long calls = for_every_failing_allocation<vsip_fftm_f>(
             [f] { return create_m(f, 3, 6, 1.0f, -1, VSIP_ROW); },
             [](vsip_fftm_f *p) { vsip_fftm_destroy_f(p); }, &problem);
-        EXPECT_EQ(calls, 5) << form_name(f) << ": " << problem; // object, array, 3 records
+        // The object, the record array and the records.
+        EXPECT_EQ(calls, 2 + static_cast<long>(records_for(3))) << form_name(f) << ": " << problem;
     }
 }
 
+// The first record's two buffers, plan and companions (as the single FFT
+// of the form makes them), then two buffers for every further record.
 TEST(Create, EveryFailingFftwRequestGivesNullAndReleasesAll) {
-    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
+    const std::pair<Form, long> forms[] = {
+        {Form::cop, 4}, {Form::cip, 5}, {Form::rc, 4}, {Form::cr, 3}};
+    for (const auto &[f, first] : forms) {
         std::string problem;
         const long requests = for_every_failing_fftw_request<vsip_fftm_f>(
-            [f] { return create_m(f, 6, 3, 1.0f, -1, VSIP_COL); },
+            [f = f] { return create_m(f, 6, 3, 1.0f, -1, VSIP_COL); },
             [](vsip_fftm_f *p) { vsip_fftm_destroy_f(p); }, &problem);
-        EXPECT_EQ(requests, 9) << form_name(f) << ": " << problem; // 3 x (2 buffers + plan)
+        EXPECT_EQ(requests, first + 2 * (static_cast<long>(records_for(3)) - 1))
+            << form_name(f) << ": " << problem;
     }
 }
 

@@ -1,6 +1,10 @@
-// Multiple FFT objects: one FFTW binding record (buffers and plan) per row
-// or column, and each row or column transformed as one work item of the
-// parallel loop frame, so threads never share FFTW state.
+// Multiple FFT objects.  The lines (rows or columns) of one object share
+// one set of FFTW plans; the lines of a call are split into one contiguous
+// run per binding record, and the runs go through the parallel loop frame,
+// so each thread works with its own record's buffers and threads share
+// only plans, which FFTW executes concurrently on different arrays.
+#include <omp.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,13 +16,46 @@ namespace {
 
 bool by_rows(const vsip_fftm_f *f) { return f->major == VSIP_ROW; }
 
+bool real_kind(std::int32_t kind) {
+    return kind == VI_FFT_REAL_TO_COMPLEX || kind == VI_FFT_COMPLEX_TO_REAL;
+}
+
+// The records that share the first one's plans go first.
 void destroy_records(vsip_fftm_f *f) {
-    for (std::uint64_t i = 0; i < f->count; ++i) {
-        if (f->kind == VI_FFT_COMPLEX_OP || f->kind == VI_FFT_COMPLEX_IP)
-            VI_fft_backend_destroy_f(static_cast<VI_fft_backend_f *>(f->records[i]));
-        else
+    for (std::uint64_t i = f->nrecords; i-- > 0;) {
+        if (real_kind(f->kind))
             VI_rfft_backend_destroy_f(static_cast<VI_rfft_backend_f *>(f->records[i]), f->kind);
+        else
+            VI_fft_backend_destroy_f(static_cast<VI_fft_backend_f *>(f->records[i]));
     }
+}
+
+// One record per thread that may run the lines: as many as the processors
+// or the OpenMP thread limit, whichever is larger, and never more than the
+// lines.
+std::uint64_t record_count(std::uint64_t lines) {
+    const std::uint64_t threads =
+        static_cast<std::uint64_t>(std::max({omp_get_max_threads(), omp_get_num_procs(), 1}));
+    return std::min(lines, threads);
+}
+
+// The first record with its plans, and the direct-execution companions.
+void *first_record(std::int32_t kind, std::uint64_t length, std::uint64_t h, int sign,
+                   unsigned flags) {
+    if (real_kind(kind)) {
+        VI_rfft_backend_f *b = VI_rfft_backend_create_f(h, kind, flags);
+        if (b && kind == VI_FFT_REAL_TO_COMPLEX && !VI_rfft_backend_add_direct_f(b, h, flags)) {
+            VI_rfft_backend_destroy_f(b, kind);
+            return nullptr;
+        }
+        return b;
+    }
+    VI_fft_backend_f *b = VI_fft_backend_create_f(length, sign, flags);
+    if (b && !VI_fft_backend_add_direct_f(b, length, sign, kind == VI_FFT_COMPLEX_IP, flags)) {
+        VI_fft_backend_destroy_f(b);
+        return nullptr;
+    }
+    return b;
 }
 
 // M x N data: by rows M transforms along N, by columns N along M.  The
@@ -50,34 +87,50 @@ vsip_fftm_f *create(std::int32_t kind, vsip_length M, vsip_length N, vsip_scalar
                      static_cast<std::int32_t>(ntimes),
                      hint,
                      VI_fft_planner_flags(hint),
-                     nullptr};
-    f->records = static_cast<void **>(VI_malloc_array(count, sizeof(void *)));
+                     nullptr,
+                     0};
+    const std::uint64_t records = record_count(count);
+    f->records = static_cast<void **>(VI_malloc_array(records, sizeof(void *)));
     if (!f->records) {
         VI_free(f);
         return nullptr;
     }
-    std::memset(f->records, 0, count * sizeof(void *));
+    std::memset(f->records, 0, records * sizeof(void *));
     f->count = count;
     const unsigned flags = static_cast<unsigned>(f->flags);
     const int sign = dir == VSIP_FFT_FWD ? FFTW_FORWARD : FFTW_BACKWARD;
-    for (std::uint64_t i = 0; i < count; ++i) {
-        f->records[i] = real ? static_cast<void *>(VI_rfft_backend_create_f(h, kind, flags))
-                             : static_cast<void *>(VI_fft_backend_create_f(length, sign, flags));
+    for (std::uint64_t i = 0; i < records; ++i) {
+        void *first = f->records[0];
+        f->records[i] =
+            i == 0 ? first_record(kind, length, h, sign, flags)
+            : real ? static_cast<void *>(VI_rfft_backend_share_f(
+                         static_cast<VI_rfft_backend_f *>(first), h, kind))
+                   : static_cast<void *>(
+                         VI_fft_backend_share_f(static_cast<VI_fft_backend_f *>(first), length));
         if (!f->records[i]) {
             vsip_fftm_destroy_f(f);
             return nullptr;
         }
+        f->nrecords = i + 1;
     }
     return f;
 }
 
-// Runs item(i) for the rows (or columns) of the view of `rows` x `cols`
-// elements that sets the work, one record each.  A view with more lines
-// than the object has records is cut to the records.
+// Runs item(record, i) for the rows (or columns) of the view of `rows` x
+// `cols` elements that sets the work: one contiguous run of lines per
+// record, the runs through the parallel loop frame.  A view with more lines
+// than the object's is cut to the object's lines.
 template <class Item>
 void for_each_line(const vsip_fftm_f *f, vsip_length rows, vsip_length cols, Item item) {
-    const std::uint64_t lines = std::min<std::uint64_t>(by_rows(f) ? rows : cols, f->count);
-    vi::parallel(static_cast<std::int64_t>(lines), item);
+    const auto lines = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(by_rows(f) ? rows : cols, f->count));
+    const auto runs = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(f->nrecords, static_cast<std::uint64_t>(lines)));
+    vi::parallel(runs, [&](std::int64_t r) {
+        const vi::item_run run = vi::run_of(static_cast<int>(r), static_cast<int>(runs), lines);
+        for (std::int64_t i = run.begin; i < run.end; ++i)
+            item(r, i);
+    });
 }
 
 vi::idx line_length(const vsip_fftm_f *f, vsip_length rows, vsip_length cols) {
@@ -166,8 +219,9 @@ VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
     const bool rows = by_rows(f);
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
-    for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t i) {
-        vi::run(complex_record(f, i), n, vi::line(x, rows, i), vi::line(y, rows, i),
+    const bool forward = f->dir == VSIP_FFT_FWD;
+    for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t r, std::int64_t i) {
+        vi::run(complex_record(f, r), forward, n, vi::line(x, rows, i), vi::line(y, rows, i),
                 y_length, f->scale);
     });
 }
@@ -180,9 +234,10 @@ VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *f, const vsip_cmview_f *XY) {
     const bool rows = by_rows(f);
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
     const vi::idx length = line_length(f, XY->col_length, XY->row_length);
-    for_each_line(f, XY->col_length, XY->row_length, [&](std::int64_t i) {
+    const bool forward = f->dir == VSIP_FFT_FWD;
+    for_each_line(f, XY->col_length, XY->row_length, [&](std::int64_t r, std::int64_t i) {
         const vi::step_cref both = vi::line(xy, rows, i);
-        vi::run(complex_record(f, i), n, both, both, length, f->scale);
+        vi::run(complex_record(f, r), forward, n, both, both, length, f->scale);
     });
 }
 
@@ -194,8 +249,8 @@ VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *f, const vsip_mview_f *X,
     const vi::cplx_mwalk y = vi::walk(Y);
     const bool rows = by_rows(f);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
-    for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t i) {
-        vi::run_rc(real_record(f, i), static_cast<vi::idx>(f->h), vi::line(x, rows, i),
+    for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t r, std::int64_t i) {
+        vi::run_rc(real_record(f, r), static_cast<vi::idx>(f->h), vi::line(x, rows, i),
                    vi::line(y, rows, i), y_length, f->scale);
     });
 }
@@ -208,8 +263,8 @@ VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
     const vi::real_mwalk<float> y = vi::walk(Y);
     const bool rows = by_rows(f);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
-    for_each_line(f, X->col_length, X->row_length, [&](std::int64_t i) {
-        vi::run_cr(real_record(f, i), static_cast<vi::idx>(f->h), vi::line(x, rows, i),
+    for_each_line(f, X->col_length, X->row_length, [&](std::int64_t r, std::int64_t i) {
+        vi::run_cr(real_record(f, r), static_cast<vi::idx>(f->h), vi::line(x, rows, i),
                    vi::line(y, rows, i), y_length, f->scale);
     });
 }
