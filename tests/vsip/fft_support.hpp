@@ -153,8 +153,7 @@ long for_every_failing_fftw_request(const std::function<T *()> &attempt,
     return -1;
 }
 
-// Input and output arrays of the last new-array execute call (the real
-// parts for split arrays).
+// Input and output arrays of the last new-array execute call.
 struct FftwExecutions {
     std::atomic<long> calls{0};
     std::atomic<const void *> in{nullptr};
@@ -220,29 +219,6 @@ VSIPTEST_PLANNER(fftwf_plan_dft_r2c_1d, float *, fftwf_complex *)
 VSIPTEST_PLANNER(fftwf_plan_dft_c2r_1d, fftwf_complex *, float *)
 #undef VSIPTEST_PLANNER
 
-#define VSIPTEST_GURU_PLANNER(NAME, PARAMS, ARGS)                                    \
-    fftwf_plan NAME PARAMS {                                                          \
-        static auto real = vsiptest::next_fftw<fftwf_plan(*) PARAMS>(#NAME);            \
-        vsiptest::FftwFaults &f = vsiptest::fftw_faults();                             \
-        if (f.fail_now())                                                              \
-            return nullptr;                                                            \
-        fftwf_plan p = real ARGS;                                                      \
-        if (p)                                                                         \
-            f.live_plans.insert(p);                                                    \
-        return p;                                                                      \
-    }
-VSIPTEST_GURU_PLANNER(fftwf_plan_guru_split_dft,
-                      (int rank, const fftwf_iodim *dims, int howmany_rank,
-                       const fftwf_iodim *howmany_dims, float *ri, float *ii, float *ro,
-                       float *io, unsigned flags),
-                      (rank, dims, howmany_rank, howmany_dims, ri, ii, ro, io, flags))
-VSIPTEST_GURU_PLANNER(fftwf_plan_guru_split_dft_r2c,
-                      (int rank, const fftwf_iodim *dims, int howmany_rank,
-                       const fftwf_iodim *howmany_dims, float *in, float *ro, float *io,
-                       unsigned flags),
-                      (rank, dims, howmany_rank, howmany_dims, in, ro, io, flags))
-#undef VSIPTEST_GURU_PLANNER
-
 #define VSIPTEST_EXECUTE(NAME, PARAMS, ARGS, IN, OUT)                                 \
     void NAME PARAMS {                                                                \
         static auto real = vsiptest::next_fftw<void(*) PARAMS>(#NAME);                  \
@@ -251,13 +227,8 @@ VSIPTEST_GURU_PLANNER(fftwf_plan_guru_split_dft_r2c,
     }
 VSIPTEST_EXECUTE(fftwf_execute_dft, (const fftwf_plan p, fftwf_complex *in, fftwf_complex *out),
                  (p, in, out), in, out)
-VSIPTEST_EXECUTE(fftwf_execute_split_dft,
-                 (const fftwf_plan p, float *ri, float *ii, float *ro, float *io),
-                 (p, ri, ii, ro, io), ri, ro)
 VSIPTEST_EXECUTE(fftwf_execute_dft_r2c, (const fftwf_plan p, float *in, fftwf_complex *out),
                  (p, in, out), in, out)
-VSIPTEST_EXECUTE(fftwf_execute_split_dft_r2c,
-                 (const fftwf_plan p, float *in, float *ro, float *io), (p, in, ro, io), in, ro)
 VSIPTEST_EXECUTE(fftwf_execute_dft_c2r, (const fftwf_plan p, fftwf_complex *in, float *out),
                  (p, in, out), in, out)
 #undef VSIPTEST_EXECUTE

@@ -1,7 +1,6 @@
 // Single FFT objects: complex in place and out of place, real-to-complex
-// and complex-to-real, on FFTW plans made at creation: the plan over the
-// record's buffers and the companions that run on the caller's data
-// (fft_run.hpp).
+// and complex-to-real, on FFTW plans made at creation, run on the object's
+// buffers or directly on the caller's data (fft_run.hpp).
 #include <climits>
 
 #include "fft_backend.hpp"
@@ -39,18 +38,12 @@ vsip_fft_f *create_complex(const char *name, std::int32_t kind, vsip_length N,
     vsip_fft_f *fft = new_object(kind, N, scale, dir, ntimes, hint);
     if (!fft)
         return nullptr;
-    const int sign = dir == VSIP_FFT_FWD ? FFTW_FORWARD : FFTW_BACKWARD;
-    const auto flags = static_cast<unsigned>(fft->flags);
-    VI_fft_backend_f *b = VI_fft_backend_create_f(N, sign, flags);
-    if (b && !VI_fft_backend_add_direct_f(b, N, sign, kind == VI_FFT_COMPLEX_IP, flags)) {
-        VI_fft_backend_destroy_f(b);
-        b = nullptr;
-    }
-    if (!b) {
+    fft->backend = VI_fft_backend_create_f(N, dir == VSIP_FFT_FWD ? FFTW_FORWARD : FFTW_BACKWARD,
+                                           static_cast<unsigned>(fft->flags));
+    if (!fft->backend) {
         VI_free(fft);
         return nullptr;
     }
-    fft->backend = b;
     return fft;
 }
 
@@ -65,17 +58,11 @@ vsip_fft_f *create_real(const char *name, std::int32_t kind, vsip_length N, vsip
     if (!fft)
         return nullptr;
     VI_log(VI_LOG_DEBUG, name, kBackendLine);
-    const auto flags = static_cast<unsigned>(fft->flags);
-    VI_rfft_backend_f *b = VI_rfft_backend_create_f(N / 2, kind, flags);
-    if (b && kind == VI_FFT_REAL_TO_COMPLEX && !VI_rfft_backend_add_direct_f(b, N / 2, flags)) {
-        VI_rfft_backend_destroy_f(b, kind);
-        b = nullptr;
-    }
-    if (!b) {
+    fft->backend = VI_rfft_backend_create_f(N / 2, kind, static_cast<unsigned>(fft->flags));
+    if (!fft->backend) {
         VI_free(fft);
         return nullptr;
     }
-    fft->backend = b;
     return fft;
 }
 
@@ -136,8 +123,7 @@ VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
     if (!usable("vsip_ccfftop_f", fft, VI_FFT_COMPLEX_OP, x->length, fft->length, y->length,
                 fft->length))
         return;
-    vi::run(complex_backend(fft), fft->dir == VSIP_FFT_FWD, static_cast<std::int32_t>(fft->length),
-            vi::line(vi::walk(x)),
+    vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), vi::line(vi::walk(x)),
             vi::line(vi::walk(y)), static_cast<vi::idx>(y->length), fft->scale);
 }
 
@@ -146,8 +132,7 @@ VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
                 fft->length))
         return;
     const vi::step_cref both = vi::line(vi::walk(xy));
-    vi::run(complex_backend(fft), fft->dir == VSIP_FFT_FWD, static_cast<std::int32_t>(fft->length),
-            both, both,
+    vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), both, both,
             static_cast<vi::idx>(xy->length), fft->scale);
 }
 

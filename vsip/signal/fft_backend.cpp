@@ -1,4 +1,4 @@
-// FFTW binding records: buffers from fftwf_malloc, plans made over them.
+// FFTW binding records: buffers from fftwf_malloc, a plan made over them.
 //
 // Every call of FFTW other than execution runs under planner_lock.  It is a
 // plain POSIX mutex: std::mutex would pull a C++ runtime symbol into a
@@ -48,12 +48,8 @@ void destroy_complex(VI_fft_backend_f *b) {
         free_if(b->out_re);
         free_if(b->out_im);
     }
-    if (b->own_plans) {
+    if (b->own_plan)
         destroy_if(b->plan);
-        destroy_if(b->split_plan);
-        destroy_if(b->inplace_plan);
-        destroy_if(b->inplace_split_plan);
-    }
     VI_free(b);
 }
 
@@ -68,10 +64,8 @@ void destroy_real(VI_rfft_backend_f *b, std::int32_t kind) {
     if (b->own_out)
         for (int k = input_end; k < 4; ++k)
             free_if(b->slot[k]);
-    if (b->own_plans) {
+    if (b->own_plan)
         destroy_if(b->plan);
-        destroy_if(b->split_plan);
-    }
     VI_free(b);
 }
 
@@ -82,7 +76,7 @@ VI_fft_backend_f *new_complex(std::uint64_t n) {
     if (!b)
         return nullptr;
     *b = VI_fft_backend_f{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 1, 1, 0,
-                          nullptr, nullptr, nullptr, nullptr, 1};
+                          nullptr, 1};
     const std::size_t bytes = 8 * static_cast<std::size_t>(n);
     b->in = static_cast<fftwf_complex *>(fftwf_malloc(bytes));
     if (b->in)
@@ -100,7 +94,7 @@ VI_rfft_backend_f *new_real(std::uint64_t h, std::int32_t kind) {
     auto *b = static_cast<VI_rfft_backend_f *>(VI_malloc(sizeof(VI_rfft_backend_f)));
     if (!b)
         return nullptr;
-    *b = VI_rfft_backend_f{{nullptr, nullptr, nullptr, nullptr}, 1, 1, 0, nullptr, nullptr, 1};
+    *b = VI_rfft_backend_f{{nullptr, nullptr, nullptr, nullptr}, 1, 1, 0, nullptr, 1};
     const std::size_t real_bytes = 8 * static_cast<std::size_t>(h);
     const std::size_t complex_bytes = 8 * static_cast<std::size_t>(h) + 8;
     const int real_slot = kind == VI_FFT_REAL_TO_COMPLEX ? 0 : 3;
@@ -114,9 +108,6 @@ VI_rfft_backend_f *new_real(std::uint64_t h, std::int32_t kind) {
     }
     return b;
 }
-
-// Transform of n points, no batch.
-fftwf_iodim one_dim(std::uint64_t n) { return fftwf_iodim{static_cast<int>(n), 1, 1}; }
 
 } // namespace
 
@@ -155,49 +146,13 @@ VI_rfft_backend_f *VI_rfft_backend_create_f(std::uint64_t h, std::int32_t kind, 
     return b;
 }
 
-bool VI_fft_backend_add_direct_f(VI_fft_backend_f *b, std::uint64_t n, int sign, bool in_place,
-                                 unsigned flags) {
-    planner_guard guard;
-    const fftwf_iodim dim = one_dim(n);
-    // FFTW's split plans transform forward; the inverse is the forward
-    // transform with real and imaginary parts swapped on both sides, so
-    // an inverse companion is planned with the parts swapped, and both
-    // then run on data whose imaginary parts follow the real parts.
-    const bool fwd = sign == FFTW_FORWARD;
-    float *in = &b->in[0][0], *out = &b->out[0][0];
-    float *in_first = fwd ? in : in + n, *in_second = fwd ? in + n : in;
-    float *out_first = fwd ? out : out + n, *out_second = fwd ? out + n : out;
-    if (!in_place) {
-        b->split_plan = fftwf_plan_guru_split_dft(1, &dim, 0, nullptr, in_first, in_second,
-                                                  out_first, out_second, flags);
-        return b->split_plan != nullptr;
-    }
-    b->inplace_plan = fftwf_plan_dft_1d(static_cast<int>(n), b->out, b->out, sign, flags);
-    if (b->inplace_plan)
-        b->inplace_split_plan = fftwf_plan_guru_split_dft(1, &dim, 0, nullptr, out_first,
-                                                          out_second, out_first, out_second, flags);
-    return b->inplace_split_plan != nullptr;
-}
-
-bool VI_rfft_backend_add_direct_f(VI_rfft_backend_f *b, std::uint64_t h, unsigned flags) {
-    planner_guard guard;
-    const fftwf_iodim dim = one_dim(2 * h);
-    float *spectrum = floats(b->slot[1]);
-    b->split_plan = fftwf_plan_guru_split_dft_r2c(1, &dim, 0, nullptr, floats(b->slot[0]),
-                                                  spectrum, spectrum + h + 1, flags);
-    return b->split_plan != nullptr;
-}
-
 VI_fft_backend_f *VI_fft_backend_share_f(const VI_fft_backend_f *first, std::uint64_t n) {
     planner_guard guard;
     VI_fft_backend_f *b = new_complex(n);
     if (!b)
         return nullptr;
     b->plan = first->plan;
-    b->split_plan = first->split_plan;
-    b->inplace_plan = first->inplace_plan;
-    b->inplace_split_plan = first->inplace_split_plan;
-    b->own_plans = 0;
+    b->own_plan = 0;
     return b;
 }
 
@@ -208,8 +163,7 @@ VI_rfft_backend_f *VI_rfft_backend_share_f(const VI_rfft_backend_f *first, std::
     if (!b)
         return nullptr;
     b->plan = first->plan;
-    b->split_plan = first->split_plan;
-    b->own_plans = 0;
+    b->own_plan = 0;
     return b;
 }
 

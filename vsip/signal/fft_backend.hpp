@@ -11,10 +11,8 @@
 // at any time.  Execution takes no lock: FFTW executes plans concurrently,
 // also one plan on different arrays (the new-array execute functions).
 //
-// Besides the plan over its own buffers, a complex record may hold
-// companion plans made with the same planner flags, which the execution
-// runs directly on the caller's data when the layout allows it (see
-// fft_run.hpp).  Records of one multiple-FFT object share the plans of its
+// The plan of a record may also run directly on the caller's data (see
+// fft_run.hpp).  Records of one multiple-FFT object share the plan of its
 // first record and each has its own buffers.
 #ifndef VSIP_SIGNAL_FFT_BACKEND_HPP
 #define VSIP_SIGNAL_FFT_BACKEND_HPP
@@ -47,13 +45,7 @@ struct VI_fft_backend_f {
     std::int32_t own_out; // 1: out, out_re, out_im belong to the record
     std::int32_t spare;   // 0
     fftwf_plan plan;
-    // Companion plans, null when not made: split storage out of place (in
-    // and out each taken as n real parts followed by n imaginary parts),
-    // and interleaved and split storage in place (on out).
-    fftwf_plan split_plan;
-    fftwf_plan inplace_plan;
-    fftwf_plan inplace_split_plan;
-    std::int32_t own_plans; // 1: destroying the record destroys the plans
+    std::int32_t own_plan; // 1: destroying the record destroys the plan
 };
 
 // Real transform of even length n = 2h.
@@ -67,10 +59,7 @@ struct VI_rfft_backend_f {
     std::int32_t own_out;
     std::int32_t spare; // 0
     fftwf_plan plan;
-    // Real-to-complex companion writing split storage (slot 1 taken as
-    // h+1 real parts followed by h+1 imaginary parts); null otherwise.
-    fftwf_plan split_plan;
-    std::int32_t own_plans; // 1: destroying the record destroys the plans
+    std::int32_t own_plan; // 1: destroying the record destroys the plan
 };
 
 // Single FFT object.  `length` is N for the complex forms and N/2 for the
@@ -89,7 +78,7 @@ struct vsip_fft_f {
 };
 
 // Multiple FFT object over M x N matrices: `count` rows (major VSIP_ROW)
-// or columns (VSIP_COL) transformed by the plans of the first binding
+// or columns (VSIP_COL) transformed by the plan of the first binding
 // record.  Each of the `nrecords` records has its own buffers and serves
 // one contiguous run of lines per call, so memory grows with the number of
 // threads, not with the number of lines.
@@ -130,24 +119,16 @@ VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned fl
 // the transform length 2h; null as above (h of 0 included).
 VI_rfft_backend_f *VI_rfft_backend_create_f(std::uint64_t h, std::int32_t kind, unsigned flags);
 
-// Adds the companion plans to a complex record of length n: the split plan
-// for an out-of-place object, the two in-place plans for an in-place one.
-// False when a plan cannot be had (the record is left as it was made).
-bool VI_fft_backend_add_direct_f(VI_fft_backend_f *b, std::uint64_t n, int sign, bool in_place,
-                                 unsigned flags);
-// Adds the split-output companion plan to a real-to-complex record.
-bool VI_rfft_backend_add_direct_f(VI_rfft_backend_f *b, std::uint64_t h, unsigned flags);
-
 // A record with its own buffers (of the sizes of `first`, n elements or
-// transform length 2h) that executes the plans of `first`, which must
+// transform length 2h) that executes the plan of `first`, which must
 // outlive it.  Null when a buffer cannot be had.
 VI_fft_backend_f *VI_fft_backend_share_f(const VI_fft_backend_f *first, std::uint64_t n);
 VI_rfft_backend_f *VI_rfft_backend_share_f(const VI_rfft_backend_f *first, std::uint64_t h,
                                            std::int32_t kind);
 
 // Release the owned buffers (an output buffer equal to the input buffer
-// once), destroy the plans the record owns, release the record.  Null is
-// accepted.
+// once), destroy the plan if the record owns it, release the record.
+// Null is accepted.
 void VI_fft_backend_destroy_f(VI_fft_backend_f *b);
 void VI_rfft_backend_destroy_f(VI_rfft_backend_f *b, std::int32_t kind);
 

@@ -2,25 +2,24 @@
 // rows or columns of matrices), scaled by the object's scale unless it is
 // exactly 1; the scaling covers the result line up to `y_length`.
 //
-// Where a line's layout allows it, the plan runs directly on the caller's
-// data with FFTW's new-array execute functions, which require the arrays to
-// have the alignment class (fftwf_alignment_of) of the arrays the plan was
-// made for, and the same placement (in place or out of place):
-//   - complex lines at unit stride, interleaved, through the record's plan
-//     (out of place) or its in-place companion when input and output are
-//     the same line; split storage through the split companions when both
-//     sides are split with the imaginary parts n elements after the real
-//     parts, as the companions were planned (FFTW requires the same
-//     distance; the split plans are forward plans: the inverse transform
-//     swaps the real and imaginary parts of both sides);
-//   - a real input line at unit stride, and the real-to-complex output
-//     line (interleaved, or split with the imaginary parts h+1 elements
-//     after the real parts through the split companion);
-//   - the real output line of the complex-to-real transform.  Its input is
-//     always copied, because that transform overwrites its input array.
-// Any other side is copied through the record's buffers with the line
-// helpers of common/lines.hpp.  Both ways give the same values up to the
-// rounding of the FFTW algorithm chosen.
+// Where a line's layout allows it, the record's plan runs directly on the
+// caller's data with FFTW's new-array execute functions, which require the
+// arrays to have the alignment class (fftwf_alignment_of) of the record's
+// buffers, and, as the plan is out of place, distinct input and output:
+//   - complex lines interleaved at unit stride, input and output each on
+//     its own (an output overlapping a directly read input goes through
+//     the output buffer, so an in-place call reads the caller's data and
+//     copies the result back once);
+//   - real lines at unit stride: the input of the real-to-complex and the
+//     output of the complex-to-real transform.  The input of the
+//     complex-to-real transform is always copied, because that transform
+//     overwrites its input array.
+// Every other side is copied through the record's buffers with the line
+// helpers of common/lines.hpp.  Split storage is always copied: FFTW runs
+// a split plan only on parts as far apart as when it was planned, and its
+// split and in-place plans are slower than the copy into interleaved
+// buffers.  The plan and its codelets are the same both ways, so the
+// values are too.
 #ifndef VSIP_SIGNAL_FFT_RUN_HPP
 #define VSIP_SIGNAL_FFT_RUN_HPP
 
@@ -45,66 +44,13 @@ inline bool disjoint(const float *a, idx na, const float *b, idx nb) {
            pb + sizeof(float) * static_cast<std::size_t>(nb) <= pa;
 }
 
-// Split storage at unit stride whose two parts of n elements do not overlap.
-inline bool split_line(const step_cref &x, idx n) {
-    return x.step == 1 && disjoint(x.re, n, x.im, n);
-}
-
 inline fftwf_complex *pairs(float *p) { return reinterpret_cast<fftwf_complex *>(p); }
 
-// Distance in bytes from a to b.
-inline std::intptr_t distance(const float *a, const float *b) {
-    return static_cast<std::intptr_t>(reinterpret_cast<std::uintptr_t>(b) -
-                                      reinterpret_cast<std::uintptr_t>(a));
-}
-
-// Runs a split plan made for (ri, ii) -> (ro, io) = planned[0..3]
-// on the split lines x -> y as the transform of direction `forward`;
-// false (nothing done) unless every array has the alignment class of the
-// planned one and the imaginary parts lie as far from the real parts as
-// they did for the plan (FFTW's further condition for split arrays).
-inline bool run_split(fftwf_plan plan, const float *const planned[4], bool forward,
-                      const step_cref &x, const step_cref &y) {
-    float *const a[4] = {forward ? x.re : x.im, forward ? x.im : x.re, forward ? y.re : y.im,
-                         forward ? y.im : y.re};
-    for (int k = 0; k < 4; ++k)
-        if (!planned_alike(a[k], planned[k]))
-            return false;
-    if (distance(a[0], a[1]) != distance(planned[0], planned[1]) ||
-        distance(a[2], a[3]) != distance(planned[2], planned[3]))
-        return false;
-    fftwf_execute_split_dft(plan, a[0], a[1], a[2], a[3]);
-    return true;
-}
-
-// Complex transform of n elements, forward or inverse as the record's plan
-// was made.
-inline void run(const VI_fft_backend_f *b, bool forward, idx n, const step_cref &x,
-                const step_cref &y, idx y_length, float scale) {
+// Complex transform of n elements, in the direction the record's plan was
+// made for.
+inline void run(const VI_fft_backend_f *b, idx n, const step_cref &x, const step_cref &y,
+                idx y_length, float scale) {
     float *in = &b->in[0][0], *out = &b->out[0][0];
-    const bool same = x.re == y.re && x.im == y.im && x.step == y.step;
-    if (same && b->inplace_plan) {
-        const float *const planned[4] = {forward ? out : out + n, forward ? out + n : out,
-                                         forward ? out : out + n, forward ? out + n : out};
-        if (packed(x) && planned_alike(x.re, out)) {
-            fftwf_execute_dft(b->inplace_plan, pairs(x.re), pairs(x.re));
-            scale_range(y, 0, y_length, scale);
-            return;
-        }
-        if (split_line(x, n) && run_split(b->inplace_split_plan, planned, forward, x, y)) {
-            scale_range(y, 0, y_length, scale);
-            return;
-        }
-    } else if (b->split_plan && split_line(x, n) && split_line(y, n) &&
-               disjoint(x.re, n, y.re, n) && disjoint(x.re, n, y.im, n) &&
-               disjoint(x.im, n, y.re, n) && disjoint(x.im, n, y.im, n)) {
-        const float *const planned[4] = {forward ? in : in + n, forward ? in + n : in,
-                                         forward ? out : out + n, forward ? out + n : out};
-        if (run_split(b->split_plan, planned, forward, x, y)) {
-            scale_range(y, 0, y_length, scale);
-            return;
-        }
-    }
     float *src = packed(x) && planned_alike(x.re, in) ? x.re : nullptr;
     float *dst =
         packed(y) && planned_alike(y.re, out) && (!src || disjoint(src, 2 * n, y.re, 2 * n))
@@ -128,19 +74,10 @@ inline void run_rc(const VI_rfft_backend_f *b, idx h, const step_ref<float> &x,
     float *in = static_cast<float *>(b->slot[0]), *spectrum = static_cast<float *>(b->slot[1]);
     const idx bins = h + 1;
     float *src = x.step == 1 && planned_alike(x.p, in) ? x.p : nullptr;
-    auto apart = [&](const float *p, idx count) { return !src || disjoint(src, 2 * h, p, count); };
-    if (b->split_plan && split_line(y, bins) && planned_alike(y.re, spectrum) &&
-        planned_alike(y.im, spectrum + bins) &&
-        distance(y.re, y.im) == distance(spectrum, spectrum + bins) && apart(y.re, bins) &&
-        apart(y.im, bins)) {
-        if (!src)
-            copy_in(x, 2 * h, in);
-        fftwf_execute_split_dft_r2c(b->split_plan, src ? src : in, y.re, y.im);
-        scale_range(y, 0, y_length, scale);
-        return;
-    }
-    float *dst = packed(y) && planned_alike(y.re, spectrum) && apart(y.re, 2 * bins) ? y.re
-                                                                                   : nullptr;
+    float *dst = packed(y) && planned_alike(y.re, spectrum) &&
+                         (!src || disjoint(src, 2 * h, y.re, 2 * bins))
+                     ? y.re
+                     : nullptr;
     if (!src)
         copy_in(x, 2 * h, in);
     fftwf_execute_dft_r2c(b->plan, src ? src : in, pairs(dst ? dst : spectrum));

@@ -1,8 +1,8 @@
 // Multiple FFT objects.  The lines (rows or columns) of one object share
-// one set of FFTW plans; the lines of a call are split into one contiguous
+// one FFTW plan; the lines of a call are split into one contiguous
 // run per binding record, and the runs go through the parallel loop frame,
 // so each thread works with its own record's buffers and threads share
-// only plans, which FFTW executes concurrently on different arrays.
+// only the plan, which FFTW executes concurrently on different arrays.
 #include <omp.h>
 
 #include <algorithm>
@@ -20,7 +20,7 @@ bool real_kind(std::int32_t kind) {
     return kind == VI_FFT_REAL_TO_COMPLEX || kind == VI_FFT_COMPLEX_TO_REAL;
 }
 
-// The records that share the first one's plans go first.
+// The records that share the first one's plan go first.
 void destroy_records(vsip_fftm_f *f) {
     for (std::uint64_t i = f->nrecords; i-- > 0;) {
         if (real_kind(f->kind))
@@ -37,25 +37,6 @@ std::uint64_t record_count(std::uint64_t lines) {
     const std::uint64_t threads =
         static_cast<std::uint64_t>(std::max({omp_get_max_threads(), omp_get_num_procs(), 1}));
     return std::min(lines, threads);
-}
-
-// The first record with its plans, and the direct-execution companions.
-void *first_record(std::int32_t kind, std::uint64_t length, std::uint64_t h, int sign,
-                   unsigned flags) {
-    if (real_kind(kind)) {
-        VI_rfft_backend_f *b = VI_rfft_backend_create_f(h, kind, flags);
-        if (b && kind == VI_FFT_REAL_TO_COMPLEX && !VI_rfft_backend_add_direct_f(b, h, flags)) {
-            VI_rfft_backend_destroy_f(b, kind);
-            return nullptr;
-        }
-        return b;
-    }
-    VI_fft_backend_f *b = VI_fft_backend_create_f(length, sign, flags);
-    if (b && !VI_fft_backend_add_direct_f(b, length, sign, kind == VI_FFT_COMPLEX_IP, flags)) {
-        VI_fft_backend_destroy_f(b);
-        return nullptr;
-    }
-    return b;
 }
 
 // M x N data: by rows M transforms along N, by columns N along M.  The
@@ -102,7 +83,8 @@ vsip_fftm_f *create(std::int32_t kind, vsip_length M, vsip_length N, vsip_scalar
     for (std::uint64_t i = 0; i < records; ++i) {
         void *first = f->records[0];
         f->records[i] =
-            i == 0 ? first_record(kind, length, h, sign, flags)
+            i == 0 ? (real ? static_cast<void *>(VI_rfft_backend_create_f(h, kind, flags))
+                           : static_cast<void *>(VI_fft_backend_create_f(length, sign, flags)))
             : real ? static_cast<void *>(VI_rfft_backend_share_f(
                          static_cast<VI_rfft_backend_f *>(first), h, kind))
                    : static_cast<void *>(
@@ -219,9 +201,8 @@ VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *f, const vsip_cmview_f *X,
     const bool rows = by_rows(f);
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
     const vi::idx y_length = line_length(f, Y->col_length, Y->row_length);
-    const bool forward = f->dir == VSIP_FFT_FWD;
     for_each_line(f, Y->col_length, Y->row_length, [&](std::int64_t r, std::int64_t i) {
-        vi::run(complex_record(f, r), forward, n, vi::line(x, rows, i), vi::line(y, rows, i),
+        vi::run(complex_record(f, r), n, vi::line(x, rows, i), vi::line(y, rows, i),
                 y_length, f->scale);
     });
 }
@@ -234,10 +215,9 @@ VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *f, const vsip_cmview_f *XY) {
     const bool rows = by_rows(f);
     const vi::idx n = static_cast<vi::idx>(rows ? f->N : f->M);
     const vi::idx length = line_length(f, XY->col_length, XY->row_length);
-    const bool forward = f->dir == VSIP_FFT_FWD;
     for_each_line(f, XY->col_length, XY->row_length, [&](std::int64_t r, std::int64_t i) {
         const vi::step_cref both = vi::line(xy, rows, i);
-        vi::run(complex_record(f, r), forward, n, both, both, length, f->scale);
+        vi::run(complex_record(f, r), n, both, both, length, f->scale);
     });
 }
 
