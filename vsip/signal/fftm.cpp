@@ -39,6 +39,20 @@ std::uint64_t record_count(std::uint64_t lines) {
     return std::min(lines, threads);
 }
 
+// A binding record: the first one (`first` null) makes the plan, the
+// others have their own buffers and run the first one's plan.
+void *new_record(std::int32_t kind, void *first, std::uint64_t length, std::uint64_t h, int sign,
+                 unsigned flags) {
+    if (real_kind(kind)) {
+        if (first)
+            return VI_rfft_backend_share_f(static_cast<VI_rfft_backend_f *>(first), h, kind);
+        return VI_rfft_backend_create_f(h, kind, flags);
+    }
+    if (first)
+        return VI_fft_backend_share_f(static_cast<VI_fft_backend_f *>(first), length);
+    return VI_fft_backend_create_f(length, sign, flags);
+}
+
 // M x N data: by rows M transforms along N, by columns N along M.  The
 // complex forms transform the whole line, the real forms its length
 // rounded down to even (at least 2).
@@ -47,7 +61,7 @@ vsip_fftm_f *create(std::int32_t kind, vsip_length M, vsip_length N, vsip_scalar
     const bool rows = major == VSIP_ROW;
     const std::uint64_t line = rows ? N : M;
     const std::uint64_t count = rows ? M : N;
-    const bool real = kind == VI_FFT_REAL_TO_COMPLEX || kind == VI_FFT_COMPLEX_TO_REAL;
+    const bool real = real_kind(kind);
     const std::uint64_t h = real ? line / 2 : 0;
     const std::uint64_t length = real ? 2 * h : line;
     if (count == 0 || length == 0 || length > VI_FFT_MAX_LENGTH)
@@ -81,14 +95,7 @@ vsip_fftm_f *create(std::int32_t kind, vsip_length M, vsip_length N, vsip_scalar
     const unsigned flags = static_cast<unsigned>(f->flags);
     const int sign = dir == VSIP_FFT_FWD ? FFTW_FORWARD : FFTW_BACKWARD;
     for (std::uint64_t i = 0; i < records; ++i) {
-        void *first = f->records[0];
-        f->records[i] =
-            i == 0 ? (real ? static_cast<void *>(VI_rfft_backend_create_f(h, kind, flags))
-                           : static_cast<void *>(VI_fft_backend_create_f(length, sign, flags)))
-            : real ? static_cast<void *>(VI_rfft_backend_share_f(
-                         static_cast<VI_rfft_backend_f *>(first), h, kind))
-                   : static_cast<void *>(
-                         VI_fft_backend_share_f(static_cast<VI_fft_backend_f *>(first), length));
+        f->records[i] = new_record(kind, i ? f->records[0] : nullptr, length, h, sign, flags);
         if (!f->records[i]) {
             vsip_fftm_destroy_f(f);
             return nullptr;
