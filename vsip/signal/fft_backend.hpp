@@ -3,7 +3,8 @@
 // Every FFT of the library (single and multiple FFT, and the transforms
 // inside convolution, correlation and windows) runs an FFTW plan over
 // buffers that a binding record owns.  The record layouts are fixed: field
-// order and meaning are part of the data model.
+// order and meaning are part of the data model (the fields after `plan` and
+// `records` are additions of this library).
 //
 // FFTW's planner, fftwf_destroy_plan, fftwf_malloc and fftwf_free must not
 // run concurrently.  Every such call of the library is made here, under one
@@ -89,7 +90,7 @@ struct vsip_fftm_f {
     std::uint64_t N;     // row length (columns)
     std::uint64_t M;     // column length (rows)
     std::uint64_t h;     // half the transform length of the real forms, else 0
-    std::uint64_t count; // number of transforms (= records)
+    std::uint64_t count; // number of transforms (lines)
     std::int32_t major;
     std::int32_t dir;
     std::int32_t kind;
