@@ -16,6 +16,19 @@ if(TVML_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer cannot be combined with AddressSanitizer.  The OpenMP
+# runtime is not instrumented, so its barriers are invisible to the
+# sanitizer and every test that opens an OpenMP region reports false races:
+# run the tests with OMP_NUM_THREADS=1 (the parallel frame then opens no
+# region) or only those that use plain threads.
+if(TVML_SANITIZE_THREAD)
+  if(TVML_SANITIZE)
+    message(FATAL_ERROR "TVML_SANITIZE and TVML_SANITIZE_THREAD exclude each other")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # Flags of the tuned kernels (AVX2 and FMA); everything else is baseline x86-64.
 set(TVML_AVX2_FLAGS -mavx2 -mfma)
 set(TVML_AVX_FLAGS -mavx)

@@ -1,17 +1,22 @@
 // FFT layer overhead: vsip_ccfftop_f, vsip_ccfftip_f and vsip_rcfftop_f on
-// unit-stride views (split storage as the library creates it, and
-// interleaved user storage) against fftwf_execute of an equivalent plan
-// on the same data; and vsip_ccfftmop_f over a 256 x 4096 matrix by rows
-// with 1 and 2 threads against one fftwf_plan_many_dft doing the same
-// work.  Every plan is made with FFTW_ESTIMATE (hint VSIP_ALG_TIME), so the
-// library and the baseline execute the same FFTW plan and the ratio is the
-// cost of the copies in and out.  After the runs, the ratios are printed.
+// unit-stride views against fftwf_execute of an FFTW_ESTIMATE plan on the
+// same data.  Storage: split as the library creates it (copied through the
+// object's buffers: FFTW runs a split plan only on parts as far apart as
+// when it was planned), split user storage with the imaginary parts right
+// after the real parts, and interleaved user storage (both run in place).
+// The multiple FFT: vsip_ccfftmop_f over a 256 x 4096 matrix by rows with 1
+// and 2 threads against one fftwf_plan_many_dft doing the same work, on
+// library (split) and interleaved user matrices.  Every plan is made with
+// FFTW_ESTIMATE (hint VSIP_ALG_TIME).  After the runs, the ratios are
+// printed.  Creation of a 1 x 2^20 multiple FFT by columns is timed once,
+// with the peak resident size of the process.
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.hpp"
 
 #include <fftw3.h>
 #include <omp.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <cstdio>
@@ -29,20 +34,26 @@ constexpr long kRows = 256, kCols = 4096;
 
 float value(long i) { return static_cast<float>(std::sin(0.37 * static_cast<double>(i))); }
 
-// A complex vector view of n elements: library-created (split) storage,
-// or interleaved user storage.
+// Storage of the complex views.
+enum Storage { library_split = 0, packed_split = 1, interleaved = 2 };
+
+// A complex vector view of n elements in the given storage.
 struct CVec {
     std::vector<float> store;
     vsip_cblock_f *block = nullptr;
     vsip_cvview_f *view = nullptr;
-    CVec(long n, bool interleaved) {
-        if (interleaved) {
-            store.resize(2 * static_cast<std::size_t>(n));
-            block = vsip_cblockbind_f(store.data(), nullptr, n, VSIP_MEM_NONE);
+    CVec(long n, Storage s) {
+        if (s == library_split) {
+            view = vsip_cvcreate_f(n, VSIP_MEM_NONE);
+        } else {
+            // 16-byte aligned, as fftwf_malloc'd buffers are.
+            store.resize(2 * static_cast<std::size_t>(n) + 4);
+            float *p = store.data();
+            while (reinterpret_cast<std::uintptr_t>(p) % 16 != 0)
+                ++p;
+            block = vsip_cblockbind_f(p, s == packed_split ? p + n : nullptr, n, VSIP_MEM_NONE);
             vsip_cblockadmit_f(block, 1);
             view = vsip_cvbind_f(block, 0, 1, n);
-        } else {
-            view = vsip_cvcreate_f(n, VSIP_MEM_NONE);
         }
         for (long i = 0; i < n; ++i)
             vsip_cvput_f(view, i, vsip_cscalar_f{value(i), value(i + n)});
@@ -102,11 +113,11 @@ void BM_bare_r2c(benchmark::State &state) {
     items(state, state.range(0));
 }
 
-template <bool Interleaved>
+template <Storage S>
 void BM_ccfftop(benchmark::State &state) {
     const long n = state.range(0);
     vsip_fft_f *fft = vsip_ccfftop_create_f(n, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME);
-    CVec x(n, Interleaved), y(n, Interleaved);
+    CVec x(n, S), y(n, S);
     for (auto _ : state) {
         vsip_ccfftop_f(fft, x.view, y.view);
         benchmark::ClobberMemory();
@@ -117,12 +128,12 @@ void BM_ccfftop(benchmark::State &state) {
 
 // Scale 1/sqrt(n) keeps repeated in-place transforms bounded (no overflow,
 // no subnormals); the scaling is part of the copy out.
-template <bool Interleaved>
+template <Storage S>
 void BM_ccfftip(benchmark::State &state) {
     const long n = state.range(0);
     const float scale = static_cast<float>(1.0 / std::sqrt(static_cast<double>(n)));
     vsip_fft_f *fft = vsip_ccfftip_create_f(n, scale, VSIP_FFT_FWD, 1, VSIP_ALG_TIME);
-    CVec x(n, Interleaved);
+    CVec x(n, S);
     for (auto _ : state) {
         vsip_ccfftip_f(fft, x.view);
         benchmark::ClobberMemory();
@@ -131,12 +142,12 @@ void BM_ccfftip(benchmark::State &state) {
     items(state, n);
 }
 
-template <bool Interleaved>
+template <Storage S>
 void BM_rcfftop(benchmark::State &state) {
     const long n = state.range(0);
     vsip_fft_f *fft = vsip_rcfftop_create_f(n, 1.0f, 1, VSIP_ALG_TIME);
     RVec x(n);
-    CVec y(n / 2 + 1, Interleaved);
+    CVec y(n / 2 + 1, S);
     for (auto _ : state) {
         vsip_rcfftop_f(fft, x.view, y.view);
         benchmark::ClobberMemory();
@@ -145,14 +156,30 @@ void BM_rcfftop(benchmark::State &state) {
     items(state, n);
 }
 
-// 256 rows of 4096: the library with range(0) threads, and one
-// plan_many over the same rows (contiguous, split into nothing).
+// 256 rows of 4096: the library with range(0) threads, on library (split)
+// or interleaved user matrices.
+template <bool Interleaved>
 void BM_ccfftmop_rows(benchmark::State &state) {
     omp_set_num_threads(static_cast<int>(state.range(0)));
     vsip_fftm_f *fftm =
         vsip_ccfftmop_create_f(kRows, kCols, 1.0f, VSIP_FFT_FWD, VSIP_ROW, 1, VSIP_ALG_TIME);
-    vsip_cmview_f *X = vsip_cmcreate_f(kRows, kCols, VSIP_ROW, VSIP_MEM_NONE);
-    vsip_cmview_f *Y = vsip_cmcreate_f(kRows, kCols, VSIP_ROW, VSIP_MEM_NONE);
+    vsip_cmview_f *X, *Y;
+    float *xp = nullptr, *yp = nullptr;
+    if (Interleaved) {
+        // fftwf_malloc'd storage, as the bare plan's.
+        const std::size_t total = 2 * static_cast<std::size_t>(kRows * kCols);
+        xp = static_cast<float *>(fftwf_malloc(4 * total));
+        yp = static_cast<float *>(fftwf_malloc(4 * total));
+        vsip_cblock_f *xb = vsip_cblockbind_f(xp, nullptr, kRows * kCols, VSIP_MEM_NONE);
+        vsip_cblock_f *yb = vsip_cblockbind_f(yp, nullptr, kRows * kCols, VSIP_MEM_NONE);
+        vsip_cblockadmit_f(xb, 1);
+        vsip_cblockadmit_f(yb, 1);
+        X = vsip_cmbind_f(xb, 0, kCols, kRows, 1, kCols);
+        Y = vsip_cmbind_f(yb, 0, kCols, kRows, 1, kCols);
+    } else {
+        X = vsip_cmcreate_f(kRows, kCols, VSIP_ROW, VSIP_MEM_NONE);
+        Y = vsip_cmcreate_f(kRows, kCols, VSIP_ROW, VSIP_MEM_NONE);
+    }
     for (long i = 0; i < kRows; ++i)
         for (long j = 0; j < kCols; ++j)
             vsip_cmput_f(X, i, j, vsip_cscalar_f{value(i * kCols + j), value(j)});
@@ -160,11 +187,32 @@ void BM_ccfftmop_rows(benchmark::State &state) {
         vsip_ccfftmop_f(fftm, X, Y);
         benchmark::ClobberMemory();
     }
-    vsip_cmalldestroy_f(X);
-    vsip_cmalldestroy_f(Y);
+    if (Interleaved) {
+        vsip_cblockdestroy_f(vsip_cmdestroy_f(X));
+        vsip_cblockdestroy_f(vsip_cmdestroy_f(Y));
+        fftwf_free(xp);
+        fftwf_free(yp);
+    } else {
+        vsip_cmalldestroy_f(X);
+        vsip_cmalldestroy_f(Y);
+    }
     vsip_fftm_destroy_f(fftm);
     omp_set_num_threads(1);
     items(state, kRows * kCols);
+}
+
+// Creation of 2^20 transforms of length 1 (a 1 x 2^20 matrix by columns),
+// once; the peak resident size of the process so far is reported.
+void BM_fftm_create_1x2p20_cols(benchmark::State &state) {
+    for (auto _ : state) {
+        vsip_fftm_f *f = vsip_ccfftmop_create_f(1, 1L << 20, 1.0f, VSIP_FFT_FWD, VSIP_COL, 1,
+                                                VSIP_ALG_TIME);
+        benchmark::DoNotOptimize(f);
+        vsip_fftm_destroy_f(f);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["maxrss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 void BM_bare_plan_many(benchmark::State &state) {
@@ -197,40 +245,53 @@ void sizes(benchmark::internal::Benchmark *b) {
 // Each library benchmark next to its baseline, so both run under the same
 // conditions.
 BENCHMARK(BM_bare_c2c)->Apply(sizes);
-BENCHMARK_TEMPLATE(BM_ccfftop, false)->Apply(sizes);
-BENCHMARK_TEMPLATE(BM_ccfftop, true)->Apply(sizes);
-BENCHMARK_TEMPLATE(BM_ccfftip, false)->Apply(sizes);
-BENCHMARK_TEMPLATE(BM_ccfftip, true)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftop, library_split)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftop, packed_split)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftop, interleaved)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftip, library_split)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftip, packed_split)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftip, interleaved)->Apply(sizes);
 BENCHMARK(BM_bare_r2c)->Apply(sizes);
-BENCHMARK_TEMPLATE(BM_rcfftop, false)->Apply(sizes);
-BENCHMARK_TEMPLATE(BM_rcfftop, true)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_rcfftop, library_split)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_rcfftop, packed_split)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_rcfftop, interleaved)->Apply(sizes);
 // The threaded runs are timed by the wall clock.
 BENCHMARK(BM_bare_plan_many)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ccfftmop_rows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_ccfftmop_rows, false)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_ccfftmop_rows, true)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_fftm_create_1x2p20_cols)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
-
-int main(int argc, char **argv) {
-    // The <false> runs use the library's split storage, <true> interleaved user storage.
-    RatioReporter reporter({{"BM_ccfftop<false>", "BM_bare_c2c"},
-                            {"BM_ccfftop<true>", "BM_bare_c2c"},
-                            {"BM_ccfftip<false>", "BM_bare_c2c"},
-                            {"BM_ccfftip<true>", "BM_bare_c2c"},
-                            {"BM_rcfftop<false>", "BM_bare_r2c"},
-                            {"BM_rcfftop<true>", "BM_bare_r2c"}},
-                           std::vector<long>(std::begin(kSizes), std::end(kSizes)));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios("library / bare fftwf_execute (processor time; target <= 1.25 for n >= 1024)");
+void print_fftm(const RatioReporter &reporter, const char *label, const std::string &name) {
     const double bare = reporter.time("BM_bare_plan_many/real_time");
-    const double one = reporter.time("BM_ccfftmop_rows/1/real_time");
-    const double two = reporter.time("BM_ccfftmop_rows/2/real_time");
+    const double one = reporter.time(name + "/1/real_time");
+    const double two = reporter.time(name + "/2/real_time");
     if (bare > 0 && one > 0 && two > 0) {
-        std::printf("\nvsip_ccfftmop_f 256 x 4096 by rows (wall time):\n");
+        std::printf("\nvsip_ccfftmop_f 256 x 4096 by rows, %s (wall time):\n", label);
         std::printf("  1 thread  / plan_many     %.3f\n", one / bare);
         std::printf("  2 threads / plan_many     %.3f\n", two / bare);
         std::printf("  speed-up 1 -> 2 threads   %.2f\n", one / two);
     }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    RatioReporter reporter({{"BM_ccfftop<library_split>", "BM_bare_c2c"},
+                            {"BM_ccfftop<packed_split>", "BM_bare_c2c"},
+                            {"BM_ccfftop<interleaved>", "BM_bare_c2c"},
+                            {"BM_ccfftip<library_split>", "BM_bare_c2c"},
+                            {"BM_ccfftip<packed_split>", "BM_bare_c2c"},
+                            {"BM_ccfftip<interleaved>", "BM_bare_c2c"},
+                            {"BM_rcfftop<library_split>", "BM_bare_r2c"},
+                            {"BM_rcfftop<packed_split>", "BM_bare_r2c"},
+                            {"BM_rcfftop<interleaved>", "BM_bare_r2c"}},
+                           std::vector<long>(std::begin(kSizes), std::end(kSizes)));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.print_ratios("library / bare fftwf_execute (processor time; targets for n >= 1024: "
+                          "interleaved <= 1.10, split <= 1.15)");
+    print_fftm(reporter, "library (split) matrices", "BM_ccfftmop_rows<false>");
+    print_fftm(reporter, "interleaved matrices", "BM_ccfftmop_rows<true>");
     benchmark::Shutdown();
     return 0;
 }

@@ -4,7 +4,10 @@
 // The fault injection replaces FFTW's allocator and planners in the test
 // executable (the library's calls resolve to these definitions, which
 // forward to FFTW), so a test can make the k-th buffer or plan request
-// fail and check that nothing obtained from FFTW is left behind.
+// fail and check that nothing obtained from FFTW is left behind.  The
+// new-array execute functions are replaced the same way and record the
+// arrays of the last call, so a test can tell whether a transform ran on
+// the caller's data or on the object's buffers.
 // Include this header in exactly one source file of a test executable.
 #ifndef VSIP_TESTS_FFT_SUPPORT_HPP
 #define VSIP_TESTS_FFT_SUPPORT_HPP
@@ -12,6 +15,7 @@
 #include <dlfcn.h>
 #include <fftw3.h>
 
+#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -149,6 +153,23 @@ long for_every_failing_fftw_request(const std::function<T *()> &attempt,
     return -1;
 }
 
+// Input and output arrays of the last new-array execute call.
+struct FftwExecutions {
+    std::atomic<long> calls{0};
+    std::atomic<const void *> in{nullptr};
+    std::atomic<const void *> out{nullptr};
+    void record(const void *i, const void *o) {
+        in = i;
+        out = o;
+        ++calls;
+    }
+};
+
+inline FftwExecutions &fftw_executions() {
+    static FftwExecutions e;
+    return e;
+}
+
 } // namespace vsiptest
 
 extern "C" {
@@ -197,6 +218,20 @@ fftwf_plan fftwf_plan_dft_1d(int n, fftwf_complex *in, fftwf_complex *out, int s
 VSIPTEST_PLANNER(fftwf_plan_dft_r2c_1d, float *, fftwf_complex *)
 VSIPTEST_PLANNER(fftwf_plan_dft_c2r_1d, fftwf_complex *, float *)
 #undef VSIPTEST_PLANNER
+
+#define VSIPTEST_EXECUTE(NAME, PARAMS, ARGS, IN, OUT)                                 \
+    void NAME PARAMS {                                                                \
+        static auto real = vsiptest::next_fftw<void(*) PARAMS>(#NAME);                  \
+        vsiptest::fftw_executions().record(IN, OUT);                                   \
+        real ARGS;                                                                     \
+    }
+VSIPTEST_EXECUTE(fftwf_execute_dft, (const fftwf_plan p, fftwf_complex *in, fftwf_complex *out),
+                 (p, in, out), in, out)
+VSIPTEST_EXECUTE(fftwf_execute_dft_r2c, (const fftwf_plan p, float *in, fftwf_complex *out),
+                 (p, in, out), in, out)
+VSIPTEST_EXECUTE(fftwf_execute_dft_c2r, (const fftwf_plan p, fftwf_complex *in, float *out),
+                 (p, in, out), in, out)
+#undef VSIPTEST_EXECUTE
 
 void fftwf_destroy_plan(fftwf_plan p) {
     static auto real = vsiptest::next_fftw<void (*)(fftwf_plan)>("fftwf_destroy_plan");

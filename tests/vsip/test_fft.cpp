@@ -491,6 +491,337 @@ TEST(Destroy, WorkspaceAndOwnership) {
     EXPECT_EQ(allocations.live(), 0u);
 }
 
+// ---- Objects and views that do not fit the execute function -----------------
+
+// An execute call with an object of another kind, or a view shorter than
+// the object reads or writes: one ERROR line, the output (for ccfftip the
+// operand) left as it was.  The views are library vectors of exactly
+// their length, so any access past them is a sanitizer report.
+struct MisuseCase {
+    const char *name;
+    Form object; // kind of the object (created for N = 8)
+    Form call;   // execute function
+    vsip_length x_length, y_length;
+    const char *message;
+};
+
+const char *const kWrongKind = "The FFT object is not of the kind this function executes.";
+const char *const kShortView = "A view is shorter than the FFT object's input or output.";
+
+std::vector<MisuseCase> misuse_cases() {
+    // Lengths each function reads and writes at N = 8 (h = 4).
+    struct Need {
+        Form form;
+        vsip_length x, y;
+    } const need[] = {{Form::cop, 8, 8}, {Form::cip, 8, 8}, {Form::rc, 8, 5}, {Form::cr, 5, 8}};
+    std::vector<MisuseCase> out;
+    for (const Need &n : need) {
+        for (const Need &o : need)
+            if (o.form != n.form)
+                out.push_back({"wrong_kind", o.form, n.form, 16, 16, kWrongKind});
+        out.push_back({"short_input", n.form, n.form, n.x - 1, n.y, kShortView});
+        if (n.form != Form::cip)
+            out.push_back({"short_output", n.form, n.form, n.x, n.y - 1, kShortView});
+    }
+    return out;
+}
+
+class Misuse : public ::testing::TestWithParam<MisuseCase> {};
+
+TEST_P(Misuse, LogsAnErrorAndLeavesTheOutput) {
+    const MisuseCase &c = GetParam();
+    Fft fft(create(c.object, 8, 0.5f, c.object == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD));
+    ASSERT_NE(fft, nullptr);
+    const bool real_x = c.call == Form::rc, real_y = c.call == Form::cr;
+    vsip_vview_f *rx = real_x ? vsip_vcreate_f(c.x_length, VSIP_MEM_NONE) : nullptr;
+    vsip_cvview_f *cx = real_x ? nullptr : vsip_cvcreate_f(c.x_length, VSIP_MEM_NONE);
+    vsip_vview_f *ry = real_y ? vsip_vcreate_f(c.y_length, VSIP_MEM_NONE) : nullptr;
+    vsip_cvview_f *cy = real_y || c.call == Form::cip ? nullptr
+                                                       : vsip_cvcreate_f(c.y_length, VSIP_MEM_NONE);
+    if (rx)
+        vsip_vfill_f(1.0f, rx);
+    if (cx)
+        vsip_cvfill_f(vsip_cscalar_f{1.0f, 2.0f}, cx);
+    if (ry)
+        vsip_vfill_f(-99.0f, ry);
+    if (cy)
+        vsip_cvfill_f(vsip_cscalar_f{-99.0f, -98.0f}, cy);
+    ScopedEnv level("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const std::string text = capture_stdout([&] {
+        switch (c.call) {
+        case Form::cop: vsip_ccfftop_f(fft.get(), cx, cy); break;
+        case Form::cip: vsip_ccfftip_f(fft.get(), cx); break;
+        case Form::rc: vsip_rcfftop_f(fft.get(), rx, cy); break;
+        case Form::cr: vsip_crfftop_f(fft.get(), cx, ry); break;
+        }
+    });
+    EXPECT_EQ(text, std::string("[\033[1;31mERROR\033[0m] \033[1;37mfunc=vsip_") + form_name(c.call) + "_f, " +
+                        c.message + "\033[0m\n");
+    for (vsip_length j = 0; ry && j < c.y_length; ++j)
+        EXPECT_EQ(vsip_vget_f(ry, j), -99.0f) << j;
+    for (vsip_length j = 0; cy && j < c.y_length; ++j)
+        EXPECT_EQ(vsip_cvget_f(cy, j).r, -99.0f) << j;
+    for (vsip_length j = 0; c.call == Form::cip && j < c.x_length; ++j)
+        EXPECT_EQ(vsip_cvget_f(cx, j).i, 2.0f) << j;
+    for (vsip_vview_f *v : {rx, ry})
+        if (v)
+            vsip_valldestroy_f(v);
+    for (vsip_cvview_f *v : {cx, cy})
+        if (v)
+            vsip_cvalldestroy_f(v);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Misuse, ::testing::ValuesIn(misuse_cases()),
+                         [](const ::testing::TestParamInfo<MisuseCase> &i) {
+                             return std::string(form_name(i.param.call)) + "_" + i.param.name +
+                                    "_" + form_name(i.param.object) + "_" +
+                                    std::to_string(i.index);
+                         });
+
+// ---- Transforms on the caller's data --------------------------------------
+
+// Vectors over caller storage whose alignment, strides and part layout put
+// them on either side of each decision between running the plan on the
+// caller's data and copying through the object's buffers.  The storage
+// starts 16-byte aligned (FFTW's alignment classes are the addresses
+// modulo 16); every float outside the view holds a guard.
+enum class Place {
+    ileave,         // interleaved, unit stride, aligned
+    ileave_off1,    // interleaved, offset of one element (8 bytes): other class
+    ileave_off2,    // interleaved, offset of two elements: aligned again
+    ileave_stride2, // interleaved, stride 2
+    ileave_negative,
+    split_packed,   // split, imaginary parts n elements after the real parts
+    split_apart,    // split, imaginary parts n + 4 elements after the real parts
+    split_stride2,
+    real_unit,
+    real_off1,      // one float: other class
+    real_off4,      // four floats: aligned again
+    real_stride2,
+    real_negative
+};
+
+const char *place_name(Place p) {
+    static const char *const names[] = {"ileave",       "ileave_off1",    "ileave_off2",
+                                        "ileave_stride2", "ileave_negative", "split_packed",
+                                        "split_apart",  "split_stride2",  "real_unit",
+                                        "real_off1",    "real_off4",      "real_stride2",
+                                        "real_negative"};
+    return names[static_cast<int>(p)];
+}
+
+class Placed {
+public:
+    Placed(Place p, vsip_length n) : n_(n) {
+        vsip_offset o = 0;
+        vsip_stride st = 1;
+        switch (p) {
+        case Place::ileave_off1: case Place::real_off1: o = 1; break;
+        case Place::ileave_off2: o = 2; break;
+        case Place::real_off4: o = 4; break;
+        case Place::ileave_stride2: case Place::split_stride2: case Place::real_stride2:
+            o = 1, st = 2;
+            break;
+        case Place::ileave_negative: case Place::real_negative: o = n, st = -1; break;
+        default: break;
+        }
+        const vsip_length length = o + 2 * n + 2; // block elements
+        real_ = p >= Place::real_unit;
+        split_ = p == Place::split_packed || p == Place::split_apart || p == Place::split_stride2;
+        sep_ = p == Place::split_packed ? n : p == Place::split_apart ? n + 4 : length;
+        const std::size_t floats = real_ ? length : split_ ? sep_ + length : 2 * length;
+        store_.assign(floats + 8, kGuard);
+        base_ = store_.data();
+        while (reinterpret_cast<std::uintptr_t>(base_) % 16 != 0)
+            ++base_;
+        if (real_) {
+            block_ = vsip_blockbind_f(base_, length, VSIP_MEM_NONE);
+            vsip_blockadmit_f(block_, 1);
+            rview_ = vsip_vbind_f(block_, o, st, n);
+        } else {
+            // A split block of exactly n elements has its imaginary parts n
+            // floats after the real ones.
+            const vsip_length blen = p == Place::split_packed ? n : length;
+            cblock_ = vsip_cblockbind_f(base_, split_ ? base_ + sep_ : nullptr, blen, VSIP_MEM_NONE);
+            vsip_cblockadmit_f(cblock_, 1);
+            cview_ = vsip_cvbind_f(cblock_, p == Place::split_packed ? 0 : o, st, n);
+        }
+        for (vsip_length j = 0; j < n; ++j) {
+            const vsip_stride k = static_cast<vsip_stride>(p == Place::split_packed ? 0 : o) +
+                                  st * static_cast<vsip_stride>(j);
+            const std::size_t at = static_cast<std::size_t>(k);
+            re_.push_back(real_ ? at : split_ ? at : 2 * at);
+            im_.push_back(real_ ? at : split_ ? sep_ + at : 2 * at + 1);
+        }
+    }
+    ~Placed() {
+        if (rview_)
+            vsip_blockdestroy_f(vsip_vdestroy_f(rview_));
+        if (cview_)
+            vsip_cblockdestroy_f(vsip_cvdestroy_f(cview_));
+    }
+    Placed(const Placed &) = delete;
+    Placed &operator=(const Placed &) = delete;
+
+    const vsip_vview_f *real() const { return rview_; }
+    const vsip_cvview_f *cplx() const { return cview_; }
+    cd get(vsip_length j) const {
+        return real_ ? cd(base_[re_[j]], 0.0) : cd(base_[re_[j]], base_[im_[j]]);
+    }
+    void set(vsip_length j, cd v) {
+        base_[re_[j]] = static_cast<float>(v.real());
+        if (!real_)
+            base_[im_[j]] = static_cast<float>(v.imag());
+    }
+    // p is where element 0 (either part) lies: the transform ran on it.
+    bool holds(const void *p) const { return p == &base_[re_[0]] || p == &base_[im_[0]]; }
+    bool guards_intact() const {
+        std::vector<bool> inside(store_.size(), false);
+        const std::size_t skip = static_cast<std::size_t>(base_ - store_.data());
+        for (vsip_length j = 0; j < n_; ++j)
+            inside[skip + re_[j]] = inside[skip + im_[j]] = true;
+        for (std::size_t k = 0; k < store_.size(); ++k)
+            if (!inside[k] && !(store_[k] == kGuard))
+                return false;
+        return true;
+    }
+
+private:
+    vsip_length n_;
+    bool real_ = false, split_ = false;
+    vsip_length sep_ = 0;
+    std::vector<float> store_;
+    float *base_ = nullptr;
+    std::vector<std::size_t> re_, im_;
+    vsip_block_f *block_ = nullptr;
+    vsip_cblock_f *cblock_ = nullptr;
+    vsip_vview_f *rview_ = nullptr;
+    vsip_cvview_f *cview_ = nullptr;
+};
+
+struct DirectCase {
+    Form form;
+    int dir;
+    Place x, y;         // y unused for ccfftip
+    bool x_direct, y_direct; // the transform reads x / writes y in place
+};
+
+std::string direct_name(const DirectCase &c) {
+    return std::string(form_name(c.form)) + (c.dir == VSIP_FFT_FWD ? "_fwd_" : "_inv_") +
+           place_name(c.x) + (c.form == Form::cip ? "" : std::string("_") + place_name(c.y));
+}
+
+class Direct : public ::testing::TestWithParam<DirectCase> {};
+
+// The spectrum is right, within the float tolerance of the double DFT,
+// whichever way the transform ran; only the views' elements are written;
+// the input of the out-of-place forms is left as it was; and the
+// transform ran on the caller's data exactly where the case says.
+TEST_P(Direct, RunsOnTheCallersDataWhereItCan) {
+    const DirectCase &c = GetParam();
+    constexpr vsip_length n = 64;
+    constexpr float scale = 0.5f;
+    Fft fft(create(c.form, n, scale, c.dir));
+    ASSERT_NE(fft, nullptr);
+    vsip_fft_attr_f a{};
+    vsip_fft_getattr_f(fft.get(), &a);
+    Placed x(c.x, a.input);
+    std::unique_ptr<Placed> y;
+    if (c.form != Form::cip)
+        y = std::make_unique<Placed>(c.y, a.output);
+    std::vector<cd> in;
+    for (vsip_length j = 0; j < a.input; ++j) {
+        in.push_back({random_part(), c.form == Form::rc ? 0.0 : random_part()});
+        x.set(j, in.back());
+    }
+    for (vsip_length j = 0; y && j < a.output; ++j)
+        y->set(j, {-99.0, -99.0});
+    switch (c.form) {
+    case Form::cop: vsip_ccfftop_f(fft.get(), x.cplx(), y->cplx()); break;
+    case Form::cip: vsip_ccfftip_f(fft.get(), x.cplx()); break;
+    case Form::rc: vsip_rcfftop_f(fft.get(), x.real(), y->cplx()); break;
+    case Form::cr: vsip_crfftop_f(fft.get(), x.cplx(), y->real()); break;
+    }
+    const FftwExecutions &e = fftw_executions();
+    const Placed &out = y ? *y : x;
+    EXPECT_EQ(x.holds(e.in), c.x_direct);
+    EXPECT_EQ(out.holds(e.out), c.y_direct);
+    EXPECT_TRUE(x.guards_intact());
+    EXPECT_TRUE(out.guards_intact());
+    for (vsip_length j = 0; y && j < a.input; ++j)
+        ASSERT_EQ(x.get(j), in[j]) << "input element " << j << " changed";
+    const std::vector<cd> want = expected(c.form, in, c.dir);
+    const double tol =
+        fft_tolerance(n, norm2(c.form == Form::cr ? hermitian(in) : in), scale);
+    for (vsip_length k = 0; k < a.output; ++k) {
+        const cd got = c.form == Form::cr ? cd(out.get(k).real(), 0.0) : out.get(k);
+        const cd w = static_cast<double>(scale) * (c.form == Form::cr ? cd(want[k].real(), 0.0) : want[k]);
+        ASSERT_LE(std::abs(got - w), tol) << "bin " << k << ": got " << got << ", want " << w;
+    }
+}
+
+const DirectCase kDirectCases[] = {
+    // Complex out of place: interleaved sides at unit stride in the
+    // planned alignment class run directly, each side on its own.
+    {Form::cop, VSIP_FFT_FWD, Place::ileave, Place::ileave, true, true},
+    {Form::cop, VSIP_FFT_INV, Place::ileave_off2, Place::ileave, true, true},
+    {Form::cop, VSIP_FFT_FWD, Place::ileave_off1, Place::ileave, false, true},
+    {Form::cop, VSIP_FFT_FWD, Place::ileave, Place::ileave_off1, true, false},
+    {Form::cop, VSIP_FFT_FWD, Place::ileave_stride2, Place::ileave_negative, false, false},
+    {Form::cop, VSIP_FFT_INV, Place::ileave_negative, Place::ileave_stride2, false, false},
+    // Split storage is copied.
+    {Form::cop, VSIP_FFT_FWD, Place::split_packed, Place::split_packed, false, false},
+    {Form::cop, VSIP_FFT_INV, Place::split_apart, Place::ileave, false, true},
+    {Form::cop, VSIP_FFT_FWD, Place::ileave, Place::split_stride2, true, false},
+    // Complex in place: the plan is out of place, so the input is read
+    // where it is and the result copied back from the output buffer.
+    {Form::cip, VSIP_FFT_FWD, Place::ileave, Place::ileave, true, false},
+    {Form::cip, VSIP_FFT_INV, Place::ileave_off2, Place::ileave, true, false},
+    {Form::cip, VSIP_FFT_FWD, Place::ileave_off1, Place::ileave, false, false},
+    {Form::cip, VSIP_FFT_FWD, Place::ileave_stride2, Place::ileave, false, false},
+    {Form::cip, VSIP_FFT_INV, Place::ileave_negative, Place::ileave, false, false},
+    {Form::cip, VSIP_FFT_FWD, Place::split_packed, Place::ileave, false, false},
+    // Real to complex: the real input and the spectrum each on its own.
+    {Form::rc, VSIP_FFT_FWD, Place::real_unit, Place::ileave, true, true},
+    {Form::rc, VSIP_FFT_FWD, Place::real_off4, Place::ileave_off2, true, true},
+    {Form::rc, VSIP_FFT_FWD, Place::real_off1, Place::ileave, false, true},
+    {Form::rc, VSIP_FFT_FWD, Place::real_stride2, Place::split_packed, false, false},
+    {Form::rc, VSIP_FFT_FWD, Place::real_unit, Place::ileave_off1, true, false},
+    {Form::rc, VSIP_FFT_FWD, Place::real_unit, Place::split_apart, true, false},
+    {Form::rc, VSIP_FFT_FWD, Place::real_negative, Place::ileave_negative, false, false},
+    // Complex to real: the input is always copied (the transform
+    // overwrites it); the real output runs directly.
+    {Form::cr, VSIP_FFT_INV, Place::ileave, Place::real_unit, false, true},
+    {Form::cr, VSIP_FFT_INV, Place::split_packed, Place::real_off4, false, true},
+    {Form::cr, VSIP_FFT_INV, Place::ileave, Place::real_off1, false, false},
+    {Form::cr, VSIP_FFT_INV, Place::ileave_stride2, Place::real_negative, false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, Direct, ::testing::ValuesIn(kDirectCases),
+                         [](const ::testing::TestParamInfo<DirectCase> &i) {
+                             return direct_name(i.param);
+                         });
+
+// One view given as input and output of the out-of-place object: the
+// plan cannot run in place, so the output goes through the buffer.
+TEST(Direct, SameViewForBothSidesOfTheOutOfPlaceObject) {
+    constexpr vsip_length n = 32;
+    Fft fft(create(Form::cop, n, 1.0f, VSIP_FFT_FWD));
+    Placed x(Place::ileave, n);
+    std::vector<cd> in;
+    for (vsip_length j = 0; j < n; ++j) {
+        in.push_back({random_part(), random_part()});
+        x.set(j, in.back());
+    }
+    vsip_ccfftop_f(fft.get(), x.cplx(), x.cplx());
+    EXPECT_TRUE(x.holds(fftw_executions().in));
+    EXPECT_FALSE(x.holds(fftw_executions().out));
+    const std::vector<cd> want = dft(in, -1);
+    for (vsip_length k = 0; k < n; ++k)
+        ASSERT_LE(std::abs(x.get(k) - want[k]), fft_tolerance(n, norm2(in), 1.0)) << k;
+    EXPECT_TRUE(x.guards_intact());
+}
+
 // Distinct objects run concurrently give the results of serial runs.
 TEST(Threads, DistinctObjectsExecuteConcurrently) {
     constexpr int kThreads = 4;

@@ -6,6 +6,7 @@
 
 #include <omp.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -34,9 +35,18 @@ bool real_out(Form f) { return f == Form::cr; }
 // Library split row-major storage; interleaved user storage, column-major
 // with an offset and padded columns; split user storage at stride 2 with
 // an offset and padded rows.
-enum class MLayout { library, interleaved_cols, strided };
+// Dense interleaved row-major storage, aligned or one element off FFTW's
+// alignment class, puts rows on either side of the decision between
+// transforming in the caller's storage and copying.
+enum class MLayout { library, interleaved_cols, strided, interleaved_rows, interleaved_rows_off1 };
 const char *mname(MLayout l) {
-    return l == MLayout::library ? "library" : l == MLayout::interleaved_cols ? "icols" : "strided";
+    switch (l) {
+    case MLayout::library: return "library";
+    case MLayout::interleaved_cols: return "icols";
+    case MLayout::strided: return "strided";
+    case MLayout::interleaved_rows: return "irows";
+    default: return "irows_off1";
+    }
 }
 
 // A real or complex M x N matrix in one of the layouts.
@@ -50,6 +60,9 @@ public:
             off = 2, rs = static_cast<vsip_stride>(M + 1), cs = 1, len = off + N * (M + 1);
         } else if (l == MLayout::strided) {
             off = 3, rs = 2, cs = static_cast<vsip_stride>(2 * N + 1), len = off + M * (2 * N + 1);
+        } else if (l != MLayout::library) {
+            off = l == MLayout::interleaved_rows ? 0 : 1;
+            rs = 1, cs = static_cast<vsip_stride>(N), len = off + M * N + 1;
         }
         if (real) {
             if (l == MLayout::library) {
@@ -63,7 +76,7 @@ public:
         } else if (l == MLayout::library) {
             cv_ = vsip_cmcreate_f(M, N, VSIP_ROW, VSIP_MEM_NONE);
         } else {
-            const bool inter = l == MLayout::interleaved_cols;
+            const bool inter = l != MLayout::strided;
             store_.assign(inter ? 2 * len : len, kGuard);
             if (!inter)
                 imag_.assign(len, kGuard);
@@ -133,6 +146,13 @@ vsip_fftm_f *create_m(Form f, vsip_length M, vsip_length N, float scale, int dir
     case Form::rc: return vsip_rcfftmop_create_f(M, N, scale, major, 1, hint);
     default: return vsip_crfftmop_create_f(M, N, scale, major, 1, hint);
     }
+}
+
+// One binding record per thread that may run the lines (processors or
+// the OpenMP thread limit, whichever is larger, at most the lines).
+std::uint64_t records_for(std::uint64_t lines) {
+    return std::min<std::uint64_t>(
+        lines, static_cast<std::uint64_t>(std::max(omp_get_max_threads(), omp_get_num_procs())));
 }
 
 struct MDeleter {
@@ -299,6 +319,15 @@ std::vector<Case> cases() {
                                layouts[k % 3], layouts[(k + 1) % 3], threads[k % 4]});
                 ++k;
             }
+    // Rows and columns of dense interleaved storage, aligned and not, on
+    // both sides and in place.
+    for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
+        for (vsip_major major : {VSIP_ROW, VSIP_COL})
+            for (MLayout l : {MLayout::interleaved_rows, MLayout::interleaved_rows_off1})
+                out.push_back({f, 6, 32, major, f == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD, 0.25f,
+                               l, l == MLayout::interleaved_rows ? MLayout::interleaved_rows_off1
+                                                                 : MLayout::interleaved_rows,
+                               major == VSIP_ROW ? 2 : 1});
     // Every thread count on one larger case per form.
     for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr})
         for (int t : {1, 2, 4})
@@ -371,22 +400,50 @@ INSTANTIATE_TEST_SUITE_P(
                       AttrCase{Form::cr, 4, 8, VSIP_ROW, {4, 5}, {4, 8}, VSIP_FFT_OP, 0},
                       AttrCase{Form::cr, 9, 4, VSIP_COL, {5, 4}, {9, 4}, VSIP_FFT_OP, 0}));
 
-// Record count, transform length and planner flags by major and hint.
-TEST(Record, OneBindingRecordPerLine) {
+// Record count, transform length and planner flags by major and hint; the
+// records have their own buffers and share the first record's plan.
+TEST(Record, LinesShareOnePlanWithABufferPairPerRecord) {
     Fftm rc(vsip_rcfftmop_create_f(4, 8, 1.0f, VSIP_ROW, 1, VSIP_ALG_SPACE));
     EXPECT_EQ(rc->count, 4u);
     EXPECT_EQ(rc->h, 4u);
     EXPECT_EQ(rc->flags, 0);
     EXPECT_EQ(rc->kind, VI_FFT_REAL_TO_COMPLEX);
+    EXPECT_EQ(rc->nrecords, records_for(4));
     Fftm cc(vsip_ccfftmip_create_f(4, 8, 1.0f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_NOISE));
     EXPECT_EQ(cc->count, 8u);
     EXPECT_EQ(cc->flags, 64);
-    for (std::uint64_t i = 0; i < cc->count; ++i)
+    ASSERT_EQ(cc->nrecords, records_for(8));
+    const auto *first = static_cast<VI_fft_backend_f *>(cc->records[0]);
+    for (std::uint64_t i = 0; i < cc->nrecords; ++i) {
+        const auto *a = static_cast<VI_fft_backend_f *>(cc->records[i]);
+        EXPECT_EQ(a->plan, first->plan);
+        EXPECT_EQ(a->own_plan, i == 0 ? 1 : 0);
         for (std::uint64_t j = 0; j < i; ++j) {
-            const auto *a = static_cast<VI_fft_backend_f *>(cc->records[i]);
             const auto *b = static_cast<VI_fft_backend_f *>(cc->records[j]);
-            EXPECT_TRUE(a->in != b->in && a->out != b->out && a->plan != b->plan);
+            EXPECT_TRUE(a->in != b->in && a->out != b->out);
         }
+    }
+}
+
+// A 1 x 2^20 matrix by columns: 2^20 transforms of length 1 on a handful
+// of records, and the columns come out scaled.
+TEST(Record, MillionLinesNeedOnlyTheThreadsRecords) {
+    constexpr vsip_length lines = vsip_length(1) << 20;
+    Fftm f(vsip_ccfftmop_create_f(1, lines, 2.0f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_TIME));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->count, lines);
+    EXPECT_EQ(f->nrecords, records_for(lines));
+    vsip_cmview_f *X = vsip_cmcreate_f(1, lines, VSIP_ROW, VSIP_MEM_NONE);
+    vsip_cmview_f *Y = vsip_cmcreate_f(1, lines, VSIP_ROW, VSIP_MEM_NONE);
+    for (vsip_index j : {vsip_index(0), vsip_index(12345), lines - 1})
+        vsip_cmput_f(X, 0, j, vsip_cscalar_f{1.0f + static_cast<float>(j), -1.0f});
+    vsip_ccfftmop_f(f.get(), X, Y);
+    for (vsip_index j : {vsip_index(0), vsip_index(12345), lines - 1}) {
+        EXPECT_EQ(vsip_cmget_f(Y, 0, j).r, 2.0f * (1.0f + static_cast<float>(j)));
+        EXPECT_EQ(vsip_cmget_f(Y, 0, j).i, -2.0f);
+    }
+    vsip_cmalldestroy_f(X);
+    vsip_cmalldestroy_f(Y);
 }
 
 TEST(Create, DimensionsOutsideTheTransformRangeGiveNull) {
@@ -396,8 +453,10 @@ TEST(Create, DimensionsOutsideTheTransformRangeGiveNull) {
         EXPECT_EQ(create_m(f, 8, 0, 1.0f, -1, VSIP_COL), nullptr);
         EXPECT_EQ(create_m(f, 1, vsip_length(1) << 31, 1.0f, -1, VSIP_ROW), nullptr);
         EXPECT_EQ(create_m(f, vsip_length(1) << 31, 1, 1.0f, -1, VSIP_COL), nullptr);
-        // The array of records cannot be had for 2^62 lines.
-        EXPECT_EQ(create_m(f, vsip_length(1) << 62, 4, 1.0f, -1, VSIP_ROW), nullptr);
+        // 2^62 lines need no more than one record per thread.
+        Fftm many(create_m(f, vsip_length(1) << 62, 4, 1.0f, -1, VSIP_ROW));
+        ASSERT_NE(many, nullptr);
+        EXPECT_EQ(many->nrecords, records_for(vsip_length(1) << 62));
     }
     EXPECT_EQ(create_m(Form::rc, 3, 1, 1.0f, -1, VSIP_ROW), nullptr);
     EXPECT_EQ(create_m(Form::cr, 1, 3, 1.0f, 1, VSIP_COL), nullptr);
@@ -409,19 +468,130 @@ TEST(Create, EveryFailingAllocationGivesNullAndReleasesAll) {
         const long calls = for_every_failing_allocation<vsip_fftm_f>(
             [f] { return create_m(f, 3, 6, 1.0f, -1, VSIP_ROW); },
             [](vsip_fftm_f *p) { vsip_fftm_destroy_f(p); }, &problem);
-        EXPECT_EQ(calls, 5) << form_name(f) << ": " << problem; // object, array, 3 records
+        // The object, the record array and the records.
+        EXPECT_EQ(calls, 2 + static_cast<long>(records_for(3))) << form_name(f) << ": " << problem;
     }
 }
 
+// The first record's two buffers and plan, then two buffers for every
+// further record.
 TEST(Create, EveryFailingFftwRequestGivesNullAndReleasesAll) {
     for (Form f : {Form::cop, Form::cip, Form::rc, Form::cr}) {
         std::string problem;
         const long requests = for_every_failing_fftw_request<vsip_fftm_f>(
             [f] { return create_m(f, 6, 3, 1.0f, -1, VSIP_COL); },
             [](vsip_fftm_f *p) { vsip_fftm_destroy_f(p); }, &problem);
-        EXPECT_EQ(requests, 9) << form_name(f) << ": " << problem; // 3 x (2 buffers + plan)
+        EXPECT_EQ(requests, 1 + 2 * static_cast<long>(records_for(3)))
+            << form_name(f) << ": " << problem;
     }
 }
+
+// ---- Objects and matrices that do not fit the execute function ------------
+
+// An object of another kind, a matrix with fewer lines than the object's,
+// or lines shorter than the transform reads or writes: one ERROR line and
+// the output (for ccfftmip the operand) left as it was.  The matrices are
+// library matrices of exactly their size, so any access past them is a
+// sanitizer report.
+struct MisuseCase {
+    const char *name;
+    Form object, call;
+    vsip_major major;
+    // Lines (along the major) and line lengths of input and output.
+    vsip_length x_lines, x_length, y_lines, y_length;
+    const char *message;
+};
+
+const char *const kWrongKind = "The multiple-FFT object is not of the kind this function executes.";
+const char *const kShortView =
+    "A matrix has fewer or shorter lines than the multiple-FFT object's input or output.";
+
+std::vector<MisuseCase> misuse_cases() {
+    // Objects of 4 lines of 8 elements (h = 4): line lengths read and written.
+    struct Need {
+        Form form;
+        vsip_length x, y;
+    } const need[] = {{Form::cop, 8, 8}, {Form::cip, 8, 8}, {Form::rc, 8, 5}, {Form::cr, 5, 8}};
+    std::vector<MisuseCase> out;
+    for (vsip_major major : {VSIP_ROW, VSIP_COL})
+        for (const Need &n : need) {
+            for (const Need &o : need)
+                if (o.form != n.form)
+                    out.push_back({"wrong_kind", o.form, n.form, major, 4, 9, 4, 9, kWrongKind});
+            out.push_back({"few_input_lines", n.form, n.form, major, 3, n.x, 4, n.y, kShortView});
+            out.push_back({"short_input_lines", n.form, n.form, major, 4, n.x - 1, 4, n.y, kShortView});
+            if (n.form == Form::cip)
+                continue;
+            out.push_back({"few_output_lines", n.form, n.form, major, 4, n.x, 3, n.y, kShortView});
+            out.push_back({"short_output_lines", n.form, n.form, major, 4, n.x, 4, n.y - 1,
+                           kShortView});
+        }
+    return out;
+}
+
+class Misuse : public ::testing::TestWithParam<MisuseCase> {};
+
+TEST_P(Misuse, LogsAnErrorAndLeavesTheOutput) {
+    const MisuseCase &c = GetParam();
+    const bool rows = c.major == VSIP_ROW;
+    Fftm fftm(create_m(c.object, rows ? 4 : 8, rows ? 8 : 4, 0.5f,
+                       c.object == Form::cr ? VSIP_FFT_INV : VSIP_FFT_FWD, c.major));
+    ASSERT_NE(fftm, nullptr);
+    const vsip_length xm = rows ? c.x_lines : c.x_length, xn = rows ? c.x_length : c.x_lines;
+    const vsip_length ym = rows ? c.y_lines : c.y_length, yn = rows ? c.y_length : c.y_lines;
+    const bool real_x = c.call == Form::rc, real_y = c.call == Form::cr;
+    vsip_mview_f *rx = real_x ? vsip_mcreate_f(xm, xn, VSIP_ROW, VSIP_MEM_NONE) : nullptr;
+    vsip_cmview_f *cx = real_x ? nullptr : vsip_cmcreate_f(xm, xn, VSIP_ROW, VSIP_MEM_NONE);
+    vsip_mview_f *ry = real_y ? vsip_mcreate_f(ym, yn, VSIP_COL, VSIP_MEM_NONE) : nullptr;
+    vsip_cmview_f *cy = real_y || c.call == Form::cip
+                            ? nullptr
+                            : vsip_cmcreate_f(ym, yn, VSIP_COL, VSIP_MEM_NONE);
+    if (rx)
+        vsip_mfill_f(1.0f, rx);
+    if (cx)
+        vsip_cmfill_f(vsip_cscalar_f{1.0f, 2.0f}, cx);
+    if (ry)
+        vsip_mfill_f(-99.0f, ry);
+    if (cy)
+        vsip_cmfill_f(vsip_cscalar_f{-99.0f, -98.0f}, cy);
+    ScopedEnv level("VSIP_LOG_LEVEL", std::string("ERROR"));
+    const std::string text = capture_stdout([&] {
+        switch (c.call) {
+        case Form::cop: vsip_ccfftmop_f(fftm.get(), cx, cy); break;
+        case Form::cip: vsip_ccfftmip_f(fftm.get(), cx); break;
+        case Form::rc: vsip_rcfftmop_f(fftm.get(), rx, cy); break;
+        case Form::cr: vsip_crfftmop_f(fftm.get(), cx, ry); break;
+        }
+    });
+    EXPECT_EQ(text, std::string("[\033[1;31mERROR\033[0m] \033[1;37mfunc=vsip_") + form_name(c.call) + "_f, " +
+                        c.message + "\033[0m\n");
+    for (vsip_index i = 0; i < ym; ++i)
+        for (vsip_index j = 0; j < yn; ++j) {
+            if (ry) {
+                EXPECT_EQ(vsip_mget_f(ry, i, j), -99.0f) << i << " " << j;
+            }
+            if (cy) {
+                EXPECT_EQ(vsip_cmget_f(cy, i, j).r, -99.0f) << i << " " << j;
+            }
+        }
+    for (vsip_index i = 0; c.call == Form::cip && i < xm; ++i)
+        for (vsip_index j = 0; j < xn; ++j)
+            EXPECT_EQ(vsip_cmget_f(cx, i, j).i, 2.0f) << i << " " << j;
+    for (vsip_mview_f *m : {rx, ry})
+        if (m)
+            vsip_malldestroy_f(m);
+    for (vsip_cmview_f *m : {cx, cy})
+        if (m)
+            vsip_cmalldestroy_f(m);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Misuse, ::testing::ValuesIn(misuse_cases()),
+                         [](const ::testing::TestParamInfo<MisuseCase> &i) {
+                             return std::string(form_name(i.param.call)) + "_" + i.param.name +
+                                    "_" + form_name(i.param.object) +
+                                    (i.param.major == VSIP_ROW ? "_rows_" : "_cols_") +
+                                    std::to_string(i.index);
+                         });
 
 TEST(Destroy, NullReturnsZero) { EXPECT_EQ(vsip_fftm_destroy_f(nullptr), 0); }
 

@@ -657,20 +657,26 @@ VSIP_API vsip_scalar_f vsip_vcminmgsqval_f(const vsip_cvview_f *a, vsip_index *i
  * down to even, 2h with h = N/2: rcfftop reads x[0 .. 2h-1] and writes the
  * h+1 bins y[0 .. h]; crfftop reads x[0 .. h] and writes y[0 .. 2h-1].
  * Views may have any offset and stride and must hold at least the lengths
- * vsip_fft_getattr_f reports; the scaling pass covers the whole result view
- * of ccfftip, ccfftop and crfftop, and exactly the h+1 written bins of
- * rcfftop.  A dir other than VSIP_FFT_FWD plans an inverse transform.  Hint
+ * vsip_fft_getattr_f reports: an object of another kind than the execute
+ * function's, or a shorter view, is reported at ERROR level and the output
+ * is left untouched.  Unit-stride interleaved views (and split views whose
+ * imaginary parts follow the N real parts) in the alignment of FFTW's own
+ * buffers are transformed in place, other views through the object's
+ * buffers; the values agree up to rounding.  The scaling pass covers the
+ * whole result view of ccfftip, ccfftop and crfftop, and exactly the h+1
+ * written bins of rcfftop.  A dir other than VSIP_FFT_FWD plans an inverse transform.  Hint
  * VSIP_ALG_SPACE plans with FFTW_MEASURE, every other hint with
  * FFTW_ESTIMATE.  The creators log "fft backend is FFTW." at DEBUG level.
  *
  * A creator returns null for N of 0 (below 2 for the real forms) or above
  * INT_MAX, and when memory, an FFTW buffer or a plan cannot be had.
  *
- * Threads: creation and destruction of FFT and multiple-FFT objects (and of
- * every object built on them) call the FFTW planner, which is not
- * thread-safe: callers must serialise them.  Distinct objects may be
- * executed concurrently; one object must not be executed by two threads at
- * once (its buffers are shared by its calls).
+ * Threads: any thread may create, execute and destroy objects at any time;
+ * the library serialises its calls of the FFTW planner internally (an
+ * application that calls the FFTW planner itself from other threads must
+ * still not do so while the library creates or destroys FFT objects).  One
+ * object must not be executed by two threads at once (its buffers are
+ * shared by its calls).
  */
 
 typedef struct vsip_fft_f vsip_fft_f;
@@ -708,13 +714,16 @@ VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft);
  * M x N matrix, with the transforms, scaling, hints and creation failures
  * of the single FFT above.  The real forms transform lines of length 2h,
  * h = floor(line length / 2); their half spectra are (count, h+1) by rows
- * and (h+1, count) by columns.  Each row or column has its own FFTW plan and
- * buffers, and execution spreads the lines over min(omp_get_max_threads(),
- * lines) OpenMP threads in contiguous runs; one line, or a call from inside
- * an active OpenMP parallel region, runs on the calling thread.  The
+ * and (h+1, count) by columns.  The lines share one set of FFTW plans;
+ * execution splits them into contiguous runs, one per buffer pair (as many
+ * as the processors or the OpenMP thread limit at creation, whichever is
+ * larger), spread over OpenMP threads; one run, or a call from inside an
+ * active OpenMP parallel region, runs on the calling thread.  Lines laid
+ * out as the single FFT transforms in place are transformed in place.  The
  * number of lines is that of the output matrix (ccfftmop, rcfftmop) or the
- * input matrix (ccfftmip, crfftmop), at most the object's count.  Creation
- * and destruction must be serialised as for the single FFT.
+ * input matrix (ccfftmip, crfftmop), at most the object's count; matrices
+ * with fewer or shorter lines than the object needs are reported at ERROR
+ * level and left untouched.  Threads as for the single FFT.
  */
 
 typedef struct vsip_fftm_f vsip_fftm_f;

@@ -1,5 +1,6 @@
 // Single FFT objects: complex in place and out of place, real-to-complex
-// and complex-to-real, on FFTW plans made at creation.
+// and complex-to-real, on FFTW plans made at creation, run on the object's
+// buffers or directly on the caller's data (fft_run.hpp).
 #include <climits>
 
 #include "fft_backend.hpp"
@@ -65,6 +66,25 @@ vsip_fft_f *create_real(const char *name, std::int32_t kind, vsip_length N, vsip
     return fft;
 }
 
+// Every execute function first checks that the object is of its kind and
+// that the views hold the lengths the object reads and writes; on a
+// mismatch it logs an ERROR line and leaves the output alone.
+constexpr const char *kWrongKind = "The FFT object is not of the kind this function executes.";
+constexpr const char *kShortView = "A view is shorter than the FFT object's input or output.";
+
+bool usable(const char *name, const vsip_fft_f *fft, std::int32_t kind, vsip_length x_length,
+            vsip_length x_needed, vsip_length y_length, vsip_length y_needed) {
+    if (fft->kind != kind) {
+        VI_log(VI_LOG_ERROR, name, kWrongKind);
+        return false;
+    }
+    if (x_length < x_needed || y_length < y_needed) {
+        VI_log(VI_LOG_ERROR, name, kShortView);
+        return false;
+    }
+    return true;
+}
+
 const VI_fft_backend_f *complex_backend(const vsip_fft_f *fft) {
     return static_cast<const VI_fft_backend_f *>(fft->backend);
 }
@@ -100,11 +120,17 @@ VSIP_API vsip_fft_f *vsip_crfftop_create_f(vsip_length N, vsip_scalar_f scale,
 
 VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_cvview_f *y) {
+    if (!usable("vsip_ccfftop_f", fft, VI_FFT_COMPLEX_OP, x->length, fft->length, y->length,
+                fft->length))
+        return;
     vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), vi::line(vi::walk(x)),
             vi::line(vi::walk(y)), static_cast<vi::idx>(y->length), fft->scale);
 }
 
 VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
+    if (!usable("vsip_ccfftip_f", fft, VI_FFT_COMPLEX_IP, xy->length, fft->length, xy->length,
+                fft->length))
+        return;
     const vi::step_cref both = vi::line(vi::walk(xy));
     vi::run(complex_backend(fft), static_cast<std::int32_t>(fft->length), both, both,
             static_cast<vi::idx>(xy->length), fft->scale);
@@ -113,6 +139,9 @@ VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
 // Exactly the h+1 written bins are scaled, whatever y's length.
 VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
                              const vsip_cvview_f *y) {
+    if (!usable("vsip_rcfftop_f", fft, VI_FFT_REAL_TO_COMPLEX, x->length, 2 * fft->length,
+                y->length, fft->length + 1))
+        return;
     const vi::idx h = static_cast<vi::idx>(fft->length);
     vi::run_rc(real_backend(fft), h, vi::line(vi::walk(x)), vi::line(vi::walk(y)), h + 1,
                fft->scale);
@@ -120,6 +149,9 @@ VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
 
 VSIP_API void vsip_crfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_vview_f *y) {
+    if (!usable("vsip_crfftop_f", fft, VI_FFT_COMPLEX_TO_REAL, x->length, fft->length + 1,
+                y->length, 2 * fft->length))
+        return;
     vi::run_cr(real_backend(fft), static_cast<vi::idx>(fft->length), vi::line(vi::walk(x)),
                vi::line(vi::walk(y)), static_cast<vi::idx>(y->length), fft->scale);
 }

@@ -3,11 +3,18 @@
 // Every FFT of the library (single and multiple FFT, and the transforms
 // inside convolution, correlation and windows) runs an FFTW plan over
 // buffers that a binding record owns.  The record layouts are fixed: field
-// order and meaning are part of the data model.
+// order and meaning are part of the data model (the fields after `plan` and
+// `records` are additions of this library).
 //
-// Creation and destruction of records call the FFTW planner and
-// fftwf_destroy_plan, which must not run concurrently: callers serialise
-// them.  Executing distinct records concurrently is safe.
+// FFTW's planner, fftwf_destroy_plan, fftwf_malloc and fftwf_free must not
+// run concurrently.  Every such call of the library is made here, under one
+// internal lock, so any thread may create, execute and destroy any object
+// at any time.  Execution takes no lock: FFTW executes plans concurrently,
+// also one plan on different arrays (the new-array execute functions).
+//
+// The plan of a record may also run directly on the caller's data (see
+// fft_run.hpp).  Records of one multiple-FFT object share the plan of its
+// first record and each has its own buffers.
 #ifndef VSIP_SIGNAL_FFT_BACKEND_HPP
 #define VSIP_SIGNAL_FFT_BACKEND_HPP
 
@@ -39,6 +46,7 @@ struct VI_fft_backend_f {
     std::int32_t own_out; // 1: out, out_re, out_im belong to the record
     std::int32_t spare;   // 0
     fftwf_plan plan;
+    std::int32_t own_plan; // 1: destroying the record destroys the plan
 };
 
 // Real transform of even length n = 2h.
@@ -52,6 +60,7 @@ struct VI_rfft_backend_f {
     std::int32_t own_out;
     std::int32_t spare; // 0
     fftwf_plan plan;
+    std::int32_t own_plan; // 1: destroying the record destroys the plan
 };
 
 // Single FFT object.  `length` is N for the complex forms and N/2 for the
@@ -69,8 +78,11 @@ struct vsip_fft_f {
     void *backend;       // VI_fft_backend_f or VI_rfft_backend_f
 };
 
-// Multiple FFT object over M x N matrices: one binding record per row
-// (major VSIP_ROW) or column (VSIP_COL).
+// Multiple FFT object over M x N matrices: `count` rows (major VSIP_ROW)
+// or columns (VSIP_COL) transformed by the plan of the first binding
+// record.  Each of the `nrecords` records has its own buffers and serves
+// one contiguous run of lines per call, so memory grows with the number of
+// threads, not with the number of lines.
 struct vsip_fftm_f {
     vsip_cvview_f *work_view[2];
     void *work_buffer[4];
@@ -78,14 +90,15 @@ struct vsip_fftm_f {
     std::uint64_t N;     // row length (columns)
     std::uint64_t M;     // column length (rows)
     std::uint64_t h;     // half the transform length of the real forms, else 0
-    std::uint64_t count; // number of transforms (= records)
+    std::uint64_t count; // number of transforms (lines)
     std::int32_t major;
     std::int32_t dir;
     std::int32_t kind;
     std::int32_t ntimes;
     std::int32_t hint;
     std::int32_t flags;
-    void **records;
+    void **records;        // nrecords binding records
+    std::uint64_t nrecords;
 };
 
 // FFTW_MEASURE for VSIP_ALG_SPACE, FFTW_ESTIMATE for every other hint.
@@ -107,8 +120,16 @@ VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned fl
 // the transform length 2h; null as above (h of 0 included).
 VI_rfft_backend_f *VI_rfft_backend_create_f(std::uint64_t h, std::int32_t kind, unsigned flags);
 
+// A record with its own buffers (of the sizes of `first`, n elements or
+// transform length 2h) that executes the plan of `first`, which must
+// outlive it.  Null when a buffer cannot be had.
+VI_fft_backend_f *VI_fft_backend_share_f(const VI_fft_backend_f *first, std::uint64_t n);
+VI_rfft_backend_f *VI_rfft_backend_share_f(const VI_rfft_backend_f *first, std::uint64_t h,
+                                           std::int32_t kind);
+
 // Release the owned buffers (an output buffer equal to the input buffer
-// once), destroy the plan, release the record.  Null is accepted.
+// once), destroy the plan if the record owns it, release the record.
+// Null is accepted.
 void VI_fft_backend_destroy_f(VI_fft_backend_f *b);
 void VI_rfft_backend_destroy_f(VI_rfft_backend_f *b, std::int32_t kind);
 
