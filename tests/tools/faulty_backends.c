@@ -18,6 +18,19 @@ void fftwf_execute(const void *plan) {
     real(plan);
 }
 
+/* The library runs its plans on the caller's arrays through the new-array
+ * execute functions; each is broken the same way. */
+#define FAULTY_EXECUTE(name)                                                   \
+    void name(const void *plan, void *in, void *out) {                         \
+        if (fault("fft")) return;                                              \
+        void (*real)(const void *, void *, void *) =                           \
+            (void (*)(const void *, void *, void *))dlsym(RTLD_NEXT, #name);   \
+        real(plan, in, out);                                                   \
+    }
+FAULTY_EXECUTE(fftwf_execute_dft)
+FAULTY_EXECUTE(fftwf_execute_dft_r2c)
+FAULTY_EXECUTE(fftwf_execute_dft_c2r)
+
 typedef void sgemm_fn(int, int, int, int, int, int, float, const float *, int, const float *, int, float,
                       float *, int);
 void cblas_sgemm(int order, int ta, int tb, int m, int n, int k, float alpha, const float *a, int lda,
