@@ -51,6 +51,12 @@ struct Target {
     uint64_t tried = 0, mismatches = 0;
     uint64_t libm_limited = 0;  // beyond the bound, but equal to the portable kernel
     std::string libm_example;
+    // Outside the declared intervals no bound applies: the largest distance
+    // from the portable kernel's finite result, reported only.
+    double outside_steps = 0;
+    uint64_t open_faults = 0;  // known faults (Allowance::OpenFiniteAtOverflow)
+    std::string open_example;
+    std::string outside_example;
     double seconds = 0, worst_ulp = 0;
     std::vector<std::string> examples;
 };
@@ -81,7 +87,10 @@ enum class Allowance {
     InfToLargest,   // the largest finite value where the result overflows
     PositiveZero,   // +0 for a -0 result
     SquareSum,      // unscaled x x + y y: +inf when it overflows, precision lost when it underflows
+    // Known faults, reported and counted apart from the mismatches until fixed.
+    OpenFiniteAtOverflow,
 };
+constexpr const char* kOpenFault = "open fault: finite where the result overflows";
 struct AllowanceRow {
     const char* function;
     int precision;  // 1 float, 2 double, 3 both
@@ -98,6 +107,7 @@ inline const std::vector<AllowanceRow>& allowances() {
         {"tanh", 3, Allowance::PositiveZero},   {"cbrt", 3, Allowance::PositiveZero},
         {"expm1", 1, Allowance::PositiveZero},
         {"hypot", 3, Allowance::SquareSum},
+        {"pow", 2, Allowance::OpenFiniteAtOverflow},  // pow(2, 1024) = 0x1.fffffffffff2ap+1023
     };
     return rows;
 }
@@ -461,12 +471,12 @@ std::string class_difference(const Group& g, bool inside, double max_ulp, T got,
         if (std::isinf(got) && same_sign && std::fabs(want) >= std::sqrt(L::max()) / 2 && allows(Allowance::SquareSum))
             return "";
         if (std::isinf(want) && std::fabs(got) == L::max() && same_sign && allows(Allowance::InfToLargest)) return "";
-        // At the overflow threshold a result within the declared bound of
-        // the largest finite value may round either way.
-        const T finite = std::isinf(got) ? want : got;
-        if (!inside && !std::isinf(finite) && same_sign && max_ulp > 0 &&
-            tvml_ulp::ulp_steps(std::fabs(finite), L::max()) <= max_ulp)
-            return "";
+        // Open: a finite result within the declared bound of the largest
+        // finite value where the result overflows (z = y ln x rounded just
+        // below the overflow threshold).
+        if (std::isinf(want) && std::isfinite(got) && same_sign && allowed(g.function, g.is_float, Allowance::OpenFiniteAtOverflow) &&
+            tvml_ulp::ulp_steps(std::fabs(got), L::max()) <= max_ulp)
+            return kOpenFault;
         return "infinity class differs from the portable kernel";
     }
     if (got == 0 && want == 0 && !same_sign) {
@@ -495,7 +505,7 @@ std::string disagreement(const Group& g, const Target& t, const Expected<T>& e, 
     if (!why.empty() && e.has_quiet[i] && t.output == 1 &&
         class_difference(g, inside, t.max_ulp, got, e.quiet[i]).empty())
         why.clear();
-    if (!why.empty() || !inside || !std::isfinite(got)) return why;
+    if (!why.empty() || !inside || !std::isfinite(got) || !std::isfinite(want)) return why;
     const tvml_ulp::RefValue<T>& ref = t.output == 2 ? e.ref2[i] : e.ref[i];
     err = tvml_ulp::ulp_error(got, ref.hi, ref.lo, ref.cr);
     if (err <= t.max_ulp) return "";
@@ -524,12 +534,26 @@ void note(const Group& g, Target& t, const Inputs<T>& in, const Expected<T>& e, 
         t.libm_example = "x=" + describe(in.x[i]) + (g.arity == 2 ? " y=" + describe(in.y[i]) : "") + " gives " +
                          describe(got) + ", correctly rounded " +
                          describe(t.output == 2 ? e.ref2[i].cr : e.ref[i].cr);
+    const T want = t.output == 2 ? e.portable2[i] : e.portable[i];
+    if (!t.exact && !e.inside[i] && std::isfinite(got) && std::isfinite(want)) {
+        const double steps = tvml_ulp::ulp_steps(got, want);
+        if (steps > t.outside_steps) {
+            t.outside_steps = steps;
+            t.outside_example = "x=" + describe(in.x[i]) + (g.arity == 2 ? " y=" + describe(in.y[i]) : "") +
+                                " gives " + describe(got) + ", portable " + describe(want);
+        }
+    }
     if (why.empty()) return;
+    if (why == kOpenFault) {
+        if (t.open_faults++ == 0)
+            t.open_example = "x=" + describe(in.x[i]) + (g.arity == 2 ? " y=" + describe(in.y[i]) : "") + " gives " +
+                             describe(got) + ", portable " + describe(want);
+        return;
+    }
     ++t.mismatches;
     if (t.examples.size() >= budget.examples) return;
     std::string text = t.name + (t.output == 2 ? " (second output)" : "") + ": x=" + describe(in.x[i]);
     if (g.arity == 2) text += std::string(g.mask ? " mask=" : " y=") + describe(in.y[i]);
-    const T want = t.output == 2 ? e.portable2[i] : e.portable[i];
     text += " got " + describe(got) + " portable " + describe(want);
     if (e.inside[i]) text += " correctly rounded " + describe(t.output == 2 ? e.ref2[i].cr : e.ref[i].cr);
     t.examples.push_back(text + ": " + why);
@@ -571,6 +595,12 @@ void run_target(const Group& g, Target& t, const Inputs<T>& in, const Expected<T
         for (size_t shift = 0; shift < 8 * step && shift < n; shift += step) {
             call(g, t, n - shift, &in.x[shift], &in.y[shift], &r[shift]);
             for (size_t j = shift; j < n; ++j) note(g, t, in, e, j, r[j], budget);
+        }
+        // In place: the output is the input (not allowed for the sines of sincos).
+        if (!(t.entry == EntryShape::SinCos || g.function == "sincos") || t.output == 2) {
+            r = in.x;
+            call(g, t, n, r.data(), in.y.data(), r.data());
+            for (size_t j = 0; j < n; ++j) note(g, t, in, e, j, r[j], budget);
         }
     }
     t.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -66,8 +66,8 @@ void drop_unrunnable(Group& g) {
 
 // Prints the per-kernel table of the groups run so far.
 void print_table() {
-    std::printf("\n%-30s %-8s %12s %12s %10s %8s %10s %10s\n", "kernel", "output", "tried", "inputs/s", "worst ulp",
-                "bound", "mismatches", "as libm");
+    std::printf("\n%-30s %-8s %12s %12s %10s %8s %10s %10s %10s\n", "kernel", "output", "tried", "inputs/s", "worst ulp",
+                "bound", "mismatches", "as libm", "outside");
     for (const Group& g : all_groups()) {
         if (!g.reference_count && g.targets.empty()) continue;
         bool any = false;
@@ -77,17 +77,23 @@ void print_table() {
                     static_cast<unsigned long long>(g.reference_count), g.reference_seconds);
         for (const Target& t : g.targets) {
             if (!t.tried) continue;
-            std::printf("%-30s %-8s %12llu %12.3g %10.3g %8s %10llu %10llu\n", t.name.c_str(),
+            std::printf("%-30s %-8s %12llu %12.3g %10.3g %8s %10llu %10llu %10.3g\n", t.name.c_str(),
                         t.output == 2 ? "second" : "first", static_cast<unsigned long long>(t.tried),
                         t.seconds > 0 ? double(t.tried) / t.seconds : 0.0, t.worst_ulp,
                         t.exact ? "exact" : std::to_string(t.max_ulp).substr(0, 6).c_str(),
-                        static_cast<unsigned long long>(t.mismatches), static_cast<unsigned long long>(t.libm_limited));
+                        static_cast<unsigned long long>(t.mismatches), static_cast<unsigned long long>(t.libm_limited), t.outside_steps);
         }
         for (const Target& t : g.targets) {
             for (const std::string& line : t.examples) std::printf("  mismatch %s\n", line.c_str());
             if (t.libm_limited)
                 std::printf("  as libm   %s: %llu results beyond the bound equal to the portable kernel's, e.g. %s\n",
                             t.name.c_str(), static_cast<unsigned long long>(t.libm_limited), t.libm_example.c_str());
+            if (t.open_faults)
+                std::printf("  open      %s: %llu results of a known fault, e.g. %s\n", t.name.c_str(),
+                            static_cast<unsigned long long>(t.open_faults), t.open_example.c_str());
+            if (t.outside_steps > t.max_ulp && !t.exact)
+                std::printf("  outside   %s: %.3g steps from the portable kernel beyond the intervals, e.g. %s\n",
+                            t.name.c_str(), t.outside_steps, t.outside_example.c_str());
         }
     }
 }
