@@ -156,6 +156,50 @@ TEST(FuzzCoverage, EveryTableNameIsFuzzed) {
     for (const std::string& extra : tvml_accuracy::detail::extra_kernels()) EXPECT_TRUE(seen[extra]) << extra;
 }
 
+// ---- faults the fuzzer found, fixed ----------------------------------------
+
+// One input pair, in every lane and block position of every kernel,
+// entry point and short-vector name of the function.
+struct RegressionRow {
+    const char* group;
+    double x, y;
+    const char* fault;  // what the kernels gave before the fix
+};
+
+class FuzzRegression : public ::testing::TestWithParam<RegressionRow> {};
+
+TEST_P(FuzzRegression, EveryKernelAgrees) {
+    const RegressionRow& row = GetParam();
+    Group* found = group_named(row.group);
+    ASSERT_NE(found, nullptr);
+    Group g = *found;
+    drop_unrunnable(g);
+    g.reference_count = 0;
+    tvml_fuzz::Inputs<double> in;
+    in.x.assign(tvml_fuzz::kRun, row.x);
+    in.y.assign(tvml_fuzz::kRun, row.y);
+    in.runs = 1;
+    const tvml_fuzz::Expected<double> e = tvml_fuzz::expected(g, in);
+    for (Target& t : g.targets) {
+        t.tried = t.mismatches = t.open_faults = 0;
+        t.examples.clear();
+        tvml_fuzz::run_target(g, t, in, e, tvml_fuzz::Budget());
+        EXPECT_EQ(t.mismatches + t.open_faults, 0u)
+            << t.name << " at x=" << row.x << " y=" << row.y << " (was: " << row.fault << ")"
+            << (t.examples.empty() ? t.open_example : t.examples[0]);
+    }
+}
+
+const RegressionRow kRegressions[] = {
+    // z = y ln x rounded below the overflow threshold: finite results
+    {"pow_double", 2.0, 1024.0, "0x1.fffffffffff2ap+1023 instead of +inf"},
+    {"pow_double", 0.5, -1024.0, "0x1.fffffffffff2ap+1023 instead of +inf"},
+    {"pow_double", 4.0, 512.0, "0x1.fffffffffff2ap+1023 instead of +inf"},
+    {"pow_double", -2.0, 1025.0, "a finite negative value instead of -inf"},
+    {"pow_double", 0x1p-512, -2.0, "0x1.fffffffffff2ap+1023 instead of +inf"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, FuzzRegression, ::testing::ValuesIn(kRegressions));
+
 // ---- the fuzzer catches faults ---------------------------------------------
 
 // A group whose kernel is replaced by another computes the wrong thing;
