@@ -26,15 +26,15 @@ namespace tvml_fuzz {
 using tvml_test::BitsOf;
 using tvml_test::from_bits;
 
-// Special values of a format, NaNs with payloads included.
+// The shared special values (test_support.hpp) and beyond them: more
+// subnormals, the neighbours of 1 and of the largest value, and NaNs with
+// payloads.
 template <class T>
 std::vector<T> special_values() {
     using L = std::numeric_limits<T>;
-    std::vector<T> v = {T(0),           -T(0),           L::infinity(),  -L::infinity(),    L::quiet_NaN(),
-                        -L::quiet_NaN(), L::denorm_min(), -L::denorm_min(), 3 * L::denorm_min(), L::min() / 2,
-                        -L::min() / 2,  L::min(),        -L::min(),      L::max(),          -L::max(),
-                        T(1),           T(-1),           T(0.5),         T(-0.5),           T(2),
-                        T(-2),          L::epsilon(),    T(1) - L::epsilon() / 2, T(1) + L::epsilon()};
+    std::vector<T> v = tvml_test::special_values<T>();
+    for (T extra : {3 * L::denorm_min(), -L::min() / 2, T(1) - L::epsilon() / 2, T(1) + L::epsilon()})
+        v.push_back(extra);
     v.push_back(std::nextafter(L::min(), T(0)));         // largest subnormal
     v.push_back(-std::nextafter(L::min(), T(0)));
     v.push_back(std::nextafter(L::max(), T(0)));
