@@ -9,14 +9,17 @@
 // The fast path serves positive finite normal x with finite y (for
 // doubles, x not within 2^-8 of 1).  Every other lane (negative or zero x,
 // subnormal, infinite or NaN x, infinite or NaN y, a double base next to
-// 1) is recomputed with the C99 rules, and ln's accurate logarithm near
-// 1, in a fix-up that runs only when some lane needs it: the sign of a
-// negative base is kept for odd integral y, a negative finite base with
-// non-integral y gives NaN, and x^0 = 1^y = (-1)^(+-inf) = 1.
+// 1, a double z = y ln|x| next to the overflow threshold) is recomputed
+// with the C99 rules, ln's accurate logarithm near 1, or libm next to the
+// overflow threshold, in a fix-up that runs only when some lane needs it:
+// the sign of a negative base is kept for odd integral y, a negative
+// finite base with non-integral y gives NaN, and x^0 = 1^y = (-1)^(+-inf)
+// = 1.
 //
 // Only for units compiled with -mavx2 -mfma.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -100,6 +103,23 @@ inline V pow_exp(V z) {
     else return exp_lanes(z);
 }
 
+// Double z = y ln|x| above which libm decides the lane: z is rounded (and
+// ln's error multiplied by y), so next to the overflow threshold
+// 709.782712893384 it cannot tell the largest doubles from +inf
+// (pow(2, 1024) would give 0x1.fffffffffff2ap+1023).
+constexpr uint64_t pow_double_libm_from = 0x40862E147AE147AE;  // 709.78
+
+// x^y of every lane by libm.
+template <class V>
+TVML_COLD V pow_libm_each_lane(V x, V y) {
+    using T = typename V::Scalar;
+    alignas(32) T a[V::lanes], b[V::lanes];
+    store(a, x);
+    store(b, y);
+    for (int i = 0; i < V::lanes; ++i) a[i] = std::pow(a[i], b[i]);
+    return load<V>(a);
+}
+
 // Lanes outside the fast path, with the C99 rules.
 template <class V>
 TVML_COLD V pow_special_lanes(V x, V y, V r, V special) {
@@ -121,6 +141,11 @@ TVML_COLD V pow_special_lanes(V x, V y, V r, V special) {
     // x^0 = 1 (x NaN too), 1^y = 1 (y NaN too), (-1)^(+-inf) = 1.
     const V unit = eq(y, zero<V>()) | eq(x, one) | (eq(ax, one) & eq(abs(y), set1<V>(L::infinity())));
     m = select(unit, one, m);
+    if constexpr (std::is_same_v<T, double>) {
+        // z of finite x and y only: libm's own C99 results cover the rest.
+        const V near_overflow = gt(y * ln_core(ax), splat<V>(pow_double_libm_from)) & special;
+        if (any(near_overflow)) m = select(near_overflow, pow_libm_each_lane(x, y), m);
+    }
     return select(special, m, r);
 }
 
@@ -129,14 +154,16 @@ inline V pow_lanes(V x, V y) {
     using T = typename V::Scalar;
     using L = std::numeric_limits<T>;
     const V ax = abs(x);
-    const V r = pow_exp(y * ln_core(ax));
+    const V z = y * ln_core(ax);
+    const V r = pow_exp(z);
     // Fast path: x positive finite normal, y finite (NaN fails every test).
     V slow = cmp<_CMP_NGE_UQ>(x, set1<V>(L::min())) | cmp<_CMP_NLT_UQ>(x, set1<V>(L::infinity())) |
              cmp<_CMP_NLT_UQ>(abs(y), set1<V>(L::infinity()));
     // Double bases within 2^-8 of 1 take the near-1 logarithm of ln_lanes:
     // the table's absolute error, multiplied by a large y, would show.
     if constexpr (std::is_same_v<T, double>)
-        slow = slow | lt(abs(x - set1<V>(1.0)), splat<V>(LnConstants<double>::near_one));
+        slow = slow | lt(abs(x - set1<V>(1.0)), splat<V>(LnConstants<double>::near_one)) |
+               gt(z, splat<V>(pow_double_libm_from));
     if (TVML_UNLIKELY(any(slow))) return pow_special_lanes(x, y, r, slow);
     return r;
 }
