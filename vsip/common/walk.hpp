@@ -192,21 +192,28 @@ struct unit_ref {
     T *p;
     T get(idx i) const { return p[K * i]; }
     void put(idx i, T x) const { p[K * i] = x; }
+    T get_at(idx k) const { return p[k]; }
+    void put_at(idx k, T x) const { p[k] = x; }
 };
 
-// Element i at p[i * step]: a line of a vector or matrix.
+// Element i at p[i * step]: a line of a vector or matrix.  get_at and
+// put_at address an element by its offset k = i * step instead, for loops
+// that share one offset among operands of equal step.
 template <class T>
 struct step_ref {
     T *p;
     idx step;
     T get(idx i) const { return p[i * step]; }
     void put(idx i, T x) const { p[i * step] = x; }
+    T get_at(idx k) const { return p[k]; }
+    void put_at(idx k, T x) const { p[k] = x; }
 };
 
 template <class T>
 struct const_ref {
     T v;
     T get(idx) const { return v; }
+    T get_at(idx) const { return v; }
 };
 
 template <idx K>
@@ -217,6 +224,11 @@ struct unit_cref {
     void put(idx i, vsip_cscalar_f x) const {
         re[K * i] = x.r;
         im[K * i] = x.i;
+    }
+    vsip_cscalar_f get_at(idx k) const { return {re[k], im[k]}; }
+    void put_at(idx k, vsip_cscalar_f x) const {
+        re[k] = x.r;
+        im[k] = x.i;
     }
 };
 
@@ -229,6 +241,11 @@ struct step_cref {
     void put(idx i, vsip_cscalar_f x) const {
         re[i * step] = x.r;
         im[i * step] = x.i;
+    }
+    vsip_cscalar_f get_at(idx k) const { return {re[k], im[k]}; }
+    void put_at(idx k, vsip_cscalar_f x) const {
+        re[k] = x.r;
+        im[k] = x.i;
     }
 };
 
@@ -275,11 +292,44 @@ struct is_step_ref<step_ref<T>> : std::true_type {};
 template <>
 struct is_step_ref<step_cref> : std::true_type {};
 
+// Whether an operand of a strided loop is addressed by the offset k of
+// step s: lines of step s, and scalars (which ignore the offset).
+template <class T>
+inline bool steps_by(const step_ref<T> &x, idx s) { return x.step == s; }
+inline bool steps_by(const step_cref &x, idx s) { return x.step == s; }
+template <class T>
+inline bool steps_by(const const_ref<T> &, idx) { return true; }
+template <class T, idx K>
+inline bool steps_by(const unit_ref<T, K> &, idx s) { return s == K; }
+template <idx K>
+inline bool steps_by(const unit_cref<K> &, idx s) { return s == K; }
+
+template <class T, idx K>
+inline idx step_of(const unit_ref<T, K> &) { return K; }
+template <idx K>
+inline idx step_of(const unit_cref<K> &) { return K; }
+template <class L>
+inline idx step_of(const L &x) { return x.step; }
+
 // Loops over strided operands stay scalar: vectorising them would gather
-// and scatter lane by lane, which is slower than the scalar loop.
+// and scatter lane by lane, which is slower than the scalar loop.  When
+// every operand has the result's (nonzero) step, as with views of equal
+// stride, the loop keeps a single induction variable, the offset k = i x
+// step, and every access is base plus indexed offset; otherwise each
+// operand keeps its own i x step.  Both visit the elements in the same
+// order and compute the same values.
 template <class Op, class R, class... A>
 VI_LOOP_CLONES __attribute__((optimize("no-tree-vectorize"))) inline void each_strided(idx n, Op op, R r,
                                                                                        A... a) {
+    if (n <= 0)
+        return;
+    const idx s = step_of(r);
+    if (s != 0 && (steps_by(a, s) && ...)) {
+        const idx end = n * s;
+        for (idx k = 0; k != end; k += s)
+            r.put_at(k, op(a.get_at(k)...));
+        return;
+    }
     for (idx i = 0; i < n; ++i)
         r.put(i, op(a.get(i)...));
 }
