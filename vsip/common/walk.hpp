@@ -39,6 +39,11 @@
 //   array_or_strided        real vectors whose contiguous pass is a call of a
 //                           dazaro-tv array function, cut into chunks of at most
 //                           INT_MAX elements (counts are 32-bit there).
+//   threaded_elementwise,   the same for compute-bound families (elementary
+//   threaded_array_or_strided  functions, divisions, complex products ...):
+//                           long views are cut into contiguous runs on the
+//                           parallel frame, each run taking the pass the
+//                           whole view takes (see threaded_runs).
 //   matrix_elementwise      matrices: two nested strided loops, the inner loop
 //                           along the result's smaller stride.
 //   each                    the bare loop, for families with their own dispatch.
@@ -51,9 +56,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 
+#include "common/parallel.hpp"
 #include "core/internal.hpp"
 
 namespace vi {
@@ -385,6 +392,60 @@ inline void array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
         in_chunks(count, [&](int c, idx k) { fn(c, (a.p + k)..., r.p + k); });
     else
         each(count, op, ref<pass::strided>(r), ref<pass::strided>(a)...);
+}
+
+// ---- Threads for long compute-bound passes ------------------------------------
+
+// A compute-bound pass runs on several threads only when every thread gets
+// at least this many elements: below it, waking the threads of the team
+// costs more than the shared work saves (measured with the element-wise
+// benches on two cores for the cheapest threaded families, complex
+// multiplication and division).
+constexpr idx kThreadedMinRun = 32768;
+// Run boundaries fall on multiples of this many elements from the start of
+// the view: a multiple of every block width of the contiguous loops and of
+// the array functions, so each element meets the same block (or the same
+// remainder loop) as in one serial pass and the results are bit-identical.
+constexpr idx kThreadedRunAlign = 1024;
+
+// The walked operand from element k on.
+template <class T>
+inline real_walk<T> from_element(const real_walk<T> &w, idx k) { return {w.p + k * w.step, w.step, w.unit}; }
+inline cplx_walk from_element(const cplx_walk &w, idx k) {
+    return {w.re + k * w.step, w.im + k * w.step, w.step, w.view_unit, w.part};
+}
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline S from_element(S v, idx) { return v; }
+inline vsip_cscalar_f from_element(vsip_cscalar_f v, idx) { return v; }
+
+// body(first, count) over contiguous runs covering [0, n): one call on the
+// calling thread for short views, with one thread, or inside an active
+// OpenMP region; otherwise one run per thread of the parallel frame.  Views
+// longer than the array functions' 32-bit counts are first cut into the
+// chunks of in_chunks, and each chunk into runs from its own start, so the
+// array functions see the blocks of the serial pass.
+template <class Body>
+inline void threaded_runs(vsip_length n, Body body) {
+    in_chunks(static_cast<idx>(n), [&](int count, idx chunk) {
+        parallel_runs(count, kThreadedMinRun, kThreadedRunAlign,
+                      [&](std::int64_t begin, std::int64_t end) { body(chunk + begin, end - begin); });
+    });
+}
+
+template <passes P, class Op, class R, class... A>
+inline void threaded_elementwise(vsip_length n, Op op, const R &r, const A &... a) {
+    threaded_runs(n, [&](idx k, idx count) {
+        elementwise<P>(static_cast<vsip_length>(count), op, from_element(r, k), from_element(a, k)...);
+    });
+}
+
+template <class Fn, class Op, class T, class... A>
+inline void threaded_array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
+                                      const A &... a) {
+    threaded_runs(n, [&](idx k, idx count) {
+        array_or_strided(static_cast<vsip_length>(count), fn, op, from_element(r, k),
+                         from_element(a, k)...);
+    });
 }
 
 // Row (rows_inner) or column o of a walked matrix as a line.
