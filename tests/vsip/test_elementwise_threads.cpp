@@ -33,8 +33,8 @@ struct ThreadSetting {
 constexpr std::size_t kRun = static_cast<std::size_t>(vi::kThreadedMinRun);
 
 // One element short of two runs (one thread), two runs and a short tail,
-// and several runs ending in a remainder that is no multiple of a block.
-const std::size_t kLengths[] = {2 * kRun - 1, 2 * kRun + 37, 5 * kRun + 1029};
+// and three runs ending in a remainder that is no multiple of a block.
+const std::size_t kLengths[] = {2 * kRun - 1, 2 * kRun + 37, 3 * kRun + 1029};
 
 // contiguous: unit-stride real views, split complex views.  interleaved:
 // real parts of interleaved storage (strided pass), interleaved complex
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Threaded, ::testing::ValuesIn(kFamilies),
 
 // Memory-bound families stay on the calling thread at any length.
 TEST(ThreadedCalls, CheapFamiliesOpenNoRegion) {
-    const std::size_t n = 4 * kRun;
+    const std::size_t n = 2 * kRun;
     const std::vector<Call> cheap = {unary(vsip_vneg_f), unary(vsip_vmag_f), binary(vsip_vadd_f),
                                      binary(vsip_vmul_f), cbinary(vsip_cvadd_f)};
     ThreadSetting two(2);
@@ -221,7 +221,7 @@ TEST(ThreadedCalls, CheapFamiliesOpenNoRegion) {
 // Called from the threads of an active region, a long call runs serially
 // on each caller: no nested region, the one-thread result.
 TEST(ThreadedCalls, InsideAnActiveRegionRunsOnTheCaller) {
-    const std::size_t n = 3 * kRun + 5;
+    const std::size_t n = 2 * kRun + 5;
     std::vector<std::uint32_t> serial;
     {
         ThreadSetting one(1);

@@ -397,11 +397,12 @@ inline void array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
 // ---- Threads for long compute-bound passes ------------------------------------
 
 // A compute-bound pass runs on several threads only when every thread gets
-// at least this many elements: below it, waking the threads of the team
-// costs more than the shared work saves (measured with the element-wise
-// benches on two cores for the cheapest threaded families, complex
-// multiplication and division).
-constexpr idx kThreadedMinRun = 32768;
+// at least this many elements.  The cheapest threaded families (division,
+// square root, complex multiplication, the exponential) cost 0.2 to 0.45 ns
+// per element on one core, so a run of this length is 13 to 30 us of work,
+// against 5 to 40 us for waking a sleeping thread of the team: shorter runs
+// gain little or lose.
+constexpr idx kThreadedMinRun = 65536;
 // Run boundaries fall on multiples of this many elements from the start of
 // the view: a multiple of every block width of the contiguous loops and of
 // the array functions, so each element meets the same block (or the same
