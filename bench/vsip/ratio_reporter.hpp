@@ -1,7 +1,8 @@
 // Console reporter that keeps the time per iteration of every run and,
 // after the runs, prints library / baseline ratios for named pairs at each
-// size: processor time, so other load on a shared machine largely cancels
-// out, except for runs timed by the wall clock (UseRealTime, threaded).
+// size (medians when the runs are repeated): processor time, so other load
+// on a shared machine largely cancels out, except for runs timed by the
+// wall clock (UseRealTime, threaded).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -17,12 +18,17 @@ public:
     RatioReporter(std::vector<std::pair<std::string, std::string>> pairs, std::vector<long> sizes)
         : pairs_(std::move(pairs)), sizes_(std::move(sizes)) {}
 
+    // With --benchmark_repetitions, the median of the repetitions (reported
+    // after them) replaces the single runs' times.
     void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times_[run.benchmark_name()] = run.benchmark_name().find("/real_time") != std::string::npos
-                                                   ? run.GetAdjustedRealTime()
-                                                   : run.GetAdjustedCPUTime();
+        for (const Run &run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median)
+                continue;
+            const std::string name = run.run_name.str();
+            times_[name] = name.find("/real_time") != std::string::npos ? run.GetAdjustedRealTime()
+                                                                         : run.GetAdjustedCPUTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
