@@ -1,8 +1,10 @@
 // View-layer overhead of the elementary functions: vsip_vexp_f and
 // vsip_vsin_f on unit-stride views against the bare vsExp / vsSin on the
 // same arrays, and their strided pass at stride 2 against a plain strided
-// loop of the same double-precision libm calls.  After the runs, the ratio
-// of each view-layer time to its baseline is printed.
+// loop of the same double-precision libm calls.  Then the same calls on two
+// threads against one (tml_vsip_set_num_threads), by the wall clock: a
+// ratio of 0.5 is a speed-up of 2.  After the runs, the ratio of each
+// view-layer time to its baseline is printed.
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.hpp"
@@ -15,10 +17,13 @@
 
 #include <dazaro_tv.h>
 #include <vsip.h>
+#include <vsip_tv.h>
 
 namespace {
 
 const long kSizes[] = {1000, 100000, 10000000};
+const long kThreadSizes[] = {100000, 1000000, 10000000};
+const long kAllSizes[] = {1000, 100000, 1000000, 10000000};
 
 // Operand and result of n elements at `stride` over caller memory.
 struct Operands {
@@ -92,9 +97,29 @@ void loop_stride2(benchmark::State &state) {
     finish(state, n, o.r);
 }
 
+// The call on `Threads` threads of the library.
+template <view_fn F, int Threads>
+void on_threads(benchmark::State &state) {
+    const long n = state.range(0);
+    Operands o(n, 1);
+    tml_vsip_set_num_threads(Threads);
+    for (auto _ : state) {
+        F(o.va, o.vr);
+        benchmark::ClobberMemory();
+    }
+    tml_vsip_set_num_threads(0);
+    finish(state, n, o.r);
+}
+
 void sizes(benchmark::internal::Benchmark *b) {
     for (long n : kSizes)
         b->Arg(n);
+}
+
+void thread_sizes(benchmark::internal::Benchmark *b) {
+    for (long n : kThreadSizes)
+        b->Arg(n);
+    b->UseRealTime();
 }
 
 
@@ -108,9 +133,15 @@ BENCHMARK(view<vsip_vexp_f, 2>)->Name("vsip_vexp_f_stride2")->Apply(sizes);
 BENCHMARK(loop_stride2<libm_exp>)->Name("loop_exp_stride2")->Apply(sizes);
 BENCHMARK(view<vsip_vsin_f, 2>)->Name("vsip_vsin_f_stride2")->Apply(sizes);
 BENCHMARK(loop_stride2<libm_sin>)->Name("loop_sin_stride2")->Apply(sizes);
+BENCHMARK(on_threads<vsip_vexp_f, 1>)->Name("vsip_vexp_f_1thread")->Apply(thread_sizes);
+BENCHMARK(on_threads<vsip_vexp_f, 2>)->Name("vsip_vexp_f_2threads")->Apply(thread_sizes);
+BENCHMARK(on_threads<vsip_vsin_f, 1>)->Name("vsip_vsin_f_1thread")->Apply(thread_sizes);
+BENCHMARK(on_threads<vsip_vsin_f, 2>)->Name("vsip_vsin_f_2threads")->Apply(thread_sizes);
 
 int main(int argc, char **argv) {
-    RatioReporter reporter({{"vsip_vexp_f", "vsExp"}, {"vsip_vsin_f", "vsSin"}, {"vsip_vexp_f_stride2", "loop_exp_stride2"}, {"vsip_vsin_f_stride2", "loop_sin_stride2"}},
-                           std::vector<long>(std::begin(kSizes), std::end(kSizes)));
+    RatioReporter reporter({{"vsip_vexp_f", "vsExp"}, {"vsip_vsin_f", "vsSin"}, {"vsip_vexp_f_stride2", "loop_exp_stride2"}, {"vsip_vsin_f_stride2", "loop_sin_stride2"},
+                            {"vsip_vexp_f_2threads", "vsip_vexp_f_1thread"},
+                            {"vsip_vsin_f_2threads", "vsip_vsin_f_1thread"}},
+                           std::vector<long>(std::begin(kAllSizes), std::end(kAllSizes)));
     return run_with_ratios(argc, argv, reporter);
 }

@@ -201,6 +201,47 @@ TEST(BinaryPaths, ArrayCallsAreCutIntoChunksOfAtMostTheLimit) {
     EXPECT_EQ(largest, INT32_MAX);
 }
 
+// The strided loop over lines of any steps: one shared offset when the
+// steps agree, one per operand otherwise; the same elements in the same
+// order either way (a result step of 0 keeps the last element's value).
+struct StepCase {
+    vi::idx r, a, b; // steps; b = 0 stands for a scalar operand
+    vi::idx n;
+};
+
+class StridedLoop : public ::testing::TestWithParam<StepCase> {};
+
+TEST_P(StridedLoop, VisitsEveryElementOnce) {
+    const StepCase c = GetParam();
+    const vi::idx span = 8 * (c.n + 2);
+    std::vector<float> a(static_cast<std::size_t>(2 * span)), b(a.size()), r(a.size(), -1.0f);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        a[k] = static_cast<float>(k);
+        b[k] = static_cast<float>(1000 + k);
+    }
+    // Bases in the middle, so negative steps stay inside.
+    float *ra = a.data() + span, *rb = b.data() + span, *rr = r.data() + span;
+    const auto sub3 = [](float x, float y) { return x - 3.0f * y; };
+    std::vector<float> want = r;
+    for (vi::idx i = 0; i < c.n; ++i) {
+        const float y = c.b == 0 ? 0.5f : rb[i * c.b];
+        want[static_cast<std::size_t>(span + i * c.r)] = sub3(ra[i * c.a], y);
+    }
+    if (c.b == 0)
+        vi::each(c.n, sub3, vi::step_ref<float>{rr, c.r}, vi::step_ref<float>{ra, c.a}, vi::const_ref<float>{0.5f});
+    else
+        vi::each(c.n, sub3, vi::step_ref<float>{rr, c.r}, vi::step_ref<float>{ra, c.a},
+                 vi::step_ref<float>{rb, c.b});
+    EXPECT_EQ(r, want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StridedLoop,
+                         ::testing::Values(StepCase{2, 2, 2, 37}, StepCase{-1, -1, -1, 37},
+                                           StepCase{3, 3, 0, 20}, StepCase{2, 1, 2, 37},
+                                           StepCase{1, 2, -3, 37}, StepCase{-2, 3, -2, 19},
+                                           StepCase{0, 1, 1, 9}, StepCase{2, 2, 2, 0},
+                                           StepCase{5, 5, 5, 1}));
+
 // ---- IEEE and sign edge cases, on the contiguous and the strided pass -------
 
 std::uint32_t bits(float x) {

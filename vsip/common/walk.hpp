@@ -39,6 +39,11 @@
 //   array_or_strided        real vectors whose contiguous pass is a call of a
 //                           dazaro-tv array function, cut into chunks of at most
 //                           INT_MAX elements (counts are 32-bit there).
+//   threaded_elementwise,   the same for compute-bound families (elementary
+//   threaded_array_or_strided  functions, divisions, complex products ...):
+//                           long views are cut into contiguous runs on the
+//                           parallel frame, each run taking the pass the
+//                           whole view takes (see threaded_runs).
 //   matrix_elementwise      matrices: two nested strided loops, the inner loop
 //                           along the result's smaller stride.
 //   each                    the bare loop, for families with their own dispatch.
@@ -51,9 +56,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 
+#include "common/parallel.hpp"
 #include "core/internal.hpp"
 
 namespace vi {
@@ -192,21 +199,28 @@ struct unit_ref {
     T *p;
     T get(idx i) const { return p[K * i]; }
     void put(idx i, T x) const { p[K * i] = x; }
+    T get_at(idx k) const { return p[k]; }
+    void put_at(idx k, T x) const { p[k] = x; }
 };
 
-// Element i at p[i * step]: a line of a vector or matrix.
+// Element i at p[i * step]: a line of a vector or matrix.  get_at and
+// put_at address an element by its offset k = i * step instead, for loops
+// that share one offset among operands of equal step.
 template <class T>
 struct step_ref {
     T *p;
     idx step;
     T get(idx i) const { return p[i * step]; }
     void put(idx i, T x) const { p[i * step] = x; }
+    T get_at(idx k) const { return p[k]; }
+    void put_at(idx k, T x) const { p[k] = x; }
 };
 
 template <class T>
 struct const_ref {
     T v;
     T get(idx) const { return v; }
+    T get_at(idx) const { return v; }
 };
 
 template <idx K>
@@ -217,6 +231,11 @@ struct unit_cref {
     void put(idx i, vsip_cscalar_f x) const {
         re[K * i] = x.r;
         im[K * i] = x.i;
+    }
+    vsip_cscalar_f get_at(idx k) const { return {re[k], im[k]}; }
+    void put_at(idx k, vsip_cscalar_f x) const {
+        re[k] = x.r;
+        im[k] = x.i;
     }
 };
 
@@ -229,6 +248,11 @@ struct step_cref {
     void put(idx i, vsip_cscalar_f x) const {
         re[i * step] = x.r;
         im[i * step] = x.i;
+    }
+    vsip_cscalar_f get_at(idx k) const { return {re[k], im[k]}; }
+    void put_at(idx k, vsip_cscalar_f x) const {
+        re[k] = x.r;
+        im[k] = x.i;
     }
 };
 
@@ -275,11 +299,44 @@ struct is_step_ref<step_ref<T>> : std::true_type {};
 template <>
 struct is_step_ref<step_cref> : std::true_type {};
 
+// Whether an operand of a strided loop is addressed by the offset k of
+// step s: lines of step s, and scalars (which ignore the offset).
+template <class T>
+inline bool steps_by(const step_ref<T> &x, idx s) { return x.step == s; }
+inline bool steps_by(const step_cref &x, idx s) { return x.step == s; }
+template <class T>
+inline bool steps_by(const const_ref<T> &, idx) { return true; }
+template <class T, idx K>
+inline bool steps_by(const unit_ref<T, K> &, idx s) { return s == K; }
+template <idx K>
+inline bool steps_by(const unit_cref<K> &, idx s) { return s == K; }
+
+template <class T, idx K>
+inline idx step_of(const unit_ref<T, K> &) { return K; }
+template <idx K>
+inline idx step_of(const unit_cref<K> &) { return K; }
+template <class L>
+inline idx step_of(const L &x) { return x.step; }
+
 // Loops over strided operands stay scalar: vectorising them would gather
-// and scatter lane by lane, which is slower than the scalar loop.
+// and scatter lane by lane, which is slower than the scalar loop.  When
+// every operand has the result's (nonzero) step, as with views of equal
+// stride, the loop keeps a single induction variable, the offset k = i x
+// step, and every access is base plus indexed offset; otherwise each
+// operand keeps its own i x step.  Both visit the elements in the same
+// order and compute the same values.
 template <class Op, class R, class... A>
 VI_LOOP_CLONES __attribute__((optimize("no-tree-vectorize"))) inline void each_strided(idx n, Op op, R r,
                                                                                        A... a) {
+    if (n <= 0)
+        return;
+    const idx s = step_of(r);
+    if (s != 0 && (steps_by(a, s) && ...)) {
+        const idx end = n * s;
+        for (idx k = 0; k != end; k += s)
+            r.put_at(k, op(a.get_at(k)...));
+        return;
+    }
     for (idx i = 0; i < n; ++i)
         r.put(i, op(a.get(i)...));
 }
@@ -335,6 +392,61 @@ inline void array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
         in_chunks(count, [&](int c, idx k) { fn(c, (a.p + k)..., r.p + k); });
     else
         each(count, op, ref<pass::strided>(r), ref<pass::strided>(a)...);
+}
+
+// ---- Threads for long compute-bound passes ------------------------------------
+
+// A compute-bound pass runs on several threads only when every thread gets
+// at least this many elements.  The cheapest threaded families (division,
+// square root, complex multiplication, the exponential) cost 0.2 to 0.45 ns
+// per element on one core, so a run of this length is 13 to 30 us of work,
+// against 5 to 40 us for waking a sleeping thread of the team: shorter runs
+// gain little or lose.
+constexpr idx kThreadedMinRun = 65536;
+// Run boundaries fall on multiples of this many elements from the start of
+// the view: a multiple of every block width of the contiguous loops and of
+// the array functions, so each element meets the same block (or the same
+// remainder loop) as in one serial pass and the results are bit-identical.
+constexpr idx kThreadedRunAlign = 1024;
+
+// The walked operand from element k on.
+template <class T>
+inline real_walk<T> from_element(const real_walk<T> &w, idx k) { return {w.p + k * w.step, w.step, w.unit}; }
+inline cplx_walk from_element(const cplx_walk &w, idx k) {
+    return {w.re + k * w.step, w.im + k * w.step, w.step, w.view_unit, w.part};
+}
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline S from_element(S v, idx) { return v; }
+inline vsip_cscalar_f from_element(vsip_cscalar_f v, idx) { return v; }
+
+// body(first, count) over contiguous runs covering [0, n): one call on the
+// calling thread for short views, with one thread, or inside an active
+// OpenMP region; otherwise one run per thread of the parallel frame.  Views
+// longer than the array functions' 32-bit counts are first cut into the
+// chunks of in_chunks, and each chunk into runs from its own start, so the
+// array functions see the blocks of the serial pass.
+template <class Body>
+inline void threaded_runs(vsip_length n, Body body) {
+    in_chunks(static_cast<idx>(n), [&](int count, idx chunk) {
+        parallel_runs(count, kThreadedMinRun, kThreadedRunAlign,
+                      [&](std::int64_t begin, std::int64_t end) { body(chunk + begin, end - begin); });
+    });
+}
+
+template <passes P, class Op, class R, class... A>
+inline void threaded_elementwise(vsip_length n, Op op, const R &r, const A &... a) {
+    threaded_runs(n, [&](idx k, idx count) {
+        elementwise<P>(static_cast<vsip_length>(count), op, from_element(r, k), from_element(a, k)...);
+    });
+}
+
+template <class Fn, class Op, class T, class... A>
+inline void threaded_array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
+                                      const A &... a) {
+    threaded_runs(n, [&](idx k, idx count) {
+        array_or_strided(static_cast<vsip_length>(count), fn, op, from_element(r, k),
+                         from_element(a, k)...);
+    });
 }
 
 // Row (rows_inner) or column o of a walked matrix as a line.

@@ -1,6 +1,10 @@
 // Binary arithmetic: real, complex and mixed vectors with scalar operands,
 // exponential average, hypotenuse, matrix subtraction and scaling, and the
 // vector-by-matrix element-wise product.
+//
+// Divisions, hypotenuses and complex products spread long views over
+// threads (vi::threaded_elementwise); sums, differences and real products
+// are limited by memory and stay on the calling thread.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -63,12 +67,12 @@ VSIP_API void vsip_vmul_f(const vsip_vview_f *a, const vsip_vview_f *b, const vs
 }
 
 VSIP_API void vsip_vdiv_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, quo, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(r->length, quo, walk(r), walk(a), walk(b));
 }
 
 // Unscaled: overflows to +infinity above about 1.8e19.
 VSIP_API void vsip_vhypot_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(
+    vi::threaded_elementwise<vi::split_only>(
         r->length, [](float x, float y) { return std::sqrt(x * x + y * y); }, walk(r), walk(a),
         walk(b));
 }
@@ -86,7 +90,7 @@ VSIP_API void vsip_svmul_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsi
 }
 
 VSIP_API void vsip_svdiv_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, quo, walk(r), alpha, walk(b));
+    vi::threaded_elementwise<vi::split_only>(r->length, quo, walk(r), alpha, walk(b));
 }
 
 // c = alpha b + (1 - alpha) c, with 1 - alpha rounded once.
@@ -108,15 +112,15 @@ VSIP_API void vsip_cvsub_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const
 }
 
 VSIP_API void vsip_cvmul_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, vi::c_mul, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_mul, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_cvjmul_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, vi::c_jmul, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_jmul, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_cvdiv_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, vi::c_div, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_div, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_csvadd_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
@@ -128,7 +132,7 @@ VSIP_API void vsip_csvsub_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const 
 }
 
 VSIP_API void vsip_csvmul_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, vi::c_mul, walk(r), alpha, walk(b));
+    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_mul, walk(r), alpha, walk(b));
 }
 
 // Both parts with the same real alpha.

@@ -3,6 +3,12 @@
 // element on the strided pass), real and complex magnitudes, negation and
 // conjugation, the complex exponential, logarithm, square root and
 // reciprocal, and Euler's formula.
+//
+// The compute-bound ones (elementary functions, roots, reciprocals, complex
+// magnitude, exponential, logarithm, square root and reciprocal, Euler's
+// formula) spread long views over threads in contiguous runs
+// (vi::threaded_runs); the cheap ones (magnitude, negation, conjugation,
+// squares) stay on the calling thread, where memory is the limit.
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -29,7 +35,7 @@ inline auto in_double(Lib lib) {
 // contiguous pass, `lib` in double precision per element otherwise.
 template <class Array, class Lib>
 inline void elementary(const vsip_vview_f *a, const vsip_vview_f *r, Array array, Lib lib) {
-    vi::array_or_strided(r->length, array, in_double(lib), vi::walk(r), vi::walk(a));
+    vi::threaded_array_or_strided(r->length, array, in_double(lib), vi::walk(r), vi::walk(a));
 }
 
 // |a|^2 = re x re + im x im, fused.
@@ -37,10 +43,17 @@ inline float magsq(vsip_cscalar_f x) { return std::fma(x.r, x.r, x.i * x.i); }
 
 inline float clear_sign(float x) { return __builtin_fabsf(x); }
 
-// Real unary family without array function: the same operation on both passes.
+// Real unary family without array function: the same operation on both
+// passes (roots and reciprocals, threaded for long views).
 template <class Op>
 inline void real_unary(const vsip_vview_f *a, const vsip_vview_f *r, Op op) {
-    vi::elementwise<vi::split_only>(r->length, op, vi::walk(r), vi::walk(a));
+    vi::threaded_elementwise<vi::split_only>(r->length, op, vi::walk(r), vi::walk(a));
+}
+
+// The strided pass of op over n elements of walked vectors.
+template <class Op, class R, class A>
+inline void strided_pass(idx n, Op op, const R &r, const A &a) {
+    vi::each(n, op, vi::ref<vi::pass::strided>(r), vi::ref<vi::pass::strided>(a));
 }
 
 // Floats per temporary of the array-function passes: one chunk at most.
@@ -84,7 +97,7 @@ VSIP_API void vsip_vsq_f(const vsip_vview_f *a, const vsip_vview_f *r) {
 }
 
 VSIP_API void vsip_vatan2_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::array_or_strided(
+    vi::threaded_array_or_strided(
         r->length, vsAtan2,
         [](float y, float x) {
             return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
@@ -92,23 +105,27 @@ VSIP_API void vsip_vatan2_f(const vsip_vview_f *a, const vsip_vview_f *b, const 
         vi::walk(r), vi::walk(a), vi::walk(b));
 }
 
-// 10^a: vsPow over a temporary of tens on the contiguous pass.  When the
-// temporary cannot be had, the strided pass (pow per element) runs instead.
+// 10^a: vsPow over a temporary of tens on the contiguous pass (one per
+// run).  Where the temporary cannot be had, the strided pass (pow per
+// element) runs instead.
 VSIP_API void vsip_vexp10_f(const vsip_vview_f *a, const vsip_vview_f *r) {
     const auto wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+    const bool contiguous = vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous;
     const auto pow10 = in_double([](double x) { return std::pow(10.0, x); });
-    float *tens = nullptr;
-    if (vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous && n > 0)
-        tens = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(chunk_floats(n)), sizeof(float)));
-    if (!tens) {
-        vi::each(n, pow10, vi::ref<vi::pass::strided>(wr), vi::ref<vi::pass::strided>(wa));
-        return;
-    }
-    for (idx k = 0; k < chunk_floats(n); ++k)
-        tens[k] = 10.0f;
-    vi::in_chunks(n, [&](int count, idx k) { vsPow(count, tens, wa.p + k, wr.p + k); });
-    VI_free(tens);
+    vi::threaded_runs(r->length, [&](idx k, idx n) {
+        const auto ra = vi::from_element(wa, k), rr = vi::from_element(wr, k);
+        float *tens = nullptr;
+        if (contiguous && n > 0)
+            tens = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(chunk_floats(n)), sizeof(float)));
+        if (!tens) {
+            strided_pass(n, pow10, rr, ra);
+            return;
+        }
+        for (idx i = 0; i < chunk_floats(n); ++i)
+            tens[i] = 10.0f;
+        vi::in_chunks(n, [&](int count, idx i) { vsPow(count, tens, ra.p + i, rr.p + i); });
+        VI_free(tens);
+    });
 }
 
 // ---- Other real unary functions ------------------------------------------------
@@ -195,7 +212,7 @@ VSIP_API void vsip_vcmagsq_f(const vsip_cvview_f *a, const vsip_vview_f *r) {
 }
 
 VSIP_API void vsip_cvmag_f(const vsip_cvview_f *a, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, [](vsip_cscalar_f x) { return std::sqrt(magsq(x)); },
+    vi::threaded_elementwise<vi::split_only>(r->length, [](vsip_cscalar_f x) { return std::sqrt(magsq(x)); },
                                     vi::walk(r), vi::walk(a));
 }
 
@@ -235,14 +252,10 @@ inline vsip_cscalar_f recip_exact(vsip_cscalar_f x) {
 // Four reciprocal estimates (relative error at most 1.5 x 2^-12).
 inline void estimate4(const float *d, float *y) { _mm_storeu_ps(y, _mm_rcp_ps(_mm_loadu_ps(d))); }
 
-} // namespace
-
 // Contiguous passes in blocks of 8 with the processor's reciprocal
 // estimate of d and no refinement; remainders and the strided pass divide
 // exactly.
-VSIP_API void vsip_cvrecip_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
-    const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+void cvrecip_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
     const vi::pass p = vi::choose_pass<vi::split_or_interleaved>(wr, wa);
     if (p == vi::pass::strided) {
         vi::each(n, recip_exact, vi::ref<vi::pass::strided>(wr), vi::ref<vi::pass::strided>(wa));
@@ -287,17 +300,27 @@ VSIP_API void vsip_cvrecip_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     vi::each(n - done, recip_exact, tr, ta);
 }
 
+} // namespace
+
+VSIP_API void vsip_cvrecip_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
+    const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
+    vi::threaded_runs(r->length, [&](idx k, idx n) {
+        cvrecip_run(vi::from_element(wa, k), vi::from_element(wr, k), n);
+    });
+}
+
 // ---- Complex exponential ---------------------------------------------------------
 
-VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
-    const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+namespace {
+
+// The contiguous pass takes a temporary of the real parts' exponentials;
+// where it cannot be had, the strided pass runs instead.
+void cvexp_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
     float *t = nullptr;
     if (vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous && n > 0)
         t = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(chunk_floats(n)), sizeof(float)));
     if (!t) {
-        // Strided pass, also the fallback when the temporary cannot be had.
-        vi::each(
+        strided_pass(
             n,
             [](vsip_cscalar_f x) {
                 const float e = static_cast<float>(std::exp(static_cast<double>(x.r)));
@@ -305,7 +328,7 @@ VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
                 const float s = static_cast<float>(std::sin(static_cast<double>(x.i)));
                 return vsip_cscalar_f{c * e, s * e};
             },
-            vi::ref<vi::pass::strided>(wr), vi::ref<vi::pass::strided>(wa));
+            wr, wa);
         return;
     }
     // The exponential of the real parts is taken first, so the call is
@@ -323,6 +346,16 @@ VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     VI_free(t);
 }
 
+} // namespace
+
+// One temporary per run.
+VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
+    const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
+    vi::threaded_runs(r->length, [&](idx k, idx n) {
+        cvexp_run(vi::from_element(wa, k), vi::from_element(wr, k), n);
+    });
+}
+
 // ---- Complex logarithm -----------------------------------------------------------
 
 // (ln |a|, arg a).  |a| = s x sqrt(q) with s = |re| + |im| and
@@ -331,7 +364,7 @@ VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
 // overflows or underflows (|a| above about 1.8e19 or below about 1e-19),
 // q would be NaN or wrong, so those elements form q in double precision.
 VSIP_API void vsip_cvlog_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_or_interleaved>(
+    vi::threaded_elementwise<vi::split_or_interleaved>(
         r->length,
         [](vsip_cscalar_f x) {
             const float s = std::fabs(x.r) + std::fabs(x.i);
@@ -397,15 +430,11 @@ inline vsip_cscalar_f csqrt_element(vsip_cscalar_f a) {
     return y < 0.0f ? vsip_cscalar_f{-d, -s} : vsip_cscalar_f{d, s};
 }
 
-} // namespace
-
 // Contiguous split pass: blocks of 8 elements computed without branches
 // (z = y / (2s + 1e-8) keeps z = 0 for a = 0), elements outside the
 // single-precision square range repaired afterwards; the remaining n mod 8
 // elements and the strided pass use the per-element form.
-VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
-    const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+void cvsqrt_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
     idx done = 0;
     if (vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous) {
         const idx body = n / 8 * 8;
@@ -445,29 +474,43 @@ VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     vi::each(n - done, csqrt_element, tr, ta);
 }
 
+} // namespace
+
+VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
+    const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
+    vi::threaded_runs(r->length, [&](idx k, idx n) {
+        cvsqrt_run(vi::from_element(wa, k), vi::from_element(wr, k), n);
+    });
+}
+
 // ---- Euler's formula ---------------------------------------------------------------
 
 // (cos a, sin a): vsCos then vsSin when a and r's real part are distinct
 // unit-stride arrays; otherwise sincos in double precision per element.
 VSIP_API void vsip_veuler_f(const vsip_vview_f *a, const vsip_cvview_f *r) {
-    const auto wa = vi::walk(a);
-    const vi::cplx_walk wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
-    if (vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous && wa.p != wr.re) {
-        vi::in_chunks(n, [&](int count, idx k) {
-            vsCos(count, wa.p + k, wr.re + k);
-            vsSin(count, wa.p + k, wr.im + k);
-        });
-        return;
-    }
-    vi::each(
-        n,
-        [](float x) {
-            double s, c;
-            ::sincos(static_cast<double>(x), &s, &c);
-            return vsip_cscalar_f{static_cast<float>(c), static_cast<float>(s)};
-        },
-        vi::ref<vi::pass::strided>(wr), vi::ref<vi::pass::strided>(wa));
+    const auto whole_a = vi::walk(a);
+    const vi::cplx_walk whole_r = vi::walk(r);
+    const bool arrays =
+        vi::choose_pass<vi::split_only>(whole_r, whole_a) == vi::pass::contiguous && whole_a.p != whole_r.re;
+    vi::threaded_runs(r->length, [&](idx first, idx n) {
+        const auto wa = vi::from_element(whole_a, first);
+        const vi::cplx_walk wr = vi::from_element(whole_r, first);
+        if (arrays) {
+            vi::in_chunks(n, [&](int count, idx k) {
+                vsCos(count, wa.p + k, wr.re + k);
+                vsSin(count, wa.p + k, wr.im + k);
+            });
+            return;
+        }
+        strided_pass(
+            n,
+            [](float x) {
+                double s, c;
+                ::sincos(static_cast<double>(x), &s, &c);
+                return vsip_cscalar_f{static_cast<float>(c), static_cast<float>(s)};
+            },
+            wr, wa);
+    });
 }
 
 } // extern "C"

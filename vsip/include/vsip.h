@@ -7,6 +7,23 @@
  * opaque; they are created and destroyed by the caller through their
  * create/destroy pairs.  Creators return null when memory cannot be had;
  * destroy calls accept null.  Valid C11 and C++.
+ *
+ * Threads.  Every call runs on the caller's thread except the multiple
+ * FFTs, vsip_cmconj_f and long compute-bound element-wise calls, which
+ * open one OpenMP region (never inside an active one: called from an
+ * OpenMP parallel region, they run on the calling thread).  The thread
+ * count is the one set with tml_vsip_set_num_threads (vsip_tv.h), or
+ * without one omp_get_max_threads() (OMP_NUM_THREADS); with a count of 1
+ * the library never opens a region.  The threaded element-wise functions
+ * are the real elementary functions (vacos, vasin, vatan, vatan2, vcos,
+ * vsin, vtan, vexp, vexp10, vlog, vlog10), vsqrt, vrsqrt, vrecip, vdiv,
+ * svdiv, vhypot, cvmul, cvjmul, cvdiv, csvmul, cvmag, cvexp, cvlog, cvsqrt,
+ * cvrecip and veuler; they use a second thread only when each thread gets
+ * at least 65536 elements, and cut the view into one contiguous run per
+ * thread at multiples of 1024 elements, so every element is computed
+ * exactly as on one thread (bit-identical results).  Reductions, copies
+ * and the memory-bound functions (sums, differences, real products,
+ * squares, negation, magnitude) always run on the caller's thread.
  */
 #ifndef VSIP_H
 #define VSIP_H

@@ -1,6 +1,7 @@
 /*
- * libvsip-tv extensions: the product-version query and the VU_ print
- * utilities.  Include after (or instead of only) <vsip.h>.
+ * libvsip-tv extensions: the product-version query, the library's thread
+ * count and the VU_ print utilities.  Include after (or instead of only)
+ * <vsip.h>.
  */
 #ifndef VSIP_TV_H
 #define VSIP_TV_H
@@ -21,6 +22,22 @@ typedef struct tml_vsip_product_version {
 /* 0 success, 1 info is null (nothing written), 3 out of memory (nothing
  * to free). */
 VSIP_API int tml_vsip_get_product_version(tml_vsip_product_version *info);
+
+/*
+ * Threads of the library's parallel operations (multiple FFTs, the complex
+ * matrix conjugate, long element-wise calls; see the notes at the top of
+ * vsip.h), for applications that do not call OpenMP themselves.
+ * tml_vsip_set_num_threads(n) with n >= 1 makes every such operation use
+ * at most n threads, whatever OMP_NUM_THREADS or omp_set_num_threads say;
+ * 1 means the library never opens an OpenMP region.  0 or a negative n
+ * returns to the OpenMP default (omp_get_max_threads() of the calling
+ * thread, which OMP_NUM_THREADS sets).  tml_vsip_get_num_threads gives the
+ * count in force: the value set, or the OpenMP default.  The setting is
+ * process-wide; calls inside an active OpenMP region always run on the
+ * calling thread.
+ */
+VSIP_API void tml_vsip_set_num_threads(int n);
+VSIP_API int tml_vsip_get_num_threads(void);
 
 /*
  * Print utilities: write a view to standard output in a bracketed layout.
