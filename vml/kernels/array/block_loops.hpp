@@ -257,7 +257,10 @@ inline void map_powx(const KernelArgs& k) { blocks<V, V, kIndependentBlocks>::te
 
 // Two specified blocks of V in one register of twice the width (4 floats
 // in 8, 2 doubles in 4), for functions whose lanes compute the same bits
-// at both widths; a last single block of V from bit log2(W) of n.
+// at both widths; a last single block of V from bit log2(W) of n.  An
+// iteration still covers kIndependentBlocks blocks: more registers per
+// run measured no faster here, the constants of the longer lane
+// algorithms no longer fitting in registers.
 template <class V>
 using Twice = Vec<typename V::Scalar, 2 * V::lanes>;
 
