@@ -107,7 +107,9 @@ protected:
                 << GetParam().name << " " << where << " n=" << n << " i=" << i << " x bits=" << std::hex
                 << bits_of(x[i]);
             ASSERT_EQ(bits_of(in_place[offset + i]), want) << GetParam().name << " in place " << where << " i=" << i;
-            if (!std::isnan(x[i])) ASSERT_EQ(want, bits_of(std::floor(x[i]))) << "libm disagrees at " << x[i];
+            if (!std::isnan(x[i])) {
+                ASSERT_EQ(want, bits_of(std::floor(x[i]))) << "libm disagrees at " << x[i];
+            }
         }
         ASSERT_EQ(bits_of(out[offset + n]), bits_of(guard)) << GetParam().name << " wrote past n=" << n;
         ASSERT_EQ(bits_of(in_place[offset + n]), bits_of(guard)) << GetParam().name << " wrote past n=" << n;

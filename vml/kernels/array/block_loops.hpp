@@ -10,7 +10,7 @@
 // A function F gives F::lanes (registers) and F::libm (single elements);
 // a pattern<V, F>(KernelArgs) walks the arrays: whole blocks of V through
 // F::lanes, the remaining elements through F::libm.  Patterns: map1,
-// map2, map_powx and their paired:: forms, map1_wide, runs<G>::map1 and
+// map2, map_powx and their paired:: forms, runs<G>::map1 and
 // runs<G>::map1_two_outputs (sincos), arith, arith_complex.  Every block
 // (every run of blocks) is loaded completely before its results are
 // stored, and each remainder element is read before it is written, so r
@@ -61,24 +61,6 @@ struct Block {
     static const T* in(const void* p) { return static_cast<const T*>(p); }
     static T* out(void* p) { return static_cast<T*>(p); }
 };
-
-// Two block sizes: wide blocks of 2W elements through F::wide(in, out)
-// (pointers into a and r), then one block of W through F::lanes if bit
-// log2(W) of n is set, then the remainder.
-template <class V, class F>
-inline void map1_wide(const KernelArgs& k) {
-    using B = Block<V>;
-    const typename B::T* x = B::in(k.a);
-    typename B::T* y = B::out(k.r);
-    const int32_t wide_blocks = int32_t(k.n >> (B::kShift + 1)), rest = B::remainder(k.n);
-    for (int32_t i = 0; i < wide_blocks; ++i, x += 2 * B::W, y += 2 * B::W) F::wide(x, y);
-    if (k.n & B::W) {
-        store(y, F::lanes(load<V>(x)));
-        x += B::W;
-        y += B::W;
-    }
-    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i]);
-}
 
 // ---- Runs of several registers ----
 //

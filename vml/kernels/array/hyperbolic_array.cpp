@@ -4,9 +4,9 @@
 // through libm.  The lanes do not depend on the register width, so the
 // *_ondara kernels compute two of their blocks in one 256-bit register
 // (dtanh_ondara's blocks get the bits of simd_tanh2d that way).
-// scosh_ondara takes 16 floats per iteration as two 8-lane groups, then one
-// group of 8 when bit 3 of n is set, and saturates large lanes to the
-// largest float.  The *_belisk kernels are the *_ondara ones.
+// scosh_ondara takes 16 floats per iteration as two 8-lane groups (map1's
+// run of two registers), then one group of 8 when bit 3 of n is set, and
+// saturates large lanes to the largest float.  The *_belisk kernels are the *_ondara ones.
 #include <cmath>
 
 #include "block_loops.hpp"
@@ -20,14 +20,8 @@ TVML_ARRAY_FUNCTION(Sinh, sinh_lanes, std::sinh)
 TVML_ARRAY_FUNCTION(Cosh, cosh_lanes, std::cosh)
 TVML_ARRAY_FUNCTION(Tanh, tanh_lanes, std::tanh)
 
-// Cosine saturated to the largest float, two 8-lane groups at a time (both
-// loaded before either is stored, so r may be a).
+// Cosine saturated to the largest float.
 struct CoshSaturated {
-    static void wide(const float* in, float* out) {
-        const F32x8 lo = tvml::avx2::load<F32x8>(in), hi = tvml::avx2::load<F32x8>(in + 8);
-        store(out, tvml::avx2::cosh_saturated_lanes(lo));
-        store(out + 8, tvml::avx2::cosh_saturated_lanes(hi));
-    }
     static F32x8 lanes(F32x8 x) { return tvml::avx2::cosh_saturated_lanes(x); }
     static float libm(float x) { return std::cosh(x); }
 };
@@ -40,7 +34,7 @@ TVML_TUNED_KERNEL(dsinh_tarvo, map1, F64x4, Sinh)
 TVML_TUNED_KERNEL(dsinh_ondara, paired::map1, F64x2, Sinh)
 
 TVML_TUNED_KERNEL(scosh_tarvo, map1, F32x8, Cosh)
-TVML_TUNED_KERNEL(scosh_ondara, map1_wide, F32x8, CoshSaturated)
+TVML_TUNED_KERNEL(scosh_ondara, map1, F32x8, CoshSaturated)
 TVML_TUNED_KERNEL(dcosh_tarvo, map1, F64x4, Cosh)
 TVML_TUNED_KERNEL(dcosh_ondara, paired::map1, F64x2, Cosh)
 

@@ -122,10 +122,13 @@ inline T floor_exact(T x) {
 inline float floor_exact(float x) { return floor_exact<float, uint32_t, 23>(x); }
 inline double floor_exact(double x) { return floor_exact<double, uint64_t, 52>(x); }
 
-// floor_exact on one 16-byte step (4 floats, 2 doubles) with SSE2 integer
-// operations: the same bits, and nothing inexact.  The count of fraction
-// bits k (0 when the value is integral already) gives the unit 2^k through
-// an exact float-to-integer conversion of the float 2^k for floats, and
+// floor_exact on one 16-byte step (4 floats, 2 doubles) with SSE2
+// operations, all exact: the same bits, and nothing inexact.  The fraction
+// bits are cleared (truncation toward zero), then a negative value that had
+// some gets 1 subtracted, exactly as |x| < 2^23 (2^52) there; a value
+// below 1 in magnitude truncates to a zero of its sign (-0 - 1 = -1).  The
+// count k of fraction bits (0 when the value is integral already) gives the
+// unit 2^k through an exact conversion of the float 2^k for floats, and
 // one shift per lane for doubles (SSE2 has no per-lane shift counts).
 // Returns false, storing nothing, when a lane is infinite or NaN: the
 // caller takes floor_exact for the step, whose x + x quietens a NaN as the
@@ -139,19 +142,12 @@ inline bool floor_step_exact(const float* in, float* out) {
     const __m128i clamped = _mm_min_epi16(_mm_max_epi16(biased, _mm_set1_epi32(127)), _mm_set1_epi32(150));
     const __m128i unit =
         _mm_cvtps_epi32(_mm_castsi128_ps(_mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(277), clamped), 23)));
-    const __m128i fraction = _mm_sub_epi32(unit, _mm_set1_epi32(1));
-    const __m128i negative = _mm_srai_epi32(u, 31);
-    const __m128i exact = _mm_cmpeq_epi32(_mm_and_si128(u, fraction), _mm_setzero_si128());
-    // A negative value with fraction bits gains one unit of magnitude.
-    const __m128i bump = _mm_andnot_si128(exact, _mm_and_si128(negative, unit));
-    const __m128i truncated = _mm_andnot_si128(fraction, _mm_add_epi32(u, bump));
-    // |x| < 1: zeros unchanged, other negatives -1, other positives +0.
     const __m128i below_one = _mm_cmplt_epi32(biased, _mm_set1_epi32(127));
-    const __m128i zero = _mm_cmpeq_epi32(_mm_and_si128(u, _mm_set1_epi32(0x7FFFFFFF)), _mm_setzero_si128());
-    const __m128i small = _mm_or_si128(_mm_and_si128(zero, u),
-                                       _mm_andnot_si128(zero, _mm_and_si128(negative, _mm_set1_epi32(0xBF800000))));
-    const __m128i result = _mm_or_si128(_mm_and_si128(below_one, small), _mm_andnot_si128(below_one, truncated));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), result);
+    const __m128i fraction = _mm_or_si128(_mm_sub_epi32(unit, _mm_set1_epi32(1)),
+                                          _mm_and_si128(below_one, _mm_set1_epi32(0x7FFFFFFF)));
+    const __m128i exact = _mm_cmpeq_epi32(_mm_and_si128(u, fraction), _mm_setzero_si128());
+    const __m128i one = _mm_andnot_si128(exact, _mm_and_si128(_mm_srai_epi32(u, 31), _mm_set1_epi32(0x3F800000)));
+    _mm_storeu_ps(out, _mm_sub_ps(_mm_castsi128_ps(_mm_andnot_si128(fraction, u)), _mm_castsi128_ps(one)));
     return true;
 }
 
@@ -167,21 +163,15 @@ inline bool floor_step_exact(const double* in, double* out) {
     // Exponent clamped to [0, 52]; k = 1075 - clamped fraction bits.
     const __m128i clamped = _mm_min_epi16(_mm_max_epi16(biased, _mm_set1_epi64x(1023)), _mm_set1_epi64x(1075));
     const __m128i k = _mm_sub_epi64(_mm_set1_epi64x(1075), clamped);
-    const __m128i one = _mm_set1_epi64x(1);
-    const __m128i unit = _mm_unpacklo_epi64(_mm_sll_epi64(one, k), _mm_sll_epi64(one, _mm_unpackhi_epi64(k, k)));
-    const __m128i fraction = _mm_sub_epi64(unit, one);
-    const __m128i negative = _mm_shuffle_epi32(_mm_srai_epi32(u, 31), _MM_SHUFFLE(3, 3, 1, 1));
-    const __m128i exact = both_halves(_mm_cmpeq_epi32(_mm_and_si128(u, fraction), _mm_setzero_si128()));
-    const __m128i bump = _mm_andnot_si128(exact, _mm_and_si128(negative, unit));
-    const __m128i truncated = _mm_andnot_si128(fraction, _mm_add_epi64(u, bump));
+    const __m128i bit = _mm_set1_epi64x(1);
+    const __m128i unit = _mm_unpacklo_epi64(_mm_sll_epi64(bit, k), _mm_sll_epi64(bit, _mm_unpackhi_epi64(k, k)));
     const __m128i below_one = low_half(_mm_cmplt_epi32(biased, _mm_set1_epi64x(1023)));
-    const __m128i zero = both_halves(
-        _mm_cmpeq_epi32(_mm_and_si128(u, _mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)), _mm_setzero_si128()));
-    const __m128i small = _mm_or_si128(
-        _mm_and_si128(zero, u),
-        _mm_andnot_si128(zero, _mm_and_si128(negative, _mm_set1_epi64x(int64_t(0xBFF0000000000000)))));
-    const __m128i result = _mm_or_si128(_mm_and_si128(below_one, small), _mm_andnot_si128(below_one, truncated));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), result);
+    const __m128i fraction = _mm_or_si128(_mm_sub_epi64(unit, bit),
+                                          _mm_and_si128(below_one, _mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
+    const __m128i exact = both_halves(_mm_cmpeq_epi32(_mm_and_si128(u, fraction), _mm_setzero_si128()));
+    const __m128i negative = _mm_shuffle_epi32(_mm_srai_epi32(u, 31), _MM_SHUFFLE(3, 3, 1, 1));
+    const __m128i one = _mm_andnot_si128(exact, _mm_and_si128(negative, _mm_set1_epi64x(0x3FF0000000000000)));
+    _mm_storeu_pd(out, _mm_sub_pd(_mm_castsi128_pd(_mm_andnot_si128(fraction, u)), _mm_castsi128_pd(one)));
     return true;
 }
 
