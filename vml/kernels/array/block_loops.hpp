@@ -18,11 +18,10 @@
 // reading and writing nothing (the kernels are exported and may be called
 // without the entry points' checks), so the patterns see n > 0 only.
 //
-// Speed without changing a bit: map1, map2 and map_powx compute several
-// blocks per iteration (independent dependency chains that the processor
-// overlaps); the paired:: forms put two blocks of V side by side in one
-// register of twice the width, for functions whose lanes give the same
-// bits at both widths.  Where a function's fix-up takes a whole register
+// Speed without changing a bit: the paired:: forms put two blocks of V
+// side by side in one register of twice the width, for functions whose
+// lanes give the same bits at both widths; runs<G> computes G registers
+// per iteration as independent dependency chains.  Where a function's fix-up takes a whole register
 // to libm when one lane needs it (asin, acos), its F::fast marks such
 // lanes and a run holding one is computed again block by block of V, so
 // every lane keeps the neighbours of its specified block.
@@ -227,30 +226,32 @@ struct blocks {
     }
 };
 
-// Specified blocks of V computed kIndependentBlocks at a time.
-constexpr int kIndependentBlocks = 2;
+// Registers per iteration of map1, map2, map_powx and the paired forms.
+// One: the out-of-order core already overlaps consecutive iterations, and
+// two registers of a long lane algorithm no longer keep its constants in
+// registers (double log10 ran 15 to 25% slower with two; nothing ran
+// measurably faster).
+constexpr int kRegistersPerIteration = 1;
 
 template <class V, class F>
-inline void map1(const KernelArgs& k) { blocks<V, V, kIndependentBlocks>::template map1<F>(k); }
+inline void map1(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map1<F>(k); }
 template <class V, class F>
-inline void map2(const KernelArgs& k) { blocks<V, V, kIndependentBlocks>::template map2<F>(k); }
+inline void map2(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map2<F>(k); }
 template <class V, class F>
-inline void map_powx(const KernelArgs& k) { blocks<V, V, kIndependentBlocks>::template map_powx<F>(k); }
+inline void map_powx(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map_powx<F>(k); }
 
 // Two specified blocks of V in one register of twice the width (4 floats
 // in 8, 2 doubles in 4), for functions whose lanes compute the same bits
-// at both widths; a last single block of V from bit log2(W) of n.  An
-// iteration still covers kIndependentBlocks blocks: more registers per
-// run measured no faster here, the constants of the longer lane
-// algorithms no longer fitting in registers.
+// at both widths: two blocks per iteration, then a last single block of V
+// from bit log2(W) of n.
 template <class V>
 using Twice = Vec<typename V::Scalar, 2 * V::lanes>;
 
 struct paired {
     template <class V, class F>
-    static void map1(const KernelArgs& k) { blocks<V, Twice<V>, kIndependentBlocks / 2>::template map1<F>(k); }
+    static void map1(const KernelArgs& k) { blocks<V, Twice<V>, kRegistersPerIteration>::template map1<F>(k); }
     template <class V, class F>
-    static void map2(const KernelArgs& k) { blocks<V, Twice<V>, kIndependentBlocks / 2>::template map2<F>(k); }
+    static void map2(const KernelArgs& k) { blocks<V, Twice<V>, kRegistersPerIteration>::template map2<F>(k); }
 };
 
 // Two results per element (sincos): .first to r, .second to r2.

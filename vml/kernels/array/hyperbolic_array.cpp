@@ -4,9 +4,9 @@
 // through libm.  The lanes do not depend on the register width, so the
 // *_ondara kernels compute two of their blocks in one 256-bit register
 // (dtanh_ondara's blocks get the bits of simd_tanh2d that way).
-// scosh_ondara takes 16 floats per iteration as two 8-lane groups (map1's
-// run of two registers), then one group of 8 when bit 3 of n is set, and
-// saturates large lanes to the largest float.  The *_belisk kernels are the *_ondara ones.
+// scosh_ondara takes 16 floats per iteration as two 8-lane groups, then one
+// group of 8 when bit 3 of n is set (runs<2>), and saturates large lanes to
+// the largest float.  The *_belisk kernels are the *_ondara ones.
 #include <cmath>
 
 #include "block_loops.hpp"
@@ -34,7 +34,7 @@ TVML_TUNED_KERNEL(dsinh_tarvo, map1, F64x4, Sinh)
 TVML_TUNED_KERNEL(dsinh_ondara, paired::map1, F64x2, Sinh)
 
 TVML_TUNED_KERNEL(scosh_tarvo, map1, F32x8, Cosh)
-TVML_TUNED_KERNEL(scosh_ondara, map1, F32x8, CoshSaturated)
+TVML_TUNED_KERNEL(scosh_ondara, runs<2>::map1, F32x8, CoshSaturated)
 TVML_TUNED_KERNEL(dcosh_tarvo, map1, F64x4, Cosh)
 TVML_TUNED_KERNEL(dcosh_ondara, paired::map1, F64x2, Cosh)
 
