@@ -142,7 +142,7 @@ inline const char* variant_of(const std::string& fn) {
 
 // ---- Block grouping of the tuned array kernels ----
 //
-// A tuned array kernel computed as its specified blocks, one at a time:
+// A tuned array kernel computed as its nominal blocks, one at a time:
 // whole registers of `block` through the short-vector kernel of the
 // function (tvml_<shape>_<fn>_<variant>, the same lane algorithm), then the
 // elements after the last whole register through libm, in order.  Every
@@ -167,9 +167,9 @@ Fn libm_function(const std::string& name) {
 }
 
 // r (and r2) for n elements of x (and y; y[0] is the exponent of arity 3)
-// as the specified blocks give them.
+// as the nominal blocks give them.
 template <class T>
-void run_specified_blocks(const BlockGrouping& g, size_t n, const T* x, const T* y, T* r, T* r2) {
+void run_nominal_blocks(const BlockGrouping& g, size_t n, const T* x, const T* y, T* r, T* r2) {
     const size_t lanes = size_t(tvml_test::lanes_of(g.block));
     const size_t whole = n / lanes * lanes;
     const int arity = g.arity == 1 ? 1 : 2;

@@ -1,6 +1,6 @@
 // Every tuned array kernel of both tuned tables (and each exported copy)
-// gives exactly the bits of its specified blocks run one at a time (the
-// harness's run_specified_blocks), whatever it does to go faster: several
+// gives exactly the bits of its nominal blocks run one at a time (the
+// harness's run_nominal_blocks), whatever it does to go faster: several
 // blocks per iteration, two blocks in one wider register, a fix-up that
 // recomputes a run block by block.  Lengths 0 to 70 and a few large ones,
 // at every start offset, out of place and in place, on inputs from the
@@ -16,7 +16,7 @@ namespace {
 using family::BlockGrouping;
 using tvml_test::Shape;
 
-// Kernels whose specified blocks are 256-bit registers although they stand
+// Kernels whose nominal blocks are 256-bit registers although they stand
 // in the index-2 and index-3 table (the others there have 128-bit blocks).
 const char* const kWideOndara[] = {"ssin_ondara", "scos_ondara", "ssincos_ondara", "scosh_ondara",
                                    "scbrt_ondara", "dsin_ondara", "dcos_ondara", "dcbrt_ondara"};
@@ -89,7 +89,7 @@ protected:
                 const T* y = y0.data() + offset;
                 const T guard = T(-3.5);
                 std::vector<T> want(n + 1, guard), want2(n + 1, guard);
-                family::run_specified_blocks(g, n, x, y, want.data(), want2.data());
+                family::run_nominal_blocks(g, n, x, y, want.data(), want2.data());
                 std::vector<T> got(n + offset + 1, guard), got2(n + offset + 1, guard);
                 kernel(int64_t(n), x, g.arity == 1 ? nullptr : y, got.data() + offset,
                        two ? got2.data() + offset : nullptr, 0);
@@ -116,7 +116,7 @@ protected:
     }
 };
 
-TEST_P(BlockGroupingTest, BitsOfTheSpecifiedBlocks) {
+TEST_P(BlockGroupingTest, BitsOfTheNominalBlocks) {
     if (tvml_test::is_float(GetParam().block)) check<float>();
     else check<double>();
 }

@@ -24,7 +24,7 @@
 // per iteration as independent dependency chains.  Where a function's fix-up takes a whole register
 // to libm when one lane needs it (asin, acos), its F::fast marks such
 // lanes and a run holding one is computed again block by block of V, so
-// every lane keeps the neighbours of its specified block.
+// every lane keeps the neighbours of its nominal block.
 // Only for units compiled with -mavx2 -mfma.
 #pragma once
 
@@ -130,7 +130,7 @@ template <class F, class V>
 struct HasFast<F, V, std::void_t<decltype(F::fast(std::declval<V>(), std::declval<V&>()))>> : std::true_type {};
 
 // The block patterns over registers of V that each hold V::lanes /
-// Narrow::lanes specified blocks of Narrow, in runs of G registers.  A
+// Narrow::lanes nominal blocks of Narrow, in runs of G registers.  A
 // run computes every register before it stores any.  With F::fast, a run
 // with a marked lane is computed again block by block of Narrow through
 // F::lanes (each block loaded before it is stored).
@@ -240,7 +240,7 @@ inline void map2(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::te
 template <class V, class F>
 inline void map_powx(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map_powx<F>(k); }
 
-// Two specified blocks of V in one register of twice the width (4 floats
+// Two nominal blocks of V in one register of twice the width (4 floats
 // in 8, 2 doubles in 4), for functions whose lanes compute the same bits
 // at both widths: two blocks per iteration, then a last single block of V
 // from bit log2(W) of n.
