@@ -8,7 +8,9 @@
 //   sleef_u10, sleef_u35, sleef
 //              SLEEF's AVX2 functions (1.0 and 3.5 ulp; no suffix where the
 //              function is exact) looped over the array
-//   plain      a plain element loop compiled at -O3 -mavx2 (add, sub, sqr)
+//   plain      a plain element loop compiled at -O3 -mavx2 (add, sub, sqr,
+//              floor)
+// floor also runs its index-0 kernel (idx0), which is not a libm loop.
 //   memcpy     a memcpy of the result's bytes (add, sub, sqr)
 // asinh, acosh and atanh, which have short-vector kernels only, run as
 // pseudo-entries vsAsinh ... vdAtanh whose idx1 is the 8-float (4-double)
@@ -545,6 +547,14 @@ Run plain_run(const Entry& e, const Function& f) {
                : Run([scale](Data& d) { plain_sqr_f(scale * d.n, as<float>(d.a), as<float>(d.r)); });
 }
 
+bool is_floor(const Function& f) { return !std::strcmp(f.stem, "Floor"); }
+
+// Plain -O3 -mavx2 loop over floorf or floor.
+Run plain_floor_run(const Entry& e) {
+    if (is_double(e.elem)) return [](Data& d) { plain_floor_d(d.n, as<double>(d.a), as<double>(d.r)); };
+    return [](Data& d) { plain_floor_f(d.n, as<float>(d.a), as<float>(d.r)); };
+}
+
 bool has_avx2_fma() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
 
 bool is_portable(const char* kernel) {
@@ -568,6 +578,11 @@ void register_entry(const Entry& e, int64_t n, bool vector_ok) {
         const char* dbl = is_double(e.elem) ? "" : "f";
         const std::string label = std::string(std::strcmp(f.stem, "SinCos") ? f.vec_name : "sincos") + dbl;
         add(e, "libm", label, n, bytes, std::move(r));
+    }
+    if (is_floor(f)) {
+        const tvml_array_kernel portable = is_double(e.elem) ? dfloor_generic : sfloor_generic;
+        add(e, "idx0", is_double(e.elem) ? "dfloor_generic" : "sfloor_generic", n, bytes, kernel_run(e, portable));
+        if (vector_ok) add(e, "plain", "-O3 -mavx2 loop", n, bytes, plain_floor_run(e));
     }
     if (is_arith(f)) {
         if (vector_ok) add(e, "plain", "-O3 -mavx2 loop", n, bytes, plain_run(e, f));

@@ -26,13 +26,15 @@ void vec_powx_d4(const void* fn, int64_t n, const double* a, double b, double* r
 void vec_pair_d4(const void* fn, int64_t n, const double* a, double* s, double* c);
 
 // Plain element loops as a user would write them, n scalars (complex
-// arrays pass twice their element count).  plain_loops.cpp, -O3 -mavx2.
+// arrays pass twice their element count); floor through floorf / floor.  plain_loops.cpp, -O3 -mavx2.
 void plain_add_f(int64_t n, const float* a, const float* b, float* r);
 void plain_add_d(int64_t n, const double* a, const double* b, double* r);
 void plain_sub_f(int64_t n, const float* a, const float* b, float* r);
 void plain_sub_d(int64_t n, const double* a, const double* b, double* r);
 void plain_sqr_f(int64_t n, const float* a, float* r);
 void plain_sqr_d(int64_t n, const double* a, double* r);
+void plain_floor_f(int64_t n, const float* a, float* r);
+void plain_floor_d(int64_t n, const double* a, double* r);
 
 }  // namespace tvml_bench
 

@@ -4,7 +4,7 @@
 For each array function and size, prints the clocks per element of every
 variant measured, then our time divided by each baseline's time (below 1:
 ours is faster).  "ours" is the kernel of index 1 (idx1) and, where it
-differs, of index 2 (idx2).  Against memcpy the ratio is per byte moved
+differs, of index 2 (idx2), and for floor also the index-0 kernel (idx0).  Against memcpy the ratio is per byte moved
 (our arrays read and written against memcpy's), so 1.0 means the same
 bandwidth.
 
@@ -22,7 +22,7 @@ import re
 import statistics
 import sys
 
-OURS = ("idx1", "idx2")
+OURS = ("idx0", "idx1", "idx2")
 BASELINES = ("libm", "libmvec", "sleef_u10", "sleef_u35", "sleef", "plain", "memcpy")
 NAME = re.compile(r"^(?P<fn>[^/]+)/(?P<variant>[^/]+)/(?P<n>\d+)$")
 METRICS = ("tsc", "cputsc", "cpu", "real")

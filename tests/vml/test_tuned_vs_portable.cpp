@@ -1,5 +1,5 @@
 // Every tuned array kernel a table holds against the portable kernel of
-// its slot: bit-identical for the arithmetic kernels, within the declared
+// its slot: bit-identical for the arithmetic and floor kernels, within the declared
 // ULP bound for the others, at block, sub-block and remainder boundaries,
 // out of place and in place.
 #include <dlfcn.h>
@@ -39,9 +39,13 @@ bool writes_two_outputs(const std::string& op) {
     return false;
 }
 
+// The arithmetic kernels (slots 0 to 9) and floor are exact: bit-identical
+// to the portable ones.
+bool exact_operation(const std::string& op, int slot) { return slot < 10 || op == "sfloor" || op == "dfloor"; }
+
 #define TUNED_READY(op, v) kernels.push_back({#op "_" #v, #op "_generic", #op[0] == 's' || #op[0] == 'c', \
-                                              #op[0] == 'c' || #op[0] == 'z' ? 2 : 1, slot < 10,      \
-                                              writes_two_outputs(#op)});
+                                              #op[0] == 'c' || #op[0] == 'z' ? 2 : 1,                 \
+                                              exact_operation(#op, slot), writes_two_outputs(#op)});
 #define TUNED_GENERIC(op, v)
 #define SLOT(slot_, op, index1, index23)      \
     {                                         \

@@ -46,8 +46,8 @@
     X(21, dln, READY(tarvo), READY(ondara))                          \
     X(22, slog1p, GENERIC, GENERIC)                                  \
     X(23, dlog1p, GENERIC, GENERIC)                                  \
-    X(24, sfloor, GENERIC, GENERIC)                                  \
-    X(25, dfloor, GENERIC, GENERIC)                                  \
+    X(24, sfloor, READY(tarvo), READY(tarvo))                        \
+    X(25, dfloor, READY(tarvo), READY(tarvo))                        \
     X(26, ssin, READY(tarvo), READY(ondara))                         \
     X(27, dsin, READY(tarvo), READY(ondara))                         \
     X(28, scos, READY(tarvo), READY(ondara))                         \

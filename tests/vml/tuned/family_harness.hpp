@@ -140,4 +140,67 @@ inline const char* variant_of(const std::string& fn) {
     return "";
 }
 
+// ---- Block grouping of the tuned array kernels ----
+//
+// A tuned array kernel computed as its nominal blocks, one at a time:
+// whole registers of `block` through the short-vector kernel of the
+// function (tvml_<shape>_<fn>_<variant>, the same lane algorithm), then the
+// elements after the last whole register through libm, in order.  Every
+// way a kernel groups, pairs or interleaves its blocks must give exactly
+// these bits.
+struct BlockGrouping {
+    std::string kernel;  // exported array kernel
+    std::string fn;      // short-vector function of one block; "sincos": sin to r, cos to r2
+    Shape block;
+    int arity;           // 1, 2, or 3 (powx: one exponent for the call)
+    bool saturated;      // lanes with |x| > 88.72284 give the largest float (NaN stays NaN)
+};
+
+inline void PrintTo(const BlockGrouping& g, std::ostream* os) { *os << g.kernel; }
+
+// The libm function of a precision by name ("expf", "sincos").
+template <class Fn>
+Fn libm_function(const std::string& name) {
+    auto f = reinterpret_cast<Fn>(dlsym(RTLD_DEFAULT, name.c_str()));
+    EXPECT_NE(f, nullptr) << "no libm function " << name;
+    return f;
+}
+
+// r (and r2) for n elements of x (and y; y[0] is the exponent of arity 3)
+// as the nominal blocks give them.
+template <class T>
+void run_nominal_blocks(const BlockGrouping& g, size_t n, const T* x, const T* y, T* r, T* r2) {
+    const size_t lanes = size_t(tvml_test::lanes_of(g.block));
+    const size_t whole = n / lanes * lanes;
+    const int arity = g.arity == 1 ? 1 : 2;
+    std::vector<T> exponent;
+    if (g.arity == 3) exponent.assign(whole, y[0]);
+    const T* second = g.arity == 3 ? exponent.data() : y;
+    const auto sv = [&](const char* fn, T* out) {
+        if (whole == 0) return;
+        EXPECT_TRUE(tvml_test::sv_apply(tvml_test::kernel_name(g.block, fn, variant_of(fn)), g.block, arity, x,
+                                        second, out, whole))
+            << g.kernel << ": no short-vector kernel for " << fn;
+    };
+    if (g.fn == "sincos") {
+        sv("sin", r);
+        sv("cos", r2);
+        auto f = libm_function<void (*)(T, T*, T*)>(libm_name<T>("sincos"));
+        for (size_t i = whole; i < n; ++i) f(x[i], &r[i], &r2[i]);
+        return;
+    }
+    sv(g.fn.c_str(), r);
+    if (g.saturated)
+        for (size_t i = 0; i < whole; ++i)
+            if (std::fabs(x[i]) > T(88.72283935546875)) r[i] = std::numeric_limits<T>::max();
+    const std::string libm = row_of(g.kernel).reference;
+    if (arity == 1) {
+        auto f = libm_function<T (*)(T)>(libm);
+        for (size_t i = whole; i < n; ++i) r[i] = f(x[i]);
+    } else {
+        auto f = libm_function<T (*)(T, T)>(libm);
+        for (size_t i = whole; i < n; ++i) r[i] = f(x[i], g.arity == 3 ? y[0] : y[i]);
+    }
+}
+
 }  // namespace family

@@ -3,23 +3,33 @@
 //
 //   TVML_ARRAY_FUNCTION(Exp, exp_lanes, std::exp)
 //   TVML_TUNED_KERNEL(sexp_tarvo, map1, F32x8, Exp)
+//   TVML_TUNED_KERNEL(sexp_ondara, paired::map1, F32x4, Exp)
 //   TVML_TUNED_KERNEL(ssin_ondara, runs<4>::map1, F32x8, Sin)
 //   TVML_TUNED_KERNEL_ALIAS(sexp_belisk, sexp_ondara)
 //
 // A function F gives F::lanes (registers) and F::libm (single elements);
 // a pattern<V, F>(KernelArgs) walks the arrays: whole blocks of V through
 // F::lanes, the remaining elements through F::libm.  Patterns: map1,
-// map2, map_powx, map1_wide, runs<G>::map1 and runs<G>::map1_two_outputs
-// (sincos), arith, arith_complex.  Every block is loaded
-// completely before its results are stored, and each remainder element is
-// read before it is written, so r (and r2) may be a or b.  The stamped
-// kernel returns at once for n <= 0, reading and writing nothing (the
-// kernels are exported and may be called without the entry points'
-// checks), so the patterns see n > 0 only.
+// map2, map_powx and their paired:: forms, runs<G>::map1 and
+// runs<G>::map1_two_outputs (sincos), arith, arith_complex.  Every block
+// (every run of blocks) is loaded completely before its results are
+// stored, and each remainder element is read before it is written, so r
+// (and r2) may be a or b.  The stamped kernel returns at once for n <= 0,
+// reading and writing nothing (the kernels are exported and may be called
+// without the entry points' checks), so the patterns see n > 0 only.
+//
+// Speed without changing a bit: the paired:: forms put two blocks of V
+// side by side in one register of twice the width, for functions whose
+// lanes give the same bits at both widths; runs<G> computes G registers
+// per iteration as independent dependency chains.  Where a function's fix-up takes a whole register
+// to libm when one lane needs it (asin, acos), its F::fast marks such
+// lanes and a run holding one is computed again block by block of V, so
+// every lane keeps the neighbours of its nominal block.
 // Only for units compiled with -mavx2 -mfma.
 #pragma once
 
 #include <cstdint>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 
@@ -51,69 +61,15 @@ struct Block {
     static T* out(void* p) { return static_cast<T*>(p); }
 };
 
-// r[i] = f(a[i]).
-template <class V, class F>
-inline void map1(const KernelArgs& k) {
-    using B = Block<V>;
-    const typename B::T* x = B::in(k.a);
-    typename B::T* y = B::out(k.r);
-    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
-    for (int32_t i = 0; i < blocks; ++i, x += B::W, y += B::W) store(y, F::lanes(load<V>(x)));
-    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i]);
-}
-
-// r[i] = f(a[i], b[i]).
-template <class V, class F>
-inline void map2(const KernelArgs& k) {
-    using B = Block<V>;
-    const typename B::T* x = B::in(k.a);
-    const typename B::T* z = B::in(k.b);
-    typename B::T* y = B::out(k.r);
-    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
-    for (int32_t i = 0; i < blocks; ++i, x += B::W, z += B::W, y += B::W)
-        store(y, F::lanes(load<V>(x), load<V>(z)));
-    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i], z[i]);
-}
-
-// r[i] = f(a[i], *b): the exponent is broadcast once before the blocks
-// and read again for each remainder element.
-template <class V, class F>
-inline void map_powx(const KernelArgs& k) {
-    using B = Block<V>;
-    const typename B::T* x = B::in(k.a);
-    const typename B::T* power = B::in(k.b);
-    typename B::T* y = B::out(k.r);
-    const int32_t blocks = B::blocks(k.n), rest = B::remainder(k.n);
-    const V p = set1<V>(*power);
-    for (int32_t i = 0; i < blocks; ++i, x += B::W, y += B::W) store(y, F::lanes(load<V>(x), p));
-    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i], *power);
-}
-
-// Two block sizes: wide blocks of 2W elements through F::wide(in, out)
-// (pointers into a and r), then one block of W through F::lanes if bit
-// log2(W) of n is set, then the remainder.
-template <class V, class F>
-inline void map1_wide(const KernelArgs& k) {
-    using B = Block<V>;
-    const typename B::T* x = B::in(k.a);
-    typename B::T* y = B::out(k.r);
-    const int32_t wide_blocks = int32_t(k.n >> (B::kShift + 1)), rest = B::remainder(k.n);
-    for (int32_t i = 0; i < wide_blocks; ++i, x += 2 * B::W, y += 2 * B::W) F::wide(x, y);
-    if (k.n & B::W) {
-        store(y, F::lanes(load<V>(x)));
-        x += B::W;
-        y += B::W;
-    }
-    for (int32_t i = 0; i < rest; ++i) y[i] = F::libm(x[i]);
-}
-
 // ---- Runs of several registers ----
 //
-// The element walk of the interleaved kernels: runs of G registers of V
-// (G a power of two), then one run of G/2, G/4, ..., 1 registers for each
-// of the lower bits of n that is set, then the elements left over, all in
-// increasing index order.  run(Groups<K>{}, i) covers the K registers
-// from element i, one(i) element i.
+// The element walk of every block pattern: runs of G registers of V (G a
+// power of two), then one run of G/2, G/4, ..., 1 registers for each of
+// the lower bits of n that is set, then one register of Narrow (half the
+// width of V, or V itself: then never) if that bit of n is set, then the
+// elements left over, all in increasing index order.  run(Groups<K>{}, i)
+// covers the K registers from element i, narrow(i) the Narrow register
+// from i, one(i) element i.
 
 template <int K>
 using Groups = std::integral_constant<int, K>;
@@ -131,14 +87,27 @@ inline void shorter_runs(int64_t n, int64_t& i, Run& run) {
     }
 }
 
-template <class V, int G, class Run, class One>
-inline void walk_runs(int64_t n, Run run, One one) {
+template <class V, class Narrow, int G, class Run, class NarrowRun, class One>
+inline void walk_blocks(int64_t n, Run run, NarrowRun narrow, One one) {
     static_assert(G >= 1 && (G & (G - 1)) == 0, "runs of a power of two registers");
+    static_assert(Narrow::lanes == V::lanes || 2 * Narrow::lanes == V::lanes, "Narrow is V or its half");
+    // Run counts in 32 bits: the entry points pass n < 2^31.
     const int32_t runs = int32_t(n >> log2_of(G * V::lanes));
     int64_t i = 0;
     for (int32_t k = 0; k < runs; ++k, i += G * V::lanes) run(Groups<G>{}, i);
     shorter_runs<V, G / 2>(n, i, run);
+    if constexpr (Narrow::lanes < V::lanes) {
+        if (n & Narrow::lanes) {
+            narrow(i);
+            i += Narrow::lanes;
+        }
+    }
     for (; i < n; ++i) one(i);
+}
+
+template <class V, int G, class Run, class One>
+inline void walk_runs(int64_t n, Run run, One one) {
+    walk_blocks<V, V, G>(n, run, [](int64_t) {}, one);
 }
 
 // body(Groups<0>{}, ..., Groups<K - 1>{}) for a run of K registers: the
@@ -152,6 +121,138 @@ template <class V, int K, class Body>
 inline void run_registers(Groups<K>, Body&& body) {
     run_registers_<V, K>(body, std::make_integer_sequence<int, K>{});
 }
+
+// F::fast(x, pending), where a function has it: F::lanes(x) for the lanes
+// that need no fix-up, the others ORed into the mask pending.
+template <class F, class V, class = void>
+struct HasFast : std::false_type {};
+template <class F, class V>
+struct HasFast<F, V, std::void_t<decltype(F::fast(std::declval<V>(), std::declval<V&>()))>> : std::true_type {};
+
+// The block patterns over registers of V that each hold V::lanes /
+// Narrow::lanes nominal blocks of Narrow, in runs of G registers.  A
+// run computes every register before it stores any.  With F::fast, a run
+// with a marked lane is computed again block by block of Narrow through
+// F::lanes (each block loaded before it is stored).
+template <class Narrow, class V, int G>
+struct blocks {
+    using T = typename V::Scalar;
+    static constexpr int W = V::lanes;
+    static constexpr int NW = Narrow::lanes;
+
+    // F::lanes on a tuple of operands.
+    template <class F, class Operands>
+    static auto lanes(const Operands& x) {
+        return std::apply([](auto... v) { return F::lanes(v...); }, x);
+    }
+
+    // The K registers of a run from element i: load(at) gives the operands
+    // of the register at element at as a tuple of V, load_narrow(at) those
+    // of the block of Narrow there.
+    template <class F, class Load, class LoadNarrow, class... Index>
+    static void run(T* y, int64_t i, Load load, LoadNarrow load_narrow, Index...) {
+        const decltype(load(i)) operands[] = {load(i + Index::value * W)...};
+        if constexpr (HasFast<F, V>::value) {
+            constexpr int K = sizeof...(Index);
+            V pending = zero<V>();
+            const V v[] = {F::fast(std::get<0>(operands[Index::value]), pending)...};
+            if (TVML_UNLIKELY(any(pending))) {
+                for (int j = 0; j < K * W / NW; ++j) store(y + i + j * NW, lanes<F>(load_narrow(i + j * NW)));
+                return;
+            }
+            (store(y + i + Index::value * W, v[Index::value]), ...);
+        } else {
+            const V v[] = {lanes<F>(operands[Index::value])...};
+            (store(y + i + Index::value * W, v[Index::value]), ...);
+        }
+    }
+
+    // The walk of one pattern: operands of element i from load<U>(i) as a
+    // tuple, remainder elements from one(i).
+    template <class F, class Operands, class One>
+    static void walk(const KernelArgs& k, Operands operands, One one) {
+        T* y = static_cast<T*>(k.r);
+        walk_blocks<V, Narrow, G>(
+            k.n,
+            [&](auto groups, int64_t i) {
+                run_registers<V>(groups, [&](auto... g) {
+                    run<F>(y, i, [&](int64_t at) { return operands(V{}, at); },
+                           [&](int64_t at) { return operands(Narrow{}, at); }, g...);
+                });
+            },
+            [&](int64_t i) { store(y + i, lanes<F>(operands(Narrow{}, i))); },
+            one);
+    }
+
+    // r[i] = f(a[i]).
+    template <class F>
+    static void map1(const KernelArgs& k) {
+        const T* x = static_cast<const T*>(k.a);
+        T* y = static_cast<T*>(k.r);
+        walk<F>(k, [&](auto shape, int64_t i) { return std::make_tuple(load<decltype(shape)>(x + i)); },
+                [&](int64_t i) { y[i] = F::libm(x[i]); });
+    }
+
+    // r[i] = f(a[i], b[i]).
+    template <class F>
+    static void map2(const KernelArgs& k) {
+        const T* x = static_cast<const T*>(k.a);
+        const T* z = static_cast<const T*>(k.b);
+        T* y = static_cast<T*>(k.r);
+        walk<F>(k,
+                [&](auto shape, int64_t i) {
+                    using U = decltype(shape);
+                    return std::make_tuple(load<U>(x + i), load<U>(z + i));
+                },
+                [&](int64_t i) { y[i] = F::libm(x[i], z[i]); });
+    }
+
+    // r[i] = f(a[i], *b): the exponent is broadcast once before the blocks
+    // and read again for each remainder element.
+    template <class F>
+    static void map_powx(const KernelArgs& k) {
+        const T* x = static_cast<const T*>(k.a);
+        const T* power = static_cast<const T*>(k.b);
+        T* y = static_cast<T*>(k.r);
+        const V p = set1<V>(*power);
+        const Narrow p_narrow = set1<Narrow>(*power);
+        walk<F>(k,
+                [&](auto shape, int64_t i) {
+                    using U = decltype(shape);
+                    if constexpr (std::is_same_v<U, V>) return std::make_tuple(load<U>(x + i), p);
+                    else return std::make_tuple(load<U>(x + i), p_narrow);
+                },
+                [&](int64_t i) { y[i] = F::libm(x[i], *power); });
+    }
+};
+
+// Registers per iteration of map1, map2, map_powx and the paired forms.
+// One: the out-of-order core already overlaps consecutive iterations, and
+// two registers of a long lane algorithm no longer keep its constants in
+// registers (double log10 ran 15 to 25% slower with two; nothing ran
+// measurably faster).
+constexpr int kRegistersPerIteration = 1;
+
+template <class V, class F>
+inline void map1(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map1<F>(k); }
+template <class V, class F>
+inline void map2(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map2<F>(k); }
+template <class V, class F>
+inline void map_powx(const KernelArgs& k) { blocks<V, V, kRegistersPerIteration>::template map_powx<F>(k); }
+
+// Two nominal blocks of V in one register of twice the width (4 floats
+// in 8, 2 doubles in 4), for functions whose lanes compute the same bits
+// at both widths: two blocks per iteration, then a last single block of V
+// from bit log2(W) of n.
+template <class V>
+using Twice = Vec<typename V::Scalar, 2 * V::lanes>;
+
+struct paired {
+    template <class V, class F>
+    static void map1(const KernelArgs& k) { blocks<V, Twice<V>, kRegistersPerIteration>::template map1<F>(k); }
+    template <class V, class F>
+    static void map2(const KernelArgs& k) { blocks<V, Twice<V>, kRegistersPerIteration>::template map2<F>(k); }
+};
 
 // Two results per element (sincos): .first to r, .second to r2.
 template <class V>
@@ -170,27 +271,7 @@ struct LanePair {
 template <int G>
 struct runs {
     template <class V, class F>
-    static void map1(const KernelArgs& k) {
-        using T = typename V::Scalar;
-        constexpr int W = V::lanes;
-        const T* x = static_cast<const T*>(k.a);
-        T* y = static_cast<T*>(k.r);
-        walk_runs<V, G>(
-            k.n,
-            [&](auto groups, int64_t i) {
-                run_registers<V>(groups, [&](auto... g) {
-                    V pending = zero<V>();
-                    const V v[] = {F::fast(load<V>(x + i + decltype(g)::value * W), pending)...};
-                    if (TVML_UNLIKELY(any(pending))) {
-                        const V w[] = {F::lanes(load<V>(x + i + decltype(g)::value * W))...};
-                        (store(y + i + decltype(g)::value * W, w[decltype(g)::value]), ...);
-                        return;
-                    }
-                    (store(y + i + decltype(g)::value * W, v[decltype(g)::value]), ...);
-                });
-            },
-            [&](int64_t i) { y[i] = F::libm(x[i]); });
-    }
+    static void map1(const KernelArgs& k) { blocks<V, V, G>::template map1<F>(k); }
 
     template <class V, class F>
     static void map1_two_outputs(const KernelArgs& k) {

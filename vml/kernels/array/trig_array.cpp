@@ -3,8 +3,8 @@
 // The *_tarvo kernels take one 8-float or 4-double register at a time; the
 // *_ondara sine, cosine and sincos kernels four side by side (32 floats,
 // 16 doubles), then one run of two and one of one register from the low
-// bits of n; dtan_ondara takes 2-double registers.  The *_belisk kernels
-// are the *_ondara ones.
+// bits of n; dtan_ondara has 2-double blocks, computed two to a 4-double
+// register.  The *_belisk kernels are the *_ondara ones.
 #include <math.h>
 
 #include "block_loops.hpp"
@@ -60,7 +60,7 @@ TVML_TUNED_KERNEL(dsin_ondara, runs<4>::map1, F64x4, Sin)
 TVML_TUNED_KERNEL(scos_ondara, runs<4>::map1, F32x8, Cos)
 TVML_TUNED_KERNEL(dcos_ondara, runs<4>::map1, F64x4, Cos)
 TVML_TUNED_KERNEL(ssincos_ondara, runs<4>::map1_two_outputs, F32x8, SinCos)
-TVML_TUNED_KERNEL(dtan_ondara, runs<1>::map1, F64x2, Tan)
+TVML_TUNED_KERNEL(dtan_ondara, paired::map1, F64x2, Tan)
 
 TVML_TUNED_KERNEL_ALIAS(ssin_belisk, ssin_ondara)
 TVML_TUNED_KERNEL_ALIAS(dsin_belisk, dsin_ondara)

@@ -97,8 +97,8 @@ void dsincos_generic(TVML_KERNEL_PARAMS) {
     sincos_loop<double>(n, a, r, r2, [](double x) { return sin(x); }, [](double x) { return cos(x); });
 }
 
-void sfloor_generic(TVML_KERNEL_PARAMS) { map1<float>(n, a, r, [](float x) { return floor_exact(x); }); }
-void dfloor_generic(TVML_KERNEL_PARAMS) { map1<double>(n, a, r, [](double x) { return floor_exact(x); }); }
+void sfloor_generic(TVML_KERNEL_PARAMS) { floor_loop<float>(n, a, r); }
+void dfloor_generic(TVML_KERNEL_PARAMS) { floor_loop<double>(n, a, r); }
 
 // Complex arrays add and subtract their 2n scalars pairwise.
 void sadd_generic(TVML_KERNEL_PARAMS) { arith2<float>(n, a, b, r, Add{}); }
