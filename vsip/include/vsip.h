@@ -1,5 +1,6 @@
-/*
- * libvsip-tv: the C API of the VSIPL signal-processing standard, single
+/**
+ * @file vsip.h
+ * @brief libvsip-tv: the C API of the VSIPL signal-processing standard, single
  * precision with a few double-precision members.
  *
  * Blocks hold data, views describe strided windows onto blocks, and every

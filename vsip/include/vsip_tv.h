@@ -1,5 +1,6 @@
-/*
- * libvsip-tv extensions: the product-version query and the VU_ print
+/**
+ * @file vsip_tv.h
+ * @brief libvsip-tv extensions: the product-version query and the VU_ print
  * utilities.  Include after (or instead of only) <vsip.h>.
  */
 #ifndef VSIP_TV_H
