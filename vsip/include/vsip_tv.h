@@ -12,19 +12,22 @@
 extern "C" {
 #endif
 
-/* Filled by tml_vsip_get_product_version; both strings are heap strings
+/** Filled by tml_vsip_get_product_version; both strings are heap strings
  * that belong to the caller after a successful call (release with free). */
 typedef struct tml_vsip_product_version {
-    char *component_name;
-    char *component_version;
+    char *component_name;    /**< name of the library */
+    char *component_version; /**< its version text */
 } tml_vsip_product_version;
 
-/* 0 success, 1 info is null (nothing written), 3 out of memory (nothing
- * to free). */
+/** Product name and version.
+ * @param info receives two new heap strings.
+ * @return 0 success, 1 info is null (nothing written), 3 out of memory
+ * (nothing to free). */
 VSIP_API int tml_vsip_get_product_version(tml_vsip_product_version *info);
 
-/*
- * Print utilities: write a view to standard output in a bracketed layout.
+/**
+ * @name Print utilities
+ * Write a view to standard output in a bracketed layout.
  * `spec` is inserted between '%' and the conversion letter of each element
  * format, typically a width and precision such as "6.2" (flags, digits
  * and '.' only; anything else ends it, and it is cut at 15 characters).
@@ -37,7 +40,12 @@ VSIP_API int tml_vsip_get_product_version(tml_vsip_product_version *info);
  * of an abbreviated one, or the rows and columns shown of an abbreviated
  * matrix.  VU_cvprintm_f halves both values (defaults 500 and 5).
  * VU_mprintm_d and VU_mprintm_i never abbreviate.
+ * @{
  */
+/** Print view v (or m) to standard output with element format spec
+ * (VU_vprintm_i ignores it and prints plain %d).  The view must not be
+ * null.
+ * @return the result of the final puts (negative on an output error). */
 VSIP_API int VU_vprintm_f(const char *spec, const vsip_vview_f *v);
 VSIP_API int VU_vprintm_i(const char *spec, const vsip_vview_i *v);
 VSIP_API int VU_vprintm_bl(const vsip_vview_bl *v);
@@ -48,6 +56,7 @@ VSIP_API int VU_mprintm_f(const char *spec, const vsip_mview_f *m);
 VSIP_API int VU_cmprintm_f(const char *spec, const vsip_cmview_f *m);
 VSIP_API int VU_mprintm_d(const char *spec, const vsip_mview_d *m);
 VSIP_API int VU_mprintm_i(const char *spec, const vsip_mview_i *m);
+/** @} */
 
 #ifdef __cplusplus
 }
