@@ -25,114 +25,168 @@
 extern "C" {
 #endif
 
-/* ---- Scalar and support types ------------------------------------- */
+/** @defgroup vsip_types Scalar and support types
+ * Element types, index and geometry types, constants and enumerations.
+ * @{ */
 
-typedef float vsip_scalar_f;
-typedef double vsip_scalar_d;
-typedef int32_t vsip_scalar_i;
-typedef int32_t vsip_scalar_bl; /* 0 false, nonzero true */
-typedef uint64_t vsip_scalar_vi;
-typedef uint64_t vsip_index;
-typedef uint64_t vsip_length;
-typedef uint64_t vsip_offset;
-typedef int64_t vsip_stride;
+typedef float vsip_scalar_f;    /**< Real single-precision element. */
+typedef double vsip_scalar_d;   /**< Real double-precision element. */
+typedef int32_t vsip_scalar_i;  /**< Integer element. */
+typedef int32_t vsip_scalar_bl; /**< Boolean element: 0 false, nonzero true. */
+typedef uint64_t vsip_scalar_vi; /**< Vector-index element. */
+typedef uint64_t vsip_index;    /**< Index of an element, row or column. */
+typedef uint64_t vsip_length;   /**< Number of elements, rows or columns. */
+typedef uint64_t vsip_offset;   /**< Position of a view's first element in its block. */
+typedef int64_t vsip_stride;    /**< Signed step between view elements, in block elements. */
 
-/* A matrix index: two vector indices, row then column (16 bytes, no
+/** A matrix index: two vector indices, row then column (16 bytes, no
  * padding).  An array of n of them is the same memory as 2n
  * vsip_scalar_vi. */
 typedef struct vsip_scalar_mi {
-    vsip_scalar_vi r; /* row index */
-    vsip_scalar_vi c; /* column index */
+    vsip_scalar_vi r; /**< row index */
+    vsip_scalar_vi c; /**< column index */
 } vsip_scalar_mi;
 
+/** Complex single-precision scalar. */
 typedef struct vsip_cscalar_f {
-    vsip_scalar_f r;
-    vsip_scalar_f i;
+    vsip_scalar_f r; /**< real part */
+    vsip_scalar_f i; /**< imaginary part */
 } vsip_cscalar_f;
 
+/** Complex double-precision scalar. */
 typedef struct vsip_cscalar_d {
-    vsip_scalar_d r;
-    vsip_scalar_d i;
+    vsip_scalar_d r; /**< real part */
+    vsip_scalar_d i; /**< imaginary part */
 } vsip_cscalar_d;
 
-/* The boolean type is the boolean scalar; the two constants are plain
- * integer macros, usable in #if and with any vsip_scalar_bl. */
+/** The boolean type is the boolean scalar; the two constants are plain
+ * integer macros, usable in \#if and with any vsip_scalar_bl. */
 typedef vsip_scalar_bl vsip_bool;
-#define VSIP_FALSE 0
-#define VSIP_TRUE 1
+#define VSIP_FALSE 0 /**< Boolean false. */
+#define VSIP_TRUE 1  /**< Boolean true (as stored by the library's boolean results). */
 
 /* ---- Constants --------------------------------------------------------- */
 
-#define VSIP_PI 3.14159265358979323846
+#define VSIP_PI 3.14159265358979323846 /**< pi as a double constant. */
 
-/* Limits of the scalar types.  The floating-point minimum is the smallest
- * positive normal number, as FLT_MIN and DBL_MIN. */
-#define VSIP_MAX_SCALAR_F FLT_MAX
-#define VSIP_MIN_SCALAR_F FLT_MIN
-#define VSIP_MAX_SCALAR_D DBL_MAX
-#define VSIP_MIN_SCALAR_D DBL_MIN
-#define VSIP_MAX_SCALAR_I INT32_MAX
-#define VSIP_MIN_SCALAR_I INT32_MIN
-#define VSIP_MAX_SCALAR_VI UINT64_MAX
-#define VSIP_MIN_SCALAR_VI 0
+/** @name Limits of the scalar types
+ * The floating-point minimum is the smallest positive normal number, as
+ * FLT_MIN and DBL_MIN.
+ * @{ */
+#define VSIP_MAX_SCALAR_F FLT_MAX    /**< Largest finite vsip_scalar_f. */
+#define VSIP_MIN_SCALAR_F FLT_MIN    /**< Smallest positive normal vsip_scalar_f. */
+#define VSIP_MAX_SCALAR_D DBL_MAX    /**< Largest finite vsip_scalar_d. */
+#define VSIP_MIN_SCALAR_D DBL_MIN    /**< Smallest positive normal vsip_scalar_d. */
+#define VSIP_MAX_SCALAR_I INT32_MAX  /**< Largest vsip_scalar_i. */
+#define VSIP_MIN_SCALAR_I INT32_MIN  /**< Smallest vsip_scalar_i. */
+#define VSIP_MAX_SCALAR_VI UINT64_MAX /**< Largest vsip_scalar_vi. */
+#define VSIP_MIN_SCALAR_VI 0         /**< Smallest vsip_scalar_vi. */
+/** @} */
 
 /* ---- Enumerations ---------------------------------------------------- */
 
+/** Expected use of a block's memory.  Recorded with the block; it does
+ * not change what any operation does. */
 typedef enum {
-    VSIP_MEM_NONE = 0,
-    VSIP_MEM_RDONLY = 1,
-    VSIP_MEM_CONST = 2,
-    VSIP_MEM_SHARED = 3,
-    VSIP_MEM_SHARED_RDONLY = 4,
-    VSIP_MEM_SHARED_CONST = 5
+    VSIP_MEM_NONE = 0,          /**< no hint */
+    VSIP_MEM_RDONLY = 1,        /**< read only */
+    VSIP_MEM_CONST = 2,         /**< constant */
+    VSIP_MEM_SHARED = 3,        /**< shared */
+    VSIP_MEM_SHARED_RDONLY = 4, /**< shared, read only */
+    VSIP_MEM_SHARED_CONST = 5   /**< shared, constant */
 } vsip_memory_hint;
 
+/** Storage of complex data (vsip_cstorage reports the library's). */
 typedef enum {
-    VSIP_CMPLX_INTERLEAVED = 0,
-    VSIP_CMPLX_SPLIT = 1,
-    VSIP_CMPLX_NONE = 2
+    VSIP_CMPLX_INTERLEAVED = 0, /**< one array of real, imaginary pairs */
+    VSIP_CMPLX_SPLIT = 1,       /**< a real-part and an imaginary-part array */
+    VSIP_CMPLX_NONE = 2         /**< no preference */
 } vsip_cmplx_mem;
 
-typedef enum { VSIP_ROW = 0, VSIP_COL = 1 } vsip_major;
-
-typedef enum { VSIP_FFT_FWD = -1, VSIP_FFT_INV = 1 } vsip_fft_dir;
-
-typedef enum { VSIP_FFT_IP = 0, VSIP_FFT_OP = 1 } vsip_fft_place;
-
-typedef enum { VSIP_ALG_TIME = 0, VSIP_ALG_SPACE = 1, VSIP_ALG_NOISE = 2 } vsip_alg_hint;
-
+/** Matrix layout or direction: by rows or by columns. */
 typedef enum {
-    VSIP_MAT_NTRANS = 0,
-    VSIP_MAT_TRANS = 1,
-    VSIP_MAT_HERM = 2,
-    VSIP_MAT_CONJ = 3
+    VSIP_ROW = 0, /**< row major; per row */
+    VSIP_COL = 1  /**< column major; per column */
+} vsip_major;
+
+/** FFT direction. */
+typedef enum {
+    VSIP_FFT_FWD = -1, /**< forward, kernel e^(-2 pi i jk/N) */
+    VSIP_FFT_INV = 1   /**< inverse, kernel e^(+2 pi i jk/N), no 1/N factor */
+} vsip_fft_dir;
+
+/** FFT place, as reported in the FFT attributes. */
+typedef enum {
+    VSIP_FFT_IP = 0, /**< in place */
+    VSIP_FFT_OP = 1  /**< out of place */
+} vsip_fft_place;
+
+/** What an object's creator should optimise for. */
+typedef enum {
+    VSIP_ALG_TIME = 0,  /**< execution time */
+    VSIP_ALG_SPACE = 1, /**< memory (FFTs: measured planning) */
+    VSIP_ALG_NOISE = 2  /**< numerical accuracy */
+} vsip_alg_hint;
+
+/** Operation applied to a matrix operand of a product or sum. */
+typedef enum {
+    VSIP_MAT_NTRANS = 0, /**< as is */
+    VSIP_MAT_TRANS = 1,  /**< transposed */
+    VSIP_MAT_HERM = 2,   /**< conjugate transposed (complex operands) */
+    VSIP_MAT_CONJ = 3    /**< conjugated (complex operands) */
 } vsip_mat_op;
 
+/** Symmetry of a filter kernel; the symmetric codes give half the kernel. */
 typedef enum {
-    VSIP_NONSYM = 0,
-    VSIP_SYM_EVEN_LEN_ODD = 1,
-    VSIP_SYM_EVEN_LEN_EVEN = 2
+    VSIP_NONSYM = 0,            /**< the whole kernel */
+    VSIP_SYM_EVEN_LEN_ODD = 1,  /**< even symmetry, odd full length 2L-1 */
+    VSIP_SYM_EVEN_LEN_EVEN = 2  /**< even symmetry, even full length 2L */
 } vsip_symmetry;
 
-typedef enum { VSIP_STATE_NO_SAVE = 1, VSIP_STATE_SAVE = 2 } vsip_obj_state;
-
+/** Whether a filter carries its state from one call to the next. */
 typedef enum {
-    VSIP_SUPPORT_FULL = 0,
-    VSIP_SUPPORT_SAME = 1,
-    VSIP_SUPPORT_MIN = 2
+    VSIP_STATE_NO_SAVE = 1, /**< every call starts from zeros */
+    VSIP_STATE_SAVE = 2     /**< consecutive calls continue one signal */
+} vsip_obj_state;
+
+/** Output region of a convolution or correlation. */
+typedef enum {
+    VSIP_SUPPORT_FULL = 0, /**< every output with at least one product */
+    VSIP_SUPPORT_SAME = 1, /**< as many outputs as inputs (centred) */
+    VSIP_SUPPORT_MIN = 2   /**< only outputs with every product */
 } vsip_support_region;
 
-typedef enum { VSIP_BIASED = 0, VSIP_UNBIASED = 1 } vsip_bias;
+/** Scaling of correlation results. */
+typedef enum {
+    VSIP_BIASED = 0,  /**< plain sums */
+    VSIP_UNBIASED = 1 /**< each sum divided by its number of products */
+} vsip_bias;
 
-typedef enum { VSIP_PRNG = 0, VSIP_NPRNG = 1 } vsip_rng;
+/** Kind of random-number generator. */
+typedef enum {
+    VSIP_PRNG = 0, /**< portable: the same sequence on every platform */
+    VSIP_NPRNG = 1 /**< non-portable generator */
+} vsip_rng;
 
-typedef enum { VSIP_HIST_RESET = 1, VSIP_HIST_ACCUM = 2 } vsip_hist_opt;
+/** Histogram accumulation. */
+typedef enum {
+    VSIP_HIST_RESET = 1, /**< clear the bins first */
+    VSIP_HIST_ACCUM = 2  /**< add to the bins */
+} vsip_hist_opt;
 
-/* ---- Lifecycle -------------------------------------------------------- */
+/** @} */
 
-/* Both do nothing and return 0; the library keeps no global state. */
+/** @defgroup vsip_lifecycle Lifecycle
+ * @{ */
+
+/** @name Initialisation and finalisation
+ * @{ */
+/** Does nothing and returns 0; the library keeps no global state, so
+ * calling it is optional.  ptr is ignored. */
 VSIP_API int vsip_init(void *ptr);
 VSIP_API int vsip_finalize(void *ptr);
+/** @} */
+/** @} */
 
 /* ---- Blocks ------------------------------------------------------------
  *
