@@ -188,7 +188,7 @@ VSIP_API int vsip_finalize(void *ptr);
 /** @} */
 /** @} */
 
-/* ---- Blocks ------------------------------------------------------------
+/** @defgroup vsip_blocks Blocks
  *
  * A block is a counted array of elements, allocated by the library
  * (create: admitted for life) or bound to caller memory (bind: starts
@@ -206,25 +206,44 @@ VSIP_API int vsip_finalize(void *ptr);
  * same (element k is the row index at vsip_scalar_vi 2k and the column
  * index at 2k + 1), so a caller holding vsip_scalar_vi * passes it with a
  * cast.
+ * @{
  */
 
-typedef struct vsip_block_f vsip_block_f;
-typedef struct vsip_block_d vsip_block_d;
-typedef struct vsip_block_i vsip_block_i;
-typedef struct vsip_block_bl vsip_block_bl;
-typedef struct vsip_block_vi vsip_block_vi;
-typedef struct vsip_block_mi vsip_block_mi;
-typedef struct vsip_cblock_f vsip_cblock_f;
-typedef struct vsip_cblock_d vsip_cblock_d;
+typedef struct vsip_block_f vsip_block_f;   /**< Opaque block of vsip_scalar_f. */
+typedef struct vsip_block_d vsip_block_d;   /**< Opaque block of vsip_scalar_d. */
+typedef struct vsip_block_i vsip_block_i;   /**< Opaque block of vsip_scalar_i. */
+typedef struct vsip_block_bl vsip_block_bl; /**< Opaque block of vsip_scalar_bl. */
+typedef struct vsip_block_vi vsip_block_vi; /**< Opaque block of vsip_scalar_vi. */
+typedef struct vsip_block_mi vsip_block_mi; /**< Opaque block of vsip_scalar_mi. */
+typedef struct vsip_cblock_f vsip_cblock_f; /**< Opaque block of vsip_cscalar_f. */
+typedef struct vsip_cblock_d vsip_cblock_d; /**< Opaque block of vsip_cscalar_d. */
 
+/* Real and integer-family blocks: S is the type suffix, T the element type. */
 #define VSIP_BLOCK_API(S, T)                                                    \
+    /** Creates a block of N elements in library memory (contents undefined), \
+        admitted.  @return the block, or null when memory cannot be had. */   \
     VSIP_API vsip_block_##S *vsip_blockcreate_##S(vsip_length N, vsip_memory_hint hint); \
+    /** Binds a block to the caller's array data of N elements; the block \
+        starts released and the array stays the caller's.  @return the     \
+        block, or null when memory cannot be had. */                       \
     VSIP_API vsip_block_##S *vsip_blockbind_##S(T *data, vsip_length N,           \
                                                 vsip_memory_hint hint);          \
+    /** Replaces the caller array of a released bound block with data.     \
+        @return the previous array; null (nothing changed) for a null,     \
+        admitted or library-memory block. */                                \
     VSIP_API T *vsip_blockrebind_##S(vsip_block_##S *block, T *data);            \
+    /** Admits a bound block: the library may use its data (in place; the \
+        update flag is not needed).  @return 0 on success, non-zero for a  \
+        null block, a null array or a block not bound by the caller. */    \
     VSIP_API int vsip_blockadmit_##S(vsip_block_##S *block, vsip_scalar_bl update); \
+    /** Releases a bound block to the caller.  @return its array; null for \
+        a null block or one not bound by the caller. */                    \
     VSIP_API T *vsip_blockrelease_##S(vsip_block_##S *block, vsip_scalar_bl update); \
+    /** @return the array of a released bound block; null for a null,     \
+        admitted or library-memory block. */                                \
     VSIP_API T *vsip_blockfind_##S(const vsip_block_##S *block);                 \
+    /** Destroys a block (library memory is freed, a bound array is not).  \
+        Accepts null.  Views of the block must be destroyed first. */      \
     VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *block);
 
 VSIP_BLOCK_API(f, vsip_scalar_f)
@@ -238,21 +257,44 @@ VSIP_BLOCK_API(d, vsip_scalar_d)
 /* Complex blocks, f and d.  Library complex storage is split.  Bind with
  * data2 null: interleaved pairs in data1; otherwise split parts. */
 #define VSIP_CBLOCK_API(S, T)                                                   \
+    /** Creates a complex block of N elements in library memory (split     \
+        storage, contents undefined), admitted.  @return the block, or null \
+        when memory cannot be had. */                                      \
     VSIP_API vsip_cblock_##S *vsip_cblockcreate_##S(vsip_length N, vsip_memory_hint hint); \
+    /** Binds a complex block to caller memory: data2 null means N         \
+        interleaved real, imaginary pairs in data1, otherwise N real parts \
+        in data1 and N imaginary parts in data2.  Starts released.         \
+        @return the block, or null when memory cannot be had. */           \
     VSIP_API vsip_cblock_##S *vsip_cblockbind_##S(T *data1, T *data2, vsip_length N, \
                                                   vsip_memory_hint hint);        \
+    /** Replaces the memory of a released bound block with new1 and new2  \
+        (new2 null: interleaved in new1) and stores the previous pointers  \
+        through old1 and old2 (old2 null when it was interleaved).  A null \
+        or admitted block is left as it is and both outputs are set null. */ \
     VSIP_API void vsip_cblockrebind_##S(vsip_cblock_##S *block, T *new1, T *new2, T **old1, \
                                         T **old2);                               \
+    /** Admits a bound complex block (used in place).  @return 0 on        \
+        success, non-zero for a null block, a null array or a block not   \
+        bound by the caller. */                                            \
     VSIP_API int vsip_cblockadmit_##S(vsip_cblock_##S *block, vsip_scalar_bl update); \
+    /** Releases a bound complex block and stores its memory through data1 \
+        and data2 as bound (data2 null for interleaved); null pointers for \
+        a null block or one not bound by the caller. */                   \
     VSIP_API void vsip_cblockrelease_##S(vsip_cblock_##S *block, vsip_scalar_bl update, \
                                          T **data1, T **data2);                  \
+    /** Stores the memory of a released block through data1 and data2    \
+        (as for release); null pointers for a null or admitted block. */   \
     VSIP_API void vsip_cblockfind_##S(const vsip_cblock_##S *block, T **data1, T **data2); \
+    /** Destroys a complex block and its parts (library memory is freed,  \
+        bound memory is not).  Accepts null. */                            \
     VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *block);
 
 VSIP_CBLOCK_API(f, vsip_scalar_f)
 VSIP_CBLOCK_API(d, vsip_scalar_d)
 #undef VSIP_CBLOCK_API
+/** @return the storage of library complex blocks: VSIP_CMPLX_SPLIT. */
 VSIP_API vsip_cmplx_mem vsip_cstorage(void);
+/** @} */
 
 /* ---- Views -------------------------------------------------------------
  *
