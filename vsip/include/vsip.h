@@ -296,7 +296,7 @@ VSIP_CBLOCK_API(d, vsip_scalar_d)
 VSIP_API vsip_cmplx_mem vsip_cstorage(void);
 /** @} */
 
-/* ---- Views -------------------------------------------------------------
+/** @defgroup vsip_views Views
  *
  * A vector view selects `length` elements of a block starting at `offset`
  * and stepping `stride` block elements; a matrix view selects element
@@ -310,68 +310,100 @@ VSIP_API vsip_cmplx_mem vsip_cstorage(void);
  * putters (put offset, stride, length) and element get/put are not checked:
  * they are on the hot path, and a sequence of puts may pass through an
  * intermediate geometry that does not fit.
+ * @{
  */
 
-typedef struct vsip_vview_f vsip_vview_f;
-typedef struct vsip_vview_i vsip_vview_i;
-typedef struct vsip_vview_bl vsip_vview_bl;
-typedef struct vsip_vview_vi vsip_vview_vi;
-typedef struct vsip_vview_mi vsip_vview_mi;
-typedef struct vsip_cvview_f vsip_cvview_f;
-typedef struct vsip_mview_f vsip_mview_f;
-typedef struct vsip_mview_d vsip_mview_d;
-typedef struct vsip_mview_i vsip_mview_i;
-typedef struct vsip_mview_bl vsip_mview_bl;
-typedef struct vsip_cmview_f vsip_cmview_f;
-typedef struct vsip_cmview_d vsip_cmview_d;
+typedef struct vsip_vview_f vsip_vview_f;   /**< Opaque vector view of vsip_scalar_f. */
+typedef struct vsip_vview_i vsip_vview_i;   /**< Opaque vector view of vsip_scalar_i. */
+typedef struct vsip_vview_bl vsip_vview_bl; /**< Opaque vector view of vsip_scalar_bl. */
+typedef struct vsip_vview_vi vsip_vview_vi; /**< Opaque vector view of vsip_scalar_vi. */
+typedef struct vsip_vview_mi vsip_vview_mi; /**< Opaque vector view of vsip_scalar_mi. */
+typedef struct vsip_cvview_f vsip_cvview_f; /**< Opaque vector view of vsip_cscalar_f. */
+typedef struct vsip_mview_f vsip_mview_f;   /**< Opaque matrix view of vsip_scalar_f. */
+typedef struct vsip_mview_d vsip_mview_d;   /**< Opaque matrix view of vsip_scalar_d. */
+typedef struct vsip_mview_i vsip_mview_i;   /**< Opaque matrix view of vsip_scalar_i. */
+typedef struct vsip_mview_bl vsip_mview_bl; /**< Opaque matrix view of vsip_scalar_bl. */
+typedef struct vsip_cmview_f vsip_cmview_f; /**< Opaque matrix view of vsip_cscalar_f. */
+typedef struct vsip_cmview_d vsip_cmview_d; /**< Opaque matrix view of vsip_cscalar_d. */
 
 #define VSIP_VATTR(A, B)                                                        \
     typedef struct A {                                                          \
-        vsip_offset offset;                                                     \
-        vsip_stride stride;                                                     \
-        vsip_length length;                                                     \
-        B *block;                                                               \
+        vsip_offset offset; /**< first element's position in the block */     \
+        vsip_stride stride; /**< step between elements, in block elements */  \
+        vsip_length length; /**< number of elements */                        \
+        B *block;           /**< the block viewed (ignored by put) */         \
     } A;
+/** Geometry of a vector view (getattrib, putattrib). */
 VSIP_VATTR(vsip_vattr_f, vsip_block_f)
+/** Geometry of a vector view (getattrib, putattrib). */
 VSIP_VATTR(vsip_vattr_i, vsip_block_i)
+/** Geometry of a vector view (getattrib, putattrib). */
 VSIP_VATTR(vsip_vattr_bl, vsip_block_bl)
+/** Geometry of a vector view (getattrib, putattrib). */
 VSIP_VATTR(vsip_vattr_vi, vsip_block_vi)
+/** Geometry of a vector view (getattrib, putattrib). */
 VSIP_VATTR(vsip_vattr_mi, vsip_block_mi)
+/** Geometry of a complex vector view (getattrib, putattrib). */
 VSIP_VATTR(vsip_cvattr_f, vsip_cblock_f)
 #undef VSIP_VATTR
 
 #define VSIP_MATTR(A, B)                                                        \
     typedef struct A {                                                          \
-        vsip_offset offset;                                                     \
-        vsip_stride row_stride;                                                 \
-        vsip_length row_length;                                                 \
-        vsip_stride col_stride;                                                 \
-        vsip_length col_length;                                                 \
-        B *block;                                                               \
+        vsip_offset offset;     /**< element (0, 0)'s position in the block */ \
+        vsip_stride row_stride; /**< step between columns of a row */         \
+        vsip_length row_length; /**< number of columns */                     \
+        vsip_stride col_stride; /**< step between rows of a column */         \
+        vsip_length col_length; /**< number of rows */                        \
+        B *block;               /**< the block viewed (ignored by put) */     \
     } A;
+/** Geometry of a matrix view (getattrib, putattrib). */
 VSIP_MATTR(vsip_mattr_f, vsip_block_f)
+/** Geometry of a complex matrix view (getattrib, putattrib). */
 VSIP_MATTR(vsip_cmattr_f, vsip_cblock_f)
 #undef VSIP_MATTR
 
 /* Vector views: P is v or cv, S the type suffix, T the element type. */
 #define VSIP_VVIEW_API(P, S, T, B, V, A)                                        \
+    /** Makes a view of length elements of block from offset, stepping     \
+        stride.  @return the view; null (ERROR line) for a null block or   \
+        a view reaching outside the block, or when memory cannot be had. */ \
     VSIP_API V *vsip_##P##bind_##S(const B *block, vsip_offset offset,          \
                                    vsip_stride stride, vsip_length length);     \
+    /** Creates a block of N elements and a unit-stride view of all of    \
+        it.  @return the view, or null when memory cannot be had. */      \
     VSIP_API V *vsip_##P##create_##S(vsip_length N, vsip_memory_hint hint);     \
+    /** Destroys the view.  @return its block (kept); null for a null     \
+        view. */                                                           \
     VSIP_API B *vsip_##P##destroy_##S(V *v);                                    \
+    /** Destroys the view and its block.  Accepts null. */                 \
     VSIP_API void vsip_##P##alldestroy_##S(V *v);                               \
+    /** @return a new view with the geometry of v, or null (as bind). */   \
     VSIP_API V *vsip_##P##cloneview_##S(const V *v);                            \
+    /** @return a new view of the n elements of v from its element j, or  \
+        null (as bind). */                                                 \
     VSIP_API V *vsip_##P##subview_##S(const V *v, vsip_index j, vsip_length n); \
+    /** @return element j of v (not checked against the length). */        \
     VSIP_API T vsip_##P##get_##S(const V *v, vsip_index j);                     \
+    /** Stores value as element j of v (not checked against the length). */ \
     VSIP_API void vsip_##P##put_##S(const V *v, vsip_index j, T value);         \
+    /** Stores the geometry and block of v through attr. */                \
     VSIP_API void vsip_##P##getattrib_##S(const V *v, A *attr);                 \
+    /** Sets offset, stride and length of v from attr (its block field is \
+        ignored; not checked).  @return v. */                              \
     VSIP_API V *vsip_##P##putattrib_##S(V *v, const A *attr);                   \
+    /** @return the block v views. */                                      \
     VSIP_API B *vsip_##P##getblock_##S(const V *v);                             \
+    /** @return the offset of v. */                                        \
     VSIP_API vsip_offset vsip_##P##getoffset_##S(const V *v);                   \
+    /** @return the stride of v. */                                        \
     VSIP_API vsip_stride vsip_##P##getstride_##S(const V *v);                   \
+    /** @return the length of v. */                                        \
     VSIP_API vsip_length vsip_##P##getlength_##S(const V *v);                   \
+    /** Sets the offset of v (not checked).  @return v. */                 \
     VSIP_API V *vsip_##P##putoffset_##S(V *v, vsip_offset offset);              \
+    /** Sets the stride of v (not checked).  @return v. */                 \
     VSIP_API V *vsip_##P##putstride_##S(V *v, vsip_stride stride);              \
+    /** Sets the length of v (not checked).  @return v. */                 \
     VSIP_API V *vsip_##P##putlength_##S(V *v, vsip_length length);
 
 VSIP_VVIEW_API(v, f, vsip_scalar_f, vsip_block_f, vsip_vview_f, vsip_vattr_f)
@@ -382,45 +414,87 @@ VSIP_VVIEW_API(v, mi, vsip_scalar_mi, vsip_block_mi, vsip_vview_mi, vsip_vattr_m
 VSIP_VVIEW_API(cv, f, vsip_cscalar_f, vsip_cblock_f, vsip_cvview_f, vsip_cvattr_f)
 #undef VSIP_VVIEW_API
 
-/* Real views of the real and imaginary parts of a complex view. */
+/** @name Part views
+ * Real views of the real and imaginary parts of a complex view, with its
+ * geometry, on the part blocks of its complex block.
+ * @{ */
+/** @return a new real view of the real (vrealview) or imaginary
+ * (vimagview) parts of v, or null when memory cannot be had. */
 VSIP_API vsip_vview_f *vsip_vrealview_f(const vsip_cvview_f *v);
 VSIP_API vsip_vview_f *vsip_vimagview_f(const vsip_cvview_f *v);
+/** @} */
 
 /* Matrix views: P is m or cm.  Every matrix type has bind, create
  * (null on failure), destroy (frees the view) and all-destroy (its block
  * too); the float matrices have the full set. */
 #define VSIP_MBASIC_API(P, S, B, M)                                             \
+    /** Makes a view of col_length rows and row_length columns of block:   \
+        element (i, j) at offset + i col_stride + j row_stride.  @return   \
+        the view; null (ERROR line) for a null block or a view reaching    \
+        outside the block, or when memory cannot be had. */               \
     VSIP_API M *vsip_##P##bind_##S(const B *block, vsip_offset offset,          \
                                    vsip_stride col_stride, vsip_length col_length, \
                                    vsip_stride row_stride, vsip_length row_length); \
+    /** Creates a block of M_rows x N_cols elements and a dense view of it \
+        (row major for VSIP_ROW, else column major).  @return the view;    \
+        null when the size overflows or memory cannot be had. */           \
     VSIP_API M *vsip_##P##create_##S(vsip_length M_rows, vsip_length N_cols,    \
                                      vsip_major major, vsip_memory_hint hint);  \
+    /** Destroys the view.  @return its block (kept); null for a null     \
+        view. */                                                           \
     VSIP_API B *vsip_##P##destroy_##S(M *m);                                    \
+    /** Destroys the view and its block.  Accepts null. */                 \
     VSIP_API void vsip_##P##alldestroy_##S(M *m);
 
 #define VSIP_MVIEW_API(P, S, T, B, M, V, A)                                 \
     VSIP_MBASIC_API(P, S, B, M)                                                 \
+    /** @return a new view with the geometry of m, or null (as bind). */   \
     VSIP_API M *vsip_##P##cloneview_##S(const M *m);                            \
+    /** @return a new view of M_rows x N_cols elements of m from its      \
+        element (i, j), or null (as bind). */                              \
     VSIP_API M *vsip_##P##subview_##S(const M *m, vsip_index i, vsip_index j,   \
                                       vsip_length M_rows, vsip_length N_cols);  \
+    /** @return a new vector view of row i of m, or null (as bind). */     \
     VSIP_API V *vsip_##P##rowview_##S(const M *m, vsip_index i);                \
+    /** @return a new vector view of column j of m, or null (as bind). */  \
     VSIP_API V *vsip_##P##colview_##S(const M *m, vsip_index j);                \
+    /** @return a new vector view of diagonal d of m (0 the main diagonal, \
+        d > 0 above it from column d, d < 0 below it from row -d), or null \
+        (as bind). */                                                      \
     VSIP_API V *vsip_##P##diagview_##S(const M *m, int d);                      \
+    /** @return a new view of the transpose of m (same elements, rows and  \
+        columns swapped), or null (as bind). */                            \
     VSIP_API M *vsip_##P##transview_##S(const M *m);                            \
+    /** @return element (i, j) of m (not checked against the lengths). */  \
     VSIP_API T vsip_##P##get_##S(const M *m, vsip_index i, vsip_index j);       \
+    /** Stores value as element (i, j) of m (not checked). */              \
     VSIP_API void vsip_##P##put_##S(const M *m, vsip_index i, vsip_index j, T value); \
+    /** Stores the geometry and block of m through attr. */                \
     VSIP_API void vsip_##P##getattrib_##S(const M *m, A *attr);                 \
+    /** Sets the geometry of m from attr (its block field is ignored; not  \
+        checked).  @return m. */                                           \
     VSIP_API M *vsip_##P##putattrib_##S(M *m, const A *attr);                   \
+    /** @return the block m views. */                                      \
     VSIP_API B *vsip_##P##getblock_##S(const M *m);                             \
+    /** @return the offset of m. */                                        \
     VSIP_API vsip_offset vsip_##P##getoffset_##S(const M *m);                   \
+    /** @return the step between the columns of a row of m. */            \
     VSIP_API vsip_stride vsip_##P##getrowstride_##S(const M *m);                \
+    /** @return the number of columns of m. */                             \
     VSIP_API vsip_length vsip_##P##getrowlength_##S(const M *m);                \
+    /** @return the step between the rows of a column of m. */            \
     VSIP_API vsip_stride vsip_##P##getcolstride_##S(const M *m);                \
+    /** @return the number of rows of m. */                                \
     VSIP_API vsip_length vsip_##P##getcollength_##S(const M *m);                \
+    /** Sets the offset of m (not checked).  @return m. */                 \
     VSIP_API M *vsip_##P##putoffset_##S(M *m, vsip_offset offset);              \
+    /** Sets the row stride of m (not checked).  @return m. */             \
     VSIP_API M *vsip_##P##putrowstride_##S(M *m, vsip_stride stride);           \
+    /** Sets the number of columns of m (not checked).  @return m. */      \
     VSIP_API M *vsip_##P##putrowlength_##S(M *m, vsip_length length);           \
+    /** Sets the column stride of m (not checked).  @return m. */          \
     VSIP_API M *vsip_##P##putcolstride_##S(M *m, vsip_stride stride);           \
+    /** Sets the number of rows of m (not checked).  @return m. */         \
     VSIP_API M *vsip_##P##putcollength_##S(M *m, vsip_length length);
 
 VSIP_MVIEW_API(m, f, vsip_scalar_f, vsip_block_f, vsip_mview_f, vsip_vview_f, vsip_mattr_f)
@@ -428,9 +502,15 @@ VSIP_MVIEW_API(cm, f, vsip_cscalar_f, vsip_cblock_f, vsip_cmview_f, vsip_cvview_
                vsip_cmattr_f)
 #undef VSIP_MVIEW_API
 
-/* Real matrix views of the real and imaginary parts of a complex matrix. */
+/** @name Matrix part views
+ * Real matrix views of the real and imaginary parts of a complex matrix.
+ * @{ */
+/** @return a new real view of the real (mrealview) or imaginary
+ * (mimagview) parts of m, with its geometry, or null when memory cannot be
+ * had. */
 VSIP_API vsip_mview_f *vsip_mrealview_f(const vsip_cmview_f *m);
 VSIP_API vsip_mview_f *vsip_mimagview_f(const vsip_cmview_f *m);
+/** @} */
 
 /* Integer, boolean and double-precision matrices. */
 VSIP_MBASIC_API(m, i, vsip_block_i, vsip_mview_i)
@@ -439,15 +519,22 @@ VSIP_MBASIC_API(m, d, vsip_block_d, vsip_mview_d)
 VSIP_MBASIC_API(cm, d, vsip_cblock_d, vsip_cmview_d)
 #undef VSIP_MBASIC_API
 
+/** @return element (i, j) of m (not checked). */
 VSIP_API vsip_scalar_i vsip_mget_i(const vsip_mview_i *m, vsip_index i, vsip_index j);
+/** @return the number of columns of m. */
 VSIP_API vsip_length vsip_mgetrowlength_i(const vsip_mview_i *m);
+/** @return the number of rows of m. */
 VSIP_API vsip_length vsip_mgetcollength_i(const vsip_mview_i *m);
 
 
 /* Double-precision matrices (more in the double-precision section). */
+/** @return element (i, j) of m (not checked). */
 VSIP_API vsip_scalar_d vsip_mget_d(const vsip_mview_d *m, vsip_index i, vsip_index j);
+/** @return the number of columns of m. */
 VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m);
+/** @return the number of rows of m. */
 VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m);
+/** @} */
 
 /* ---- Complex scalars and matrix indices ---------------------------------
  *
