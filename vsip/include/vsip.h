@@ -536,46 +536,84 @@ VSIP_API vsip_length vsip_mgetrowlength_d(const vsip_mview_d *m);
 VSIP_API vsip_length vsip_mgetcollength_d(const vsip_mview_d *m);
 /** @} */
 
-/* ---- Complex scalars and matrix indices ---------------------------------
+/** @defgroup vsip_cscalar Complex scalars and matrix indices
  *
  * Single-precision arithmetic; products feeding a sum are fused.  Division
  * multiplies by the reciprocal conj(b) / |b|^2 without rescaling.  The
  * upper-case forms store the lower-case result through their last
- * argument.
+ * argument.  None of them reports errors: overflow and division by zero
+ * show in the values.
+ * @{
  */
 
+/** @return re + i im. */
 VSIP_API vsip_cscalar_f vsip_cmplx_f(vsip_scalar_f re, vsip_scalar_f im);
+/** @return re + i im, double precision. */
 VSIP_API vsip_cscalar_d vsip_cmplx_d(vsip_scalar_d re, vsip_scalar_d im);
+/** @return the real part of a. */
 VSIP_API vsip_scalar_f vsip_real_f(vsip_cscalar_f a);
+/** @return the imaginary part of a. */
 VSIP_API vsip_scalar_f vsip_imag_f(vsip_cscalar_f a);
+/** Stores re + i im through r. */
 VSIP_API void vsip_CMPLX_f(vsip_scalar_f re, vsip_scalar_f im, vsip_cscalar_f *r);
 
+/** @return the matrix index (row r, column c). */
 VSIP_API vsip_scalar_mi vsip_matindex(vsip_index r, vsip_index c);
+/** @return the row of mi. */
 VSIP_API vsip_index vsip_mrowindex(vsip_scalar_mi mi);
+/** @return the column of mi. */
 VSIP_API vsip_index vsip_mcolindex(vsip_scalar_mi mi);
+/** Stores the matrix index (row r, column c) through mi. */
 VSIP_API void vsip_MATINDEX(vsip_index r, vsip_index c, vsip_scalar_mi *mi);
 
+/** @return a + b. */
 VSIP_API vsip_cscalar_f vsip_cadd_f(vsip_cscalar_f a, vsip_cscalar_f b);
+/** @return a - b. */
 VSIP_API vsip_cscalar_f vsip_csub_f(vsip_cscalar_f a, vsip_cscalar_f b);
+/** @return a b, each part one fused multiply-add. */
 VSIP_API vsip_cscalar_f vsip_cmul_f(vsip_cscalar_f a, vsip_cscalar_f b);
+/** @return a conj(b). */
 VSIP_API vsip_cscalar_f vsip_cjmul_f(vsip_cscalar_f a, vsip_cscalar_f b);
+/** @return a / b, as a times the reciprocal of b. */
 VSIP_API vsip_cscalar_f vsip_cdiv_f(vsip_cscalar_f a, vsip_cscalar_f b);
+/** @return 1 / a = conj(a) / |a|^2 (no rescaling: parts above about
+ * 1.8e19 overflow). */
 VSIP_API vsip_cscalar_f vsip_crecip_f(vsip_cscalar_f a);
+/** @return a / s for a real s. */
 VSIP_API vsip_cscalar_f vsip_crdiv_f(vsip_cscalar_f a, vsip_scalar_f s);
+/** @return a - s for a real s. */
 VSIP_API vsip_cscalar_f vsip_crsub_f(vsip_cscalar_f a, vsip_scalar_f s);
+/** @return s + a for a real s. */
 VSIP_API vsip_cscalar_f vsip_rcadd_f(vsip_scalar_f s, vsip_cscalar_f a);
+/** @return s - a for a real s. */
 VSIP_API vsip_cscalar_f vsip_rcsub_f(vsip_scalar_f s, vsip_cscalar_f a);
+/** @return s a for a real s. */
 VSIP_API vsip_cscalar_f vsip_rcmul_f(vsip_scalar_f s, vsip_cscalar_f a);
+/** @return -a (both signs flipped, zeros included). */
 VSIP_API vsip_cscalar_f vsip_cneg_f(vsip_cscalar_f a);
+/** @return the conjugate of a. */
 VSIP_API vsip_cscalar_f vsip_conj_f(vsip_cscalar_f a);
+/** @return |a|^2. */
 VSIP_API vsip_scalar_f vsip_cmagsq_f(vsip_cscalar_f a);
+/** @return |a|, the square root of |a|^2 (parts above about 1.8e19
+ * overflow). */
 VSIP_API vsip_scalar_f vsip_cmag_f(vsip_cscalar_f a);
+/** @return the argument of a in [-pi, pi], atan2(imaginary, real). */
 VSIP_API vsip_scalar_f vsip_arg_f(vsip_cscalar_f a);
+/** Stores |a| through radius and its argument through angle. */
 VSIP_API void vsip_polar_f(vsip_cscalar_f a, vsip_scalar_f *radius, vsip_scalar_f *angle);
+/** @return radius e^(i angle). */
 VSIP_API vsip_cscalar_f vsip_rect_f(vsip_scalar_f radius, vsip_scalar_f angle);
+/** @return e^a. */
 VSIP_API vsip_cscalar_f vsip_cexp_f(vsip_cscalar_f a);
+/** @return the principal square root of a (real part not negative). */
 VSIP_API vsip_cscalar_f vsip_csqrt_f(vsip_cscalar_f a);
 
+/** @name Store-through forms
+ * vsip_CADD_f(a, b, r) stores vsip_cadd_f(a, b) through r, and so on.
+ * @{ */
+/** Stores the result of the lower-case function of the same name through
+ * r. */
 VSIP_API void vsip_CADD_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
 VSIP_API void vsip_CSUB_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
 VSIP_API void vsip_CMUL_f(vsip_cscalar_f a, vsip_cscalar_f b, vsip_cscalar_f *r);
@@ -591,6 +629,8 @@ VSIP_API void vsip_CNEG_f(vsip_cscalar_f a, vsip_cscalar_f *r);
 VSIP_API void vsip_CONJ_f(vsip_cscalar_f a, vsip_cscalar_f *r);
 VSIP_API void vsip_CEXP_f(vsip_cscalar_f a, vsip_cscalar_f *r);
 VSIP_API void vsip_CSQRT_f(vsip_cscalar_f a, vsip_cscalar_f *r);
+/** @} */
+/** @} */
 
 /* ---- Element-wise binary arithmetic -------------------------------------
  *
