@@ -632,105 +632,146 @@ VSIP_API void vsip_CSQRT_f(vsip_cscalar_f a, vsip_cscalar_f *r);
 /** @} */
 /** @} */
 
-/* ---- Element-wise binary arithmetic -------------------------------------
+/** @defgroup vsip_binary Element-wise binary arithmetic
  *
  * The result view is the last view argument and sets the element count
  * (matrices: its rows and columns); operands are read for that many
  * elements.  A result may be the very same view as an operand.  Products
  * and quotients are single precision without special treatment of
- * infinities or scaling against overflow.
+ * infinities or scaling against overflow.  Views must not be null.
+ * @{
  */
 
+/** r = a + b. */
 VSIP_API void vsip_vadd_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = a - b. */
 VSIP_API void vsip_vsub_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = a b. */
 VSIP_API void vsip_vmul_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = a / b. */
 VSIP_API void vsip_vdiv_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = sqrt(a^2 + b^2), unscaled (overflows above about 1.8e19). */
 VSIP_API void vsip_vhypot_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = alpha + b. */
 VSIP_API void vsip_svadd_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = alpha - b. */
 VSIP_API void vsip_svsub_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = alpha b. */
 VSIP_API void vsip_svmul_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = alpha / b. */
 VSIP_API void vsip_svdiv_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r);
-/* c = alpha b + (1 - alpha) c */
+/** c = alpha b + (1 - alpha) c, with 1 - alpha rounded once. */
 VSIP_API void vsip_vexpoavg_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *c);
 
+/** r = a + b. */
 VSIP_API void vsip_cvadd_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = a - b. */
 VSIP_API void vsip_cvsub_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = a b. */
 VSIP_API void vsip_cvmul_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
-/* a x conjugate(b) */
+/** r = a x conjugate(b). */
 VSIP_API void vsip_cvjmul_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = a / b, as a times the reciprocal of b. */
 VSIP_API void vsip_cvdiv_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = alpha + b. */
 VSIP_API void vsip_csvadd_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = alpha - b. */
 VSIP_API void vsip_csvsub_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = alpha b. */
 VSIP_API void vsip_csvmul_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** c = alpha b + (1 - alpha) c, both parts with the real alpha. */
 VSIP_API void vsip_cvexpoavg_f(vsip_scalar_f alpha, const vsip_cvview_f *b,
                                const vsip_cvview_f *c);
 
+/** r = a + b for real a. */
 VSIP_API void vsip_rcvadd_f(const vsip_vview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = a - b for real a. */
 VSIP_API void vsip_rcvsub_f(const vsip_vview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = a b for real a. */
 VSIP_API void vsip_rcvmul_f(const vsip_vview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = a - b for real b. */
 VSIP_API void vsip_crvsub_f(const vsip_cvview_f *a, const vsip_vview_f *b, const vsip_cvview_f *r);
+/** r = alpha + b for real alpha. */
 VSIP_API void vsip_rscvadd_f(vsip_scalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = alpha - b for real alpha. */
 VSIP_API void vsip_rscvsub_f(vsip_scalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r);
+/** r = alpha b for real alpha. */
 VSIP_API void vsip_rscvmul_f(vsip_scalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r);
 
+/** R = A - B. */
 VSIP_API void vsip_msub_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *R);
-/* 32-bit two's-complement wrap-around */
+/** R = A - B with 32-bit two's-complement wrap-around. */
 VSIP_API void vsip_msub_i(const vsip_mview_i *A, const vsip_mview_i *B, const vsip_mview_i *R);
+/** R = A - B. */
 VSIP_API void vsip_cmsub_f(const vsip_cmview_f *A, const vsip_cmview_f *B, const vsip_cmview_f *R);
+/** R = alpha B. */
 VSIP_API void vsip_smmul_f(vsip_scalar_f alpha, const vsip_mview_f *B, const vsip_mview_f *R);
+/** R = alpha B. */
 VSIP_API void vsip_csmmul_f(vsip_cscalar_f alpha, const vsip_cmview_f *B, const vsip_cmview_f *R);
-/* VSIP_ROW: R[i][j] = a[j] B[i][j]; VSIP_COL: R[i][j] = a[i] B[i][j] */
+/** VSIP_ROW: R[i][j] = a[j] B[i][j]; VSIP_COL: R[i][j] = a[i] B[i][j]. */
 VSIP_API void vsip_cvmmul_f(const vsip_cvview_f *a, const vsip_cmview_f *B, vsip_major major,
                             const vsip_cmview_f *R);
+/** @} */
 
-/* ---- Element-wise ternary arithmetic ------------------------------------
+/** @defgroup vsip_ternary Element-wise ternary arithmetic
  *
  * Operands in formula order, result last.  The real multiply-add forms are
  * one fused multiply-add (rounded once); the add-multiply forms round the
- * sum before the product.
+ * sum before the product.  The result view sets the element count, as for
+ * the binary operations; views must not be null.
+ * @{
  */
 
-/* (a + b) c */
+/** r = (a + b) c. */
 VSIP_API void vsip_vam_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *c,
                          const vsip_vview_f *r);
-/* (a - b) c */
+/** r = (a - b) c. */
 VSIP_API void vsip_vsbm_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *c,
                           const vsip_vview_f *r);
-/* (a + beta) c */
+/** r = (a + beta) c. */
 VSIP_API void vsip_vsam_f(const vsip_vview_f *a, vsip_scalar_f beta, const vsip_vview_f *c,
                           const vsip_vview_f *r);
-/* a b + c */
+/** r = a b + c. */
 VSIP_API void vsip_vma_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *c,
                          const vsip_vview_f *r);
-/* a b - c */
+/** r = a b - c. */
 VSIP_API void vsip_vmsb_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *c,
                           const vsip_vview_f *r);
-/* a b + beta */
+/** r = a b + beta. */
 VSIP_API void vsip_vmsa_f(const vsip_vview_f *a, const vsip_vview_f *b, vsip_scalar_f beta,
                           const vsip_vview_f *r);
-/* a beta + c */
+/** r = a beta + c. */
 VSIP_API void vsip_vsma_f(const vsip_vview_f *a, vsip_scalar_f beta, const vsip_vview_f *c,
                           const vsip_vview_f *r);
-/* a beta + gamma */
+/** r = a beta + gamma. */
 VSIP_API void vsip_vsmsa_f(const vsip_vview_f *a, vsip_scalar_f beta, vsip_scalar_f gamma,
                            const vsip_vview_f *r);
 
+/** r = (a + b) c. */
 VSIP_API void vsip_cvam_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *c,
                           const vsip_cvview_f *r);
+/** r = (a - b) c. */
 VSIP_API void vsip_cvsbm_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *c,
                            const vsip_cvview_f *r);
+/** r = (a + beta) c. */
 VSIP_API void vsip_cvsam_f(const vsip_cvview_f *a, vsip_cscalar_f beta, const vsip_cvview_f *c,
                            const vsip_cvview_f *r);
+/** r = a b + c. */
 VSIP_API void vsip_cvma_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *c,
                           const vsip_cvview_f *r);
+/** r = a b - c. */
 VSIP_API void vsip_cvmsb_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *c,
                            const vsip_cvview_f *r);
+/** r = a b + beta. */
 VSIP_API void vsip_cvmsa_f(const vsip_cvview_f *a, const vsip_cvview_f *b, vsip_cscalar_f beta,
                            const vsip_cvview_f *r);
+/** r = a beta + c. */
 VSIP_API void vsip_cvsma_f(const vsip_cvview_f *a, vsip_cscalar_f beta, const vsip_cvview_f *c,
                            const vsip_cvview_f *r);
+/** r = a beta + gamma. */
 VSIP_API void vsip_cvsmsa_f(const vsip_cvview_f *a, vsip_cscalar_f beta, vsip_cscalar_f gamma,
                             const vsip_cvview_f *r);
+/** @} */
 
 /* ---- Unary functions, elementary functions and reductions ----------------
  *
