@@ -773,18 +773,35 @@ VSIP_API void vsip_cvsmsa_f(const vsip_cvview_f *a, vsip_cscalar_f beta, vsip_cs
                             const vsip_cvview_f *r);
 /** @} */
 
-/* ---- Unary functions, elementary functions and reductions ----------------
+/** @defgroup vsip_unary Unary functions, elementary functions and reductions
  *
  * Operand views first, result view last; n is the result's length (matrix
  * forms: its rows and columns).  Unit-stride views of stand-alone real or
  * split complex blocks take a contiguous pass (the real elementary
  * functions through the array functions of the vector math library);
  * other views a strided pass that evaluates each element in double
- * precision and rounds it to float.  In-place use is supported.
+ * precision and rounds it to float.  In-place use is supported.  Views
+ * must not be null; domain errors show only in the values (NaN,
+ * infinities).
+ * @{
  */
 
 #define VSIP_UNARY_F(name) \
     VSIP_API void vsip_##name##_f(const vsip_vview_f *a, const vsip_vview_f *r);
+/** @name Real unary functions
+ * r[j] = f(a[j]) for j below the length of r:
+ *
+ * | Function | f(x) |
+ * |---|---|
+ * | vsip_vacos_f, vsip_vasin_f, vsip_vatan_f | inverse cosine, sine, tangent |
+ * | vsip_vcos_f, vsip_vsin_f, vsip_vtan_f | cosine, sine, tangent (radians) |
+ * | vsip_vexp_f, vsip_vexp10_f | e^x, 10^x |
+ * | vsip_vlog_f, vsip_vlog10_f | natural and base-10 logarithm |
+ * | vsip_vsq_f, vsip_vsqrt_f, vsip_vrsqrt_f | x^2, square root, 1 / square root |
+ * | vsip_vrecip_f, vsip_vmag_f, vsip_vneg_f | 1 / x, \|x\|, -x |
+ * @{ */
+/** r = f(a) element by element, f named by the function (see the table
+ * of the group). */
 VSIP_UNARY_F(vacos)
 VSIP_UNARY_F(vasin)
 VSIP_UNARY_F(vatan)
@@ -801,33 +818,60 @@ VSIP_UNARY_F(vrsqrt)
 VSIP_UNARY_F(vrecip)
 VSIP_UNARY_F(vmag)
 VSIP_UNARY_F(vneg)
+/** @} */
 #undef VSIP_UNARY_F
+/** r = atan2(a, b): the angle of (b, a), ordinate a first. */
 VSIP_API void vsip_vatan2_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** R = |A| element by element. */
 VSIP_API void vsip_mmag_f(const vsip_mview_f *A, const vsip_mview_f *R);
 
 #define VSIP_CUNARY_F(name) \
     VSIP_API void vsip_##name##_f(const vsip_cvview_f *a, const vsip_cvview_f *r);
+/** @name Complex unary functions
+ * r = conj(a), -a, 1/a, e^a, the principal ln(a) or the principal square
+ * root of a, element by element (vsip_cvconj_f, vsip_cvneg_f,
+ * vsip_cvrecip_f, vsip_cvexp_f, vsip_cvlog_f, vsip_cvsqrt_f).
+ * @{ */
+/** r = f(a) element by element, f named by the function (see the
+ * group). */
 VSIP_CUNARY_F(cvconj)
 VSIP_CUNARY_F(cvneg)
 VSIP_CUNARY_F(cvrecip)
 VSIP_CUNARY_F(cvexp)
 VSIP_CUNARY_F(cvlog)
 VSIP_CUNARY_F(cvsqrt)
+/** @} */
 #undef VSIP_CUNARY_F
+/** R = conj(A) element by element. */
 VSIP_API void vsip_cmconj_f(const vsip_cmview_f *A, const vsip_cmview_f *R);
+/** r = |a|^2 element by element (real result). */
 VSIP_API void vsip_vcmagsq_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+/** r = |a| element by element (real result). */
 VSIP_API void vsip_cvmag_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+/** R = |A| element by element (real result). */
 VSIP_API void vsip_cmmag_f(const vsip_cmview_f *A, const vsip_mview_f *R);
+/** r = e^(i a) = cos a + i sin a element by element. */
 VSIP_API void vsip_veuler_f(const vsip_vview_f *a, const vsip_cvview_f *r);
 
-/* Sums of an empty view are 0; means of an empty view are NaN. */
+/** @name Reductions
+ * Sums of an empty view are 0; means of an empty view are NaN.
+ * @{ */
+/** @return the sum of the elements of a. */
 VSIP_API vsip_scalar_f vsip_vsumval_f(const vsip_vview_f *a);
+/** @return the sum of the squares of the elements of a. */
 VSIP_API vsip_scalar_f vsip_vsumsqval_f(const vsip_vview_f *a);
+/** @return the mean of the elements of a. */
 VSIP_API vsip_scalar_f vsip_vmeanval_f(const vsip_vview_f *a);
+/** @return the mean of the squares of the elements of a. */
 VSIP_API vsip_scalar_f vsip_vmeansqval_f(const vsip_vview_f *a);
+/** @return the sum of the elements of matrix a. */
 VSIP_API vsip_scalar_f vsip_msumval_f(const vsip_mview_f *a);
+/** @return the mean of the elements of a. */
 VSIP_API vsip_cscalar_f vsip_cvmeanval_f(const vsip_cvview_f *a);
+/** @return the mean of |a[j]|^2. */
 VSIP_API vsip_scalar_f vsip_cvmeansqval_f(const vsip_cvview_f *a);
+/** @} */
+/** @} */
 
 /* ---- Copy, fill, ramp, comparison, selection and clipping ----------------
  *
