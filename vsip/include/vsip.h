@@ -873,23 +873,35 @@ VSIP_API vsip_scalar_f vsip_cvmeansqval_f(const vsip_cvview_f *a);
 /** @} */
 /** @} */
 
-/* ---- Copy, fill, ramp, comparison, selection and clipping ----------------
+/** @defgroup vsip_copy Copy, fill, ramp, comparison, selection and clipping
  *
  * Source first, destination last; an empty destination is left untouched.
  * Float to integer copies truncate toward zero (out of range:
  * 0x80000000); integer to index copies sign-extend.  Boolean results hold
- * 1 for true and 0 for false.
+ * 1 for true and 0 for false.  The destination sets the element count;
+ * views must not be null.
+ * @{
  */
 
+/** @name Copies
+ * vsip_[c][v|m]copy_X_Y copies view a of element type X into view r of
+ * element type Y, converting each element.
+ * @{ */
+/** r = a, converted element by element (see the group and the topic for
+ * the conversions). */
 VSIP_API void vsip_vcopy_f_f(const vsip_vview_f *a, const vsip_vview_f *r);
 VSIP_API void vsip_vcopy_f_i(const vsip_vview_f *a, const vsip_vview_i *r);
+/** r = a truncated toward zero, as the float to integer copy: false for
+ * -1 < a < 1, otherwise the truncated value (not normalised to 1). */
 VSIP_API void vsip_vcopy_f_bl(const vsip_vview_f *a, const vsip_vview_bl *r);
 VSIP_API void vsip_vcopy_i_i(const vsip_vview_i *a, const vsip_vview_i *r);
 VSIP_API void vsip_vcopy_i_f(const vsip_vview_i *a, const vsip_vview_f *r);
 VSIP_API void vsip_vcopy_i_vi(const vsip_vview_i *a, const vsip_vview_vi *r);
 VSIP_API void vsip_vcopy_bl_bl(const vsip_vview_bl *a, const vsip_vview_bl *r);
+/** r = a as float (the stored boolean value). */
 VSIP_API void vsip_vcopy_bl_f(const vsip_vview_bl *a, const vsip_vview_f *r);
 VSIP_API void vsip_vcopy_vi_vi(const vsip_vview_vi *a, const vsip_vview_vi *r);
+/** r = the low 32 bits of a, as a signed integer. */
 VSIP_API void vsip_vcopy_vi_i(const vsip_vview_vi *a, const vsip_vview_i *r);
 VSIP_API void vsip_vcopy_mi_mi(const vsip_vview_mi *a, const vsip_vview_mi *r);
 VSIP_API void vsip_cvcopy_f_f(const vsip_cvview_f *a, const vsip_cvview_f *r);
@@ -898,63 +910,106 @@ VSIP_API void vsip_mcopy_f_i(const vsip_mview_f *A, const vsip_mview_i *R);
 VSIP_API void vsip_mcopy_i_i(const vsip_mview_i *A, const vsip_mview_i *R);
 VSIP_API void vsip_mcopy_i_f(const vsip_mview_i *A, const vsip_mview_f *R);
 VSIP_API void vsip_cmcopy_f_f(const vsip_cmview_f *A, const vsip_cmview_f *R);
+/** @} */
 
+/** Sets every element of r to alpha. */
 VSIP_API void vsip_vfill_f(vsip_scalar_f alpha, const vsip_vview_f *r);
+/** Sets every element of r to alpha. */
 VSIP_API void vsip_cvfill_f(vsip_cscalar_f alpha, const vsip_cvview_f *r);
+/** Sets every element of R to alpha. */
 VSIP_API void vsip_mfill_f(vsip_scalar_f alpha, const vsip_mview_f *R);
+/** Sets every element of R to alpha. */
 VSIP_API void vsip_cmfill_f(vsip_cscalar_f alpha, const vsip_cmview_f *R);
-/* r[j] = alpha + j x beta, each element formed from its index. */
+/** r[j] = alpha + j x beta, each element formed from its index. */
 VSIP_API void vsip_vramp_f(vsip_scalar_f alpha, vsip_scalar_f beta, const vsip_vview_f *r);
 
+/** r = a + i b: real parts from a, imaginary parts from b. */
 VSIP_API void vsip_vcmplx_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_cvview_f *r);
+/** r = the real parts of a. */
 VSIP_API void vsip_vreal_f(const vsip_cvview_f *a, const vsip_vview_f *r);
+/** r = the imaginary parts of a. */
 VSIP_API void vsip_vimag_f(const vsip_cvview_f *a, const vsip_vview_f *r);
 
 #define VSIP_COMPARE_F(name) \
     VSIP_API void vsip_##name##_f(const vsip_vview_f *a, const vsip_vview_f *b, \
                                   const vsip_vview_bl *r);
+/** @name Comparisons
+ * r[j] = 1 when a[j] op b[j], else 0: vsip_vleq_f ==, vsip_vlne_f !=,
+ * vsip_vlge_f >=, vsip_vlgt_f >, vsip_vlle_f <=, vsip_vllt_f <.  Any
+ * comparison with NaN is false except !=.
+ * @{ */
+/** r = (a op b) element by element, op named by the function (see the
+ * group). */
 VSIP_COMPARE_F(vleq)
 VSIP_COMPARE_F(vlne)
 VSIP_COMPARE_F(vlge)
 VSIP_COMPARE_F(vlgt)
 VSIP_COMPARE_F(vlle)
 VSIP_COMPARE_F(vllt)
+/** @} */
 #undef VSIP_COMPARE_F
+/** r = (a == b) element by element. */
 VSIP_API void vsip_vleq_i(const vsip_vview_i *a, const vsip_vview_i *b, const vsip_vview_bl *r);
+/** r = (a == b) element by element. */
 VSIP_API void vsip_vleq_vi(const vsip_vview_vi *a, const vsip_vview_vi *b, const vsip_vview_bl *r);
+/** R = (A == B) element by element. */
 VSIP_API void vsip_mleq_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_bl *R);
+/** R = (A == B) element by element. */
 VSIP_API void vsip_mleq_i(const vsip_mview_i *A, const vsip_mview_i *B, const vsip_mview_bl *R);
-/* 1 when every element is nonzero (also for an empty view), else 0. */
+/** @name All true
+ * @{ */
+/** @return 1 when every element is nonzero (also for an empty view),
+ * else 0. */
 VSIP_API vsip_scalar_bl vsip_valltrue_bl(const vsip_vview_bl *a);
 VSIP_API vsip_scalar_bl vsip_malltrue_bl(const vsip_mview_bl *A);
+/** @} */
 
-/* c1 if a <= t1; a if a < t2; else c2. */
+/** r = c1 if a <= t1; a if a < t2; else c2. */
 VSIP_API void vsip_vclip_f(const vsip_vview_f *a, vsip_scalar_f t1, vsip_scalar_f t2,
                            vsip_scalar_f c1, vsip_scalar_f c2, const vsip_vview_f *r);
+/** R = c1 where A <= t1, A where A < t2, else c2 (as vsip_vclip_f). */
 VSIP_API void vsip_mclip_f(const vsip_mview_f *A, vsip_scalar_f t1, vsip_scalar_f t2,
                            vsip_scalar_f c1, vsip_scalar_f c2, const vsip_mview_f *R);
-/* a if a < t1; c1 if a < t2; c2 if a <= t3; else a. */
+/** r = a if a < t1; c1 if a < t2; c2 if a <= t3; else a. */
 VSIP_API void vsip_vinvclip_f(const vsip_vview_f *a, vsip_scalar_f t1, vsip_scalar_f t2,
                               vsip_scalar_f t3, vsip_scalar_f c1, vsip_scalar_f c2,
                               const vsip_vview_f *r);
 
+/** r = the larger of a and b (a NaN in either gives NaN). */
 VSIP_API void vsip_vmax_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = the smaller of a and b (a NaN in either gives NaN). */
 VSIP_API void vsip_vmin_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = the larger of |a| and |b|. */
 VSIP_API void vsip_vmaxmg_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = the smaller of |a| and |b|. */
 VSIP_API void vsip_vminmg_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r);
+/** r = the larger of |a|^2 and |b|^2. */
 VSIP_API void vsip_vcmaxmgsq_f(const vsip_cvview_f *a, const vsip_cvview_f *b,
                                const vsip_vview_f *r);
+/** r = the smaller of |a|^2 and |b|^2. */
 VSIP_API void vsip_vcminmgsq_f(const vsip_cvview_f *a, const vsip_cvview_f *b,
                                const vsip_vview_f *r);
 
-/* Extreme value of a view of at least one element; its index is stored
- * through `index` unless that is null. */
+/** @name Extreme values
+ * Extreme value of a view of at least one element; its index is stored
+ * through `index` unless that is null (the first of equal values on a
+ * strided view).  An empty view gives the search's start value with index
+ * 0: -infinity (maxval), +infinity (minval, minmgval, cminmgsqval) or 0
+ * (maxmgval, cmaxmgsqval).
+ * @{ */
+/** @return the largest a[j]. */
 VSIP_API vsip_scalar_f vsip_vmaxval_f(const vsip_vview_f *a, vsip_index *index);
-VSIP_API vsip_scalar_f vsip_vminval_f(const vsip_vview_f *a, vsip_index *index);
+/** @return the smallest a[j]. */VSIP_API vsip_scalar_f vsip_vminval_f(const vsip_vview_f *a, vsip_index *index);
+/** @return the largest |a[j]|. */
 VSIP_API vsip_scalar_f vsip_vmaxmgval_f(const vsip_vview_f *a, vsip_index *index);
+/** @return the smallest |a[j]|. */
 VSIP_API vsip_scalar_f vsip_vminmgval_f(const vsip_vview_f *a, vsip_index *index);
+/** @return the largest |a[j]|^2. */
 VSIP_API vsip_scalar_f vsip_vcmaxmgsqval_f(const vsip_cvview_f *a, vsip_index *index);
+/** @return the smallest |a[j]|^2. */
 VSIP_API vsip_scalar_f vsip_vcminmgsqval_f(const vsip_cvview_f *a, vsip_index *index);
+/** @} */
+/** @} */
 
 /* ---- FFT ----------------------------------------------------------------
  *
