@@ -1011,7 +1011,7 @@ VSIP_API vsip_scalar_f vsip_vcminmgsqval_f(const vsip_cvview_f *a, vsip_index *i
 /** @} */
 /** @} */
 
-/* ---- FFT ----------------------------------------------------------------
+/** @defgroup vsip_fft FFT
  *
  * One-dimensional FFTs on FFTW: complex in place (ccfftip) and out of place
  * (ccfftop), real-to-complex (rcfftop) and complex-to-real (crfftop).  The
@@ -1041,38 +1041,55 @@ VSIP_API vsip_scalar_f vsip_vcminmgsqval_f(const vsip_cvview_f *a, vsip_index *i
  * still not do so while the library creates or destroys FFT objects).  One
  * object must not be executed by two threads at once (its buffers are
  * shared by its calls).
+ * @{
  */
 
-typedef struct vsip_fft_f vsip_fft_f;
+typedef struct vsip_fft_f vsip_fft_f; /**< Opaque one-dimensional FFT object. */
 
+/** Attributes of an FFT object (vsip_fft_getattr_f). */
 typedef struct vsip_fft_attr_f {
-    vsip_scalar_vi input;  /* input length */
-    vsip_scalar_vi output; /* output length */
-    vsip_fft_place place;
-    vsip_scalar_f scale;
-    vsip_fft_dir dir;
+    vsip_scalar_vi input;  /**< input length */
+    vsip_scalar_vi output; /**< output length */
+    vsip_fft_place place;  /**< in place or out of place */
+    vsip_scalar_f scale;   /**< factor applied to every result */
+    vsip_fft_dir dir;      /**< direction */
 } vsip_fft_attr_f;
 
+/** Creates an in-place complex FFT of length N with scale and direction
+ * dir (ntimes is not used).  @return the object, or null (see the topic). */
 VSIP_API vsip_fft_f *vsip_ccfftip_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
                                            vsip_length ntimes, vsip_alg_hint hint);
+/** Creates an out-of-place complex FFT of length N.  @return the object,
+ * or null (see the topic). */
 VSIP_API vsip_fft_f *vsip_ccfftop_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
                                            vsip_length ntimes, vsip_alg_hint hint);
+/** Creates a forward real-to-complex FFT of N real inputs (N rounded
+ * down to even, 2h) and h+1 complex outputs.  @return the object, or null
+ * (see the topic). */
 VSIP_API vsip_fft_f *vsip_rcfftop_create_f(vsip_length N, vsip_scalar_f scale,
                                            vsip_length ntimes, vsip_alg_hint hint);
+/** Creates an inverse complex-to-real FFT of h+1 complex inputs and 2h
+ * real outputs, h = N/2.  @return the object, or null (see the topic). */
 VSIP_API vsip_fft_f *vsip_crfftop_create_f(vsip_length N, vsip_scalar_f scale,
                                            vsip_length ntimes, vsip_alg_hint hint);
+/** Transforms xy in place with an in-place complex FFT object. */
 VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy);
+/** y = the transform of x, with an out-of-place complex FFT object. */
 VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_cvview_f *y);
+/** y[0 .. h] = the half spectrum of the real x[0 .. 2h-1]. */
 VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
                              const vsip_cvview_f *y);
+/** y[0 .. 2h-1] = the real signal of the half spectrum x[0 .. h]. */
 VSIP_API void vsip_crfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_vview_f *y);
+/** Stores the attributes of fft through attr. */
 VSIP_API void vsip_fft_getattr_f(const vsip_fft_f *fft, vsip_fft_attr_f *attr);
-/* Accepts null; returns 0. */
+/** Destroys an FFT object.  Accepts null.  @return 0. */
 VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft);
+/** @} */
 
-/* ---- Multiple FFT -------------------------------------------------------
+/** @defgroup vsip_fftm Multiple FFT
  *
  * The FFT of every row (major VSIP_ROW) or every column (VSIP_COL) of an
  * M x N matrix, with the transforms, scaling, hints and creation failures
@@ -1088,41 +1105,57 @@ VSIP_API int vsip_fft_destroy_f(vsip_fft_f *fft);
  * input matrix (ccfftmip, crfftmop), at most the object's count; matrices
  * with fewer or shorter lines than the object needs are reported at ERROR
  * level and left untouched.  Threads as for the single FFT.
+ * @{
  */
 
-typedef struct vsip_fftm_f vsip_fftm_f;
+typedef struct vsip_fftm_f vsip_fftm_f; /**< Opaque multiple-FFT object. */
 
+/** Attributes of a multiple-FFT object (vsip_fftm_getattr_f). */
 typedef struct vsip_fftm_attr_f {
-    vsip_scalar_mi input;  /* rows, columns */
-    vsip_scalar_mi output; /* rows, columns */
-    vsip_fft_place place;
-    vsip_scalar_f scale;
-    vsip_fft_dir dir;
-    vsip_major major;
+    vsip_scalar_mi input;  /**< input rows, columns */
+    vsip_scalar_mi output; /**< output rows, columns */
+    vsip_fft_place place;  /**< in place or out of place */
+    vsip_scalar_f scale;   /**< factor applied to every result */
+    vsip_fft_dir dir;      /**< direction */
+    vsip_major major;      /**< VSIP_ROW: transforms of rows; VSIP_COL: of columns */
 } vsip_fftm_attr_f;
 
+/** Creates in-place complex FFTs of the rows or columns (major) of an M x
+ * N matrix.  @return the object, or null (as the single FFT). */
 VSIP_API vsip_fftm_f *vsip_ccfftmip_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
                                              vsip_fft_dir dir, vsip_major major,
                                              vsip_length ntimes, vsip_alg_hint hint);
+/** Creates out-of-place complex FFTs of the lines of an M x N matrix.
+ * @return the object, or null (as the single FFT). */
 VSIP_API vsip_fftm_f *vsip_ccfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
                                              vsip_fft_dir dir, vsip_major major,
                                              vsip_length ntimes, vsip_alg_hint hint);
+/** Creates forward real-to-complex FFTs of the lines of a real M x N
+ * matrix.  @return the object, or null (as the single FFT). */
 VSIP_API vsip_fftm_f *vsip_rcfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
                                              vsip_major major, vsip_length ntimes,
                                              vsip_alg_hint hint);
+/** Creates inverse complex-to-real FFTs giving the lines of a real M x N
+ * matrix.  @return the object, or null (as the single FFT). */
 VSIP_API vsip_fftm_f *vsip_crfftmop_create_f(vsip_length M, vsip_length N, vsip_scalar_f scale,
                                              vsip_major major, vsip_length ntimes,
                                              vsip_alg_hint hint);
+/** Transforms every line of XY in place. */
 VSIP_API void vsip_ccfftmip_f(const vsip_fftm_f *fftm, const vsip_cmview_f *XY);
+/** Y = the transforms of the lines of X. */
 VSIP_API void vsip_ccfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
                               const vsip_cmview_f *Y);
+/** Y = the half spectra of the real lines of X. */
 VSIP_API void vsip_rcfftmop_f(const vsip_fftm_f *fftm, const vsip_mview_f *X,
                               const vsip_cmview_f *Y);
+/** Y = the real lines of the half spectra in X. */
 VSIP_API void vsip_crfftmop_f(const vsip_fftm_f *fftm, const vsip_cmview_f *X,
                               const vsip_mview_f *Y);
+/** Stores the attributes of fftm through attr. */
 VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *attr);
-/* Accepts null; returns 0. */
+/** Destroys a multiple-FFT object.  Accepts null.  @return 0. */
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
+/** @} */
 
 /* ---- Dot and matrix-vector products --------------------------------------
  *
