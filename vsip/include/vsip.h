@@ -1056,7 +1056,8 @@ typedef struct vsip_fft_attr_f {
 } vsip_fft_attr_f;
 
 /** Creates an in-place complex FFT of length N with scale and direction
- * dir (ntimes is not used).  @return the object, or null (see the topic). */
+ * dir (ntimes, the expected number of calls, is only recorded).
+ * @return the object, or null (see the topic). */
 VSIP_API vsip_fft_f *vsip_ccfftip_create_f(vsip_length N, vsip_scalar_f scale, vsip_fft_dir dir,
                                            vsip_length ntimes, vsip_alg_hint hint);
 /** Creates an out-of-place complex FFT of length N.  @return the object,
@@ -1157,69 +1158,94 @@ VSIP_API void vsip_fftm_getattr_f(const vsip_fftm_f *fftm, vsip_fftm_attr_f *att
 VSIP_API int vsip_fftm_destroy_f(vsip_fftm_f *fftm);
 /** @} */
 
-/* ---- Dot and matrix-vector products --------------------------------------
+/** @defgroup vsip_dot Dot and matrix-vector products
  *
  * Sums in single precision; an empty vector gives 0.  vdot and the
- * matrix-vector products use CBLAS where it can address the views.
+ * matrix-vector products use CBLAS where it can address the views.  The
+ * lengths are taken from the views (the first operand's for the dot
+ * products, A's rows and columns for the matrix-vector products) and not
+ * checked; views must not be null.
+ * @{
  */
 
+/** @return the sum of a[i] b[i]. */
 VSIP_API vsip_scalar_f vsip_vdot_f(const vsip_vview_f *a, const vsip_vview_f *b);
+/** @return the sum of a[i] b[i] (no conjugation). */
 VSIP_API vsip_cscalar_f vsip_cvdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b);
-/* sum of a[i] conj(b[i]) */
+/** @return the sum of a[i] conj(b[i]). */
 VSIP_API vsip_cscalar_f vsip_cvjdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b);
-/* y = A x */
+/** y = A x. */
 VSIP_API void vsip_mvprod_f(const vsip_mview_f *A, const vsip_vview_f *x, const vsip_vview_f *y);
-/* y = x^T A */
+/** y = x^T A. */
 VSIP_API void vsip_vmprod_f(const vsip_vview_f *x, const vsip_mview_f *A, const vsip_vview_f *y);
+/** @} */
 
-/* ---- Matrix products ---------------------------------------------------
+/** @defgroup vsip_mprod Matrix products
  *
  * C = op(A) op(B) (times alpha, plus beta C for the general forms) on the
  * CBLAS library the application links.  Views of any layout are accepted:
  * operands CBLAS cannot address in place are copied into temporaries
  * (logged at INFO level) or computed by the library's own loops.  Sizes
  * are taken from the views and not checked.
+ * @{
  */
 
+/** C = A B. */
 VSIP_API void vsip_mprod_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C);
-/* C = A B^T */
+/** C = A B^T. */
 VSIP_API void vsip_mprodt_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C);
-/* Only VSIP_MAT_TRANS transposes a real operand. */
+/** C = alpha op(A) op(B) + beta C.  Only VSIP_MAT_TRANS transposes a real
+ * operand (VSIP_MAT_HERM and VSIP_MAT_CONJ leave it as it is). */
 VSIP_API void vsip_gemp_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
                           const vsip_mview_f *B, vsip_mat_op OpB, vsip_scalar_f beta,
                           const vsip_mview_f *C);
+/** C = A B. */
 VSIP_API void vsip_cmprod_f(const vsip_cmview_f *A, const vsip_cmview_f *B,
                             const vsip_cmview_f *C);
+/** C = alpha op(A) op(B) + beta C: VSIP_MAT_TRANS transposes,
+ * VSIP_MAT_HERM transposes and conjugates, VSIP_MAT_CONJ conjugates. */
 VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
                            const vsip_cmview_f *B, vsip_mat_op OpB, vsip_cscalar_f beta,
                            const vsip_cmview_f *C);
 
-/* C = alpha op(A) + beta C.  When op(A) and C differ in shape, an ERROR
+/** @name Matrix sums
+ * @{ */
+/** C = alpha op(A) + beta C.  When op(A) and C differ in shape, an ERROR
  * line is logged and C is left unchanged. */
 VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
                           vsip_scalar_f beta, const vsip_mview_f *C);
 VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
                            vsip_cscalar_f beta, const vsip_cmview_f *C);
+/** @} */
+/** @} */
 
-/* ---- Double-precision matrices -------------------------------------------
+/** @defgroup vsip_double Double-precision matrices
  *
  * Element access of the double-precision matrices (created and bound in
  * the views section), and their products.
+ * @{
  */
 
+/** Stores value as element (i, j) of m (not checked). */
 VSIP_API void vsip_mput_d(const vsip_mview_d *m, vsip_index i, vsip_index j, vsip_scalar_d value);
+/** @return element (i, j) of m (not checked). */
 VSIP_API vsip_cscalar_d vsip_cmget_d(const vsip_cmview_d *m, vsip_index i, vsip_index j);
+/** Stores value as element (i, j) of m (not checked). */
 VSIP_API void vsip_cmput_d(const vsip_cmview_d *m, vsip_index i, vsip_index j,
                            vsip_cscalar_d value);
 
-/* Double-precision matrix products: CBLAS when it can address the three
- * views in place (complex: interleaved storage), the library's own loops
- * otherwise. */
+/** @name Double-precision matrix products
+ * CBLAS when it can address the three views in place (complex:
+ * interleaved storage), the library's own loops otherwise.
+ * @{ */
+/** C = A B (sizes taken from the views, not checked). */
 VSIP_API void vsip_mprod_d(const vsip_mview_d *A, const vsip_mview_d *B, const vsip_mview_d *C);
 VSIP_API void vsip_cmprod_d(const vsip_cmview_d *A, const vsip_cmview_d *B,
                             const vsip_cmview_d *C);
+/** @} */
+/** @} */
 
-/* ---- Random numbers ----------------------------------------------------
+/** @defgroup vsip_random Random numbers
  *
  * A state produces one reproducible sequence.  VSIP_PRNG: the same values
  * on every platform, an independent sequence per id 1..100 of numseqs
@@ -1229,20 +1255,31 @@ VSIP_API void vsip_cmprod_d(const vsip_cmview_d *A, const vsip_cmview_d *B,
  * and id count modulo 2^32.  Uniform numbers lie in (0, 1) (VSIP_PRNG) or
  * [0, 1]; normal numbers are centred sums of 12 uniform numbers (complex:
  * 6, variance 1/2 per part).  One state serves one thread at a time.
+ * @{
  */
 
-typedef struct vsip_randstate vsip_randstate;
+typedef struct vsip_randstate vsip_randstate; /**< Opaque random-number state. */
 
+/** Creates a state for user id of numseqs, seeded with seed, of the
+ * portable or non-portable kind.  @return the state, or null (see the
+ * topic). */
 VSIP_API vsip_randstate *vsip_randcreate(vsip_index seed, vsip_index numseqs, vsip_index id,
                                          vsip_rng portable);
-/* Accepts null; returns 0. */
+/** Destroys a state.  Accepts null.  @return 0. */
 VSIP_API int vsip_randdestroy(vsip_randstate *state);
+/** @return the next uniform number of state. */
 VSIP_API vsip_scalar_f vsip_randu_f(vsip_randstate *state);
+/** @return a complex number of two uniform parts (real part first). */
 VSIP_API vsip_cscalar_f vsip_crandu_f(vsip_randstate *state);
+/** Fills r with uniform numbers, in element order. */
 VSIP_API void vsip_vrandu_f(vsip_randstate *state, const vsip_vview_f *r);
+/** @return the next normal number of state. */
 VSIP_API vsip_scalar_f vsip_randn_f(vsip_randstate *state);
+/** @return a complex normal number (variance 1/2 per part). */
 VSIP_API vsip_cscalar_f vsip_crandn_f(vsip_randstate *state);
+/** Fills r with complex normal numbers, in element order. */
 VSIP_API void vsip_cvrandn_f(vsip_randstate *state, const vsip_cvview_f *r);
+/** @} */
 
 /*
  * Windows and histogram.  Each window creator returns a new vector of
