@@ -1281,8 +1281,9 @@ VSIP_API vsip_cscalar_f vsip_crandn_f(vsip_randstate *state);
 VSIP_API void vsip_cvrandn_f(vsip_randstate *state, const vsip_cvview_f *r);
 /** @} */
 
-/*
- * Windows and histogram.  Each window creator returns a new vector of
+/** @defgroup vsip_windows Windows and histogram
+ *
+ * Each window creator returns a new vector of
  * length N (offset 0, stride 1) holding the window, or null when it cannot
  * be made; the caller owns it.  A window of length 1 is [1].  The Kaiser
  * window stays finite for every beta; the Dolph-Chebyshev window (ripple
@@ -1290,18 +1291,27 @@ VSIP_API void vsip_cvrandn_f(vsip_randstate *state, const vsip_cvview_f *r);
  * vsip_vhisto_f counts the elements of a into the bins of r (bin 0 below
  * min_bin, the last bin at and above max_bin); VSIP_HIST_RESET clears r
  * first, VSIP_HIST_ACCUM adds to it.  NaN elements are not counted.
+ * @{
  */
+/** @return a new Blackman window of length N, or null. */
 VSIP_API vsip_vview_f *vsip_vcreate_blackman_f(vsip_length N, vsip_memory_hint hint);
+/** @return a new Hanning window of length N, or null. */
 VSIP_API vsip_vview_f *vsip_vcreate_hanning_f(vsip_length N, vsip_memory_hint hint);
+/** @return a new Kaiser window of length N and shape beta, or null. */
 VSIP_API vsip_vview_f *vsip_vcreate_kaiser_f(vsip_length N, vsip_scalar_f beta,
                                              vsip_memory_hint hint);
+/** @return a new Dolph-Chebyshev window of length N with side-lobe
+ * ripple in decibels, or null. */
 VSIP_API vsip_vview_f *vsip_vcreate_cheby_f(vsip_length N, vsip_scalar_f ripple,
                                             vsip_memory_hint hint);
+/** Counts the elements of a into the bins of r, as the topic says. */
 VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_scalar_f max_bin,
                             vsip_hist_opt opt, const vsip_vview_f *r);
+/** @} */
 
-/*
- * FIR filters.  y[n] = sum over k of h[k] x[p + nD - k] for a kernel h of
+/** @defgroup vsip_fir FIR filters
+ *
+ * y[n] = sum over k of h[k] x[p + nD - k] for a kernel h of
  * length M (the caller's kernel, or with a symmetry code its mirrored
  * extension of length 2L-1 or 2L; the complex mirror is conjugated),
  * decimation D and phase p.  Each filter call takes a block of N samples
@@ -1312,46 +1322,62 @@ VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_s
  * input cannot be copied writes nothing, leaves the filter unchanged and
  * returns 0.  Creation returns null for an unknown symmetry code, an empty
  * kernel, D = 0, or when memory cannot be had.
+ * @{
  */
-typedef struct vsip_fir_f vsip_fir_f;
-typedef struct vsip_cfir_f vsip_cfir_f;
+typedef struct vsip_fir_f vsip_fir_f;   /**< Opaque real FIR filter. */
+typedef struct vsip_cfir_f vsip_cfir_f; /**< Opaque complex FIR filter. */
 
+/** Attributes of a real FIR filter (vsip_fir_getattr_f). */
 typedef struct vsip_fir_attr {
-    vsip_length kernel_len;
-    vsip_symmetry symm;
-    vsip_length in_len;
-    vsip_length out_len;
-    vsip_length decimation;
-    vsip_obj_state state;
+    vsip_length kernel_len;  /**< full kernel length M (after mirroring) */
+    vsip_symmetry symm;      /**< symmetry code given at creation */
+    vsip_length in_len;      /**< samples per call, N */
+    vsip_length out_len;     /**< outputs of a full call, ceil(N / D) */
+    vsip_length decimation;  /**< decimation D */
+    vsip_obj_state state;    /**< whether state is carried between calls */
 } vsip_fir_attr;
 
+/** Attributes of a complex FIR filter (vsip_cfir_getattr_f). */
 typedef struct vsip_cfir_attr {
-    vsip_length kernel_len;
-    vsip_symmetry symm;
-    vsip_length in_len;
-    vsip_length out_len;
-    vsip_length decimation;
-    vsip_obj_state state;
+    vsip_length kernel_len;  /**< full kernel length M (after mirroring) */
+    vsip_symmetry symm;      /**< symmetry code given at creation */
+    vsip_length in_len;      /**< samples per call, N */
+    vsip_length out_len;     /**< outputs of a full call, ceil(N / D) */
+    vsip_length decimation;  /**< decimation D */
+    vsip_obj_state state;    /**< whether state is carried between calls */
 } vsip_cfir_attr;
 
+/** Creates a real filter with kernel (copied), symmetry symm, N samples
+ * per call, decimation D and state handling state (ntimes and hint are
+ * recorded).  @return the filter, or null (see the topic). */
 VSIP_API vsip_fir_f *vsip_fir_create_f(const vsip_vview_f *kernel, vsip_symmetry symm,
                                        vsip_length N, vsip_length D, vsip_obj_state state,
                                        vsip_length ntimes, vsip_alg_hint hint);
+/** Filters the N samples of x into y.  @return the number of outputs
+ * written (0 when nothing could be done, see the topic). */
 VSIP_API int vsip_firflt_f(vsip_fir_f *fir, const vsip_vview_f *x, const vsip_vview_f *y);
+/** Stores the attributes of fir through attr. */
 VSIP_API void vsip_fir_getattr_f(const vsip_fir_f *fir, vsip_fir_attr *attr);
-/* Accepts null; returns 0. */
+/** Destroys a filter.  Accepts null.  @return 0. */
 VSIP_API int vsip_fir_destroy_f(vsip_fir_f *fir);
 
+/** Creates a complex filter (as vsip_fir_create_f; a mirrored kernel is
+ * conjugated).  @return the filter, or null. */
 VSIP_API vsip_cfir_f *vsip_cfir_create_f(const vsip_cvview_f *kernel, vsip_symmetry symm,
                                          vsip_length N, vsip_length D, vsip_obj_state state,
                                          vsip_length ntimes, vsip_alg_hint hint);
+/** Filters the N samples of x into y.  @return the number of outputs
+ * written. */
 VSIP_API int vsip_cfirflt_f(vsip_cfir_f *fir, const vsip_cvview_f *x, const vsip_cvview_f *y);
+/** Stores the attributes of fir through attr. */
 VSIP_API void vsip_cfir_getattr_f(const vsip_cfir_f *fir, vsip_cfir_attr *attr);
-/* Accepts null; returns 0. */
+/** Destroys a filter.  Accepts null.  @return 0. */
 VSIP_API int vsip_cfir_destroy_f(vsip_cfir_f *fir);
+/** @} */
 
-/*
- * Convolution and correlation.  vsip_conv1d_create_f takes the kernel
+/** @defgroup vsip_conv Convolution and correlation
+ *
+ * vsip_conv1d_create_f takes the kernel
  * (mirrored to its full length for the symmetric codes), the input length
  * N, the decimation D and the support region; the object chooses a direct
  * sum or an FFT method once.  It returns null when the input is shorter
@@ -1363,54 +1389,78 @@ VSIP_API int vsip_cfir_destroy_f(vsip_cfir_f *fir);
  * for M > N, M or N of 0, an unknown support region, or when memory cannot
  * be had; y receives lag_len values, divided by the number of products
  * behind each value for VSIP_UNBIASED.
+ * @{
  */
-typedef struct vsip_conv1d_f vsip_conv1d_f;
-typedef struct vsip_corr1d_f vsip_corr1d_f;
-typedef struct vsip_ccorr1d_f vsip_ccorr1d_f;
+typedef struct vsip_conv1d_f vsip_conv1d_f;   /**< Opaque real convolution object. */
+typedef struct vsip_corr1d_f vsip_corr1d_f;   /**< Opaque real correlation object. */
+typedef struct vsip_ccorr1d_f vsip_ccorr1d_f; /**< Opaque complex correlation object. */
 
+/** Attributes of a convolution object (vsip_conv1d_getattr_f). */
 typedef struct vsip_conv1d_attr {
-    vsip_length kernel_len;
-    vsip_symmetry symm;
-    vsip_length data_len;
-    vsip_support_region support;
-    vsip_length out_len;
-    vsip_length decimation;
+    vsip_length kernel_len;      /**< full kernel length M (after mirroring) */
+    vsip_symmetry symm;          /**< symmetry code given at creation */
+    vsip_length data_len;        /**< input length N */
+    vsip_support_region support; /**< output region */
+    vsip_length out_len;         /**< output length */
+    vsip_length decimation;      /**< decimation D */
 } vsip_conv1d_attr;
 
+/** Attributes of a correlation object (vsip_corr1d_getattr_f,
+ * vsip_ccorr1d_getattr_f). */
 typedef struct vsip_corr1d_attr {
-    vsip_length ref_len;
-    vsip_length data_len;
-    vsip_support_region support;
-    vsip_length lag_len;
+    vsip_length ref_len;         /**< reference length M */
+    vsip_length data_len;        /**< data length N */
+    vsip_support_region support; /**< output region */
+    vsip_length lag_len;         /**< output length */
 } vsip_corr1d_attr;
-typedef vsip_corr1d_attr vsip_ccorr1d_attr;
+typedef vsip_corr1d_attr vsip_ccorr1d_attr; /**< Attributes of a complex correlation object. */
 
+/** Creates a convolution of kernel (copied) with symmetry symm over N
+ * inputs, decimation D and support region support (ntimes and hint are
+ * recorded).  @return the object, or null (see the topic). */
 VSIP_API vsip_conv1d_f *vsip_conv1d_create_f(const vsip_vview_f *kernel, vsip_symmetry symm,
                                              vsip_length N, vsip_length D,
                                              vsip_support_region support, vsip_length ntimes,
                                              vsip_alg_hint hint);
+/** y = x convolved with the object's kernel: out_len values. */
 VSIP_API void vsip_convolve1d_f(const vsip_conv1d_f *conv, const vsip_vview_f *x,
                                 const vsip_vview_f *y);
+/** Stores the attributes of conv through attr. */
 VSIP_API void vsip_conv1d_getattr_f(const vsip_conv1d_f *conv, vsip_conv1d_attr *attr);
+/** Destroys a convolution object.  Accepts null.  @return 0. */
 VSIP_API int vsip_conv1d_destroy_f(vsip_conv1d_f *conv);
 
+/** Creates a real correlation of a reference of length M with data of
+ * length N over the support region.  @return the object, or null (see the
+ * topic). */
 VSIP_API vsip_corr1d_f *vsip_corr1d_create_f(vsip_length M, vsip_length N,
                                              vsip_support_region support, vsip_length ntimes,
                                              vsip_alg_hint hint);
+/** y = the correlation of ref with x (lag_len values), biased or
+ * unbiased. */
 VSIP_API void vsip_correlate1d_f(const vsip_corr1d_f *corr, vsip_bias bias,
                                  const vsip_vview_f *ref, const vsip_vview_f *x,
                                  const vsip_vview_f *y);
+/** Stores the attributes of corr through attr. */
 VSIP_API void vsip_corr1d_getattr_f(const vsip_corr1d_f *corr, vsip_corr1d_attr *attr);
+/** Destroys a correlation object.  Accepts null.  @return 0. */
 VSIP_API int vsip_corr1d_destroy_f(vsip_corr1d_f *corr);
 
+/** Creates a complex correlation (as vsip_corr1d_create_f).  @return the
+ * object, or null. */
 VSIP_API vsip_ccorr1d_f *vsip_ccorr1d_create_f(vsip_length M, vsip_length N,
                                                vsip_support_region support, vsip_length ntimes,
                                                vsip_alg_hint hint);
+/** y = the correlation of the conjugated ref with x (lag_len values),
+ * biased or unbiased. */
 VSIP_API void vsip_ccorrelate1d_f(const vsip_ccorr1d_f *corr, vsip_bias bias,
                                   const vsip_cvview_f *ref, const vsip_cvview_f *x,
                                   const vsip_cvview_f *y);
+/** Stores the attributes of corr through attr. */
 VSIP_API void vsip_ccorr1d_getattr_f(const vsip_ccorr1d_f *corr, vsip_ccorr1d_attr *attr);
+/** Destroys a correlation object.  Accepts null.  @return 0. */
 VSIP_API int vsip_ccorr1d_destroy_f(vsip_ccorr1d_f *corr);
+/** @} */
 
 #ifdef __cplusplus
 }
