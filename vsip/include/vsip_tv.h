@@ -1,7 +1,8 @@
-/*
- * libvsip-tv extensions: the product-version query, the library's thread
- * count and the VU_ print utilities.  Include after (or instead of only)
- * <vsip.h>.
+/**
+ * @file vsip_tv.h
+ * @brief libvsip-tv extensions: the product-version query, the library's
+ * thread count and the VU_ print utilities.  Include after (or instead of
+ * only) <vsip.h>.
  */
 #ifndef VSIP_TV_H
 #define VSIP_TV_H
@@ -12,35 +13,39 @@
 extern "C" {
 #endif
 
-/* Filled by tml_vsip_get_product_version; both strings are heap strings
+/** Filled by tml_vsip_get_product_version; both strings are heap strings
  * that belong to the caller after a successful call (release with free). */
 typedef struct tml_vsip_product_version {
-    char *component_name;
-    char *component_version;
+    char *component_name;    /**< name of the library */
+    char *component_version; /**< its version text */
 } tml_vsip_product_version;
 
-/* 0 success, 1 info is null (nothing written), 3 out of memory (nothing
- * to free). */
+/** Product name and version.
+ * @param info receives two new heap strings.
+ * @return 0 success, 1 info is null (nothing written), 3 out of memory
+ * (nothing to free). */
 VSIP_API int tml_vsip_get_product_version(tml_vsip_product_version *info);
 
-/*
- * Threads of the library's parallel operations (multiple FFTs, the complex
- * matrix conjugate, long element-wise calls; see the notes at the top of
- * vsip.h), for applications that do not call OpenMP themselves.
+/**
+ * @brief Threads of the library's parallel operations (multiple FFTs, the
+ * complex matrix conjugate, long element-wise calls; see the notes at the
+ * top of vsip.h), for applications that do not call OpenMP themselves.
+ *
  * tml_vsip_set_num_threads(n) with n >= 1 makes every such operation use
  * at most n threads, whatever OMP_NUM_THREADS or omp_set_num_threads say;
  * 1 means the library never opens an OpenMP region.  0 or a negative n
  * returns to the OpenMP default (omp_get_max_threads() of the calling
- * thread, which OMP_NUM_THREADS sets).  tml_vsip_get_num_threads gives the
- * count in force: the value set, or the OpenMP default.  The setting is
- * process-wide; calls inside an active OpenMP region always run on the
- * calling thread.
+ * thread, which OMP_NUM_THREADS sets).  The setting is process-wide; calls
+ * inside an active OpenMP region always run on the calling thread.
  */
 VSIP_API void tml_vsip_set_num_threads(int n);
+/** @brief The thread count in force: the value set with
+ * tml_vsip_set_num_threads, or else the OpenMP default. */
 VSIP_API int tml_vsip_get_num_threads(void);
 
-/*
- * Print utilities: write a view to standard output in a bracketed layout.
+/**
+ * @name Print utilities
+ * Write a view to standard output in a bracketed layout.
  * `spec` is inserted between '%' and the conversion letter of each element
  * format, typically a width and precision such as "6.2" (flags, digits
  * and '.' only; anything else ends it, and it is cut at 15 characters).
@@ -53,7 +58,12 @@ VSIP_API int tml_vsip_get_num_threads(void);
  * of an abbreviated one, or the rows and columns shown of an abbreviated
  * matrix.  VU_cvprintm_f halves both values (defaults 500 and 5).
  * VU_mprintm_d and VU_mprintm_i never abbreviate.
+ * @{
  */
+/** Print view v (or m) to standard output with element format spec
+ * (VU_vprintm_i ignores it and prints plain %d).  The view must not be
+ * null.
+ * @return the result of the final puts (negative on an output error). */
 VSIP_API int VU_vprintm_f(const char *spec, const vsip_vview_f *v);
 VSIP_API int VU_vprintm_i(const char *spec, const vsip_vview_i *v);
 VSIP_API int VU_vprintm_bl(const vsip_vview_bl *v);
@@ -64,6 +74,7 @@ VSIP_API int VU_mprintm_f(const char *spec, const vsip_mview_f *m);
 VSIP_API int VU_cmprintm_f(const char *spec, const vsip_cmview_f *m);
 VSIP_API int VU_mprintm_d(const char *spec, const vsip_mview_d *m);
 VSIP_API int VU_mprintm_i(const char *spec, const vsip_mview_i *m);
+/** @} */
 
 #ifdef __cplusplus
 }
