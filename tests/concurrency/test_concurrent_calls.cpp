@@ -305,6 +305,35 @@ Bytes random_numbers(vsip_rng kind, vsip_index seed, vsip_index numseqs, vsip_in
     return out;
 }
 
+// Inputs shared by every thread, read at once: each thread derives its own
+// views of the one block (a subview, the real part, a strided bind) and
+// writes only its own outputs.
+Bytes shared_inputs() {
+    static const CVec shared(512, 13);
+    static const Mat shared_matrix(16, 16, VSIP_ROW, 14);
+    vsip_cvview_f *head = vsip_cvsubview_f(shared.v, 0, 256);
+    vsip_vview_f *re = vsip_vrealview_f(shared.v);
+    vsip_cvview_f *even = vsip_cvbind_f(vsip_cvgetblock_f(shared.v), 0, 2, 256);
+    CVec spectrum(256, 0), product(256, 0);
+    Vec magnitude(512, 0);
+    Mat square(16, 16, VSIP_ROW, 0);
+    vsip_fft_f *fft = vsip_ccfftop_create_f(256, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME);
+    vsip_ccfftop_f(fft, head, spectrum.v);
+    vsip_cvmul_f(head, even, product.v);
+    vsip_vexp_f(re, magnitude.v);
+    vsip_mprod_f(shared_matrix.m, shared_matrix.m, square.m);
+    vsip_fft_destroy_f(fft);
+    vsip_cvdestroy_f(head);
+    vsip_vdestroy_f(re);
+    vsip_cvdestroy_f(even);
+    Bytes out;
+    spectrum.read(out);
+    product.read(out);
+    magnitude.read(out);
+    square.read(out);
+    return out;
+}
+
 const std::vector<Case> &vsip_cases() {
     static const std::vector<Case> all = {
         {"vexp", [] {
@@ -375,6 +404,7 @@ const std::vector<Case> &vsip_cases() {
         {"ccorr", complex_correlation},
         {"random_portable", [] { return random_numbers(VSIP_PRNG, 17, 3, 2); }},
         {"random_nonportable", [] { return random_numbers(VSIP_NPRNG, 99, 4, 3); }},
+        {"shared_inputs", shared_inputs},
     };
     return all;
 }
