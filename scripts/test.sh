@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 #
 #   --tsan       also build the threaded tests under ThreadSanitizer and run
-#                them (build/tsan; about 4 minutes more on 2 cores)
+#                them (build/tsan; one to three minutes more on 2 cores)
 #   --tsan-only  only that ThreadSanitizer stage
 set -euo pipefail
 cd "$(dirname "$0")/.."
