@@ -290,7 +290,14 @@ inline const_ref<vsip_cscalar_f> ref(vsip_cscalar_f v) { return {v}; }
 // for processors with FMA (and so AVX), where a fused multiply-add is one
 // instruction instead of a libm call and the contiguous passes vectorise
 // eight floats wide.  Both clones compute the same values.
+// Under ThreadSanitizer the clone resolvers would be instrumented, and they
+// run while the program is relocated, before the sanitizer has started: a
+// ThreadSanitizer build keeps the baseline loops only.
+#if defined(__SANITIZE_THREAD__)
+#define VI_LOOP_CLONES
+#else
 #define VI_LOOP_CLONES __attribute__((target_clones("fma", "default")))
+#endif
 
 template <class T>
 struct is_step_ref : std::false_type {};
