@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite, then builds and runs it again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then builds the threaded
+# tests under ThreadSanitizer and runs them (build/tsan; one to three
+# minutes on 2 cores).
 #
-#   --tsan       also build the threaded tests under ThreadSanitizer and run
-#                them (build/tsan; one to three minutes more on 2 cores)
+#   --no-tsan    skip the ThreadSanitizer stage
 #   --tsan-only  only that ThreadSanitizer stage
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 main_stages=1
-tsan_stage=0
+tsan_stage=1
 for arg in "$@"; do
   case "$arg" in
     --tsan) tsan_stage=1 ;;
+    --no-tsan) tsan_stage=0 ;;
     --tsan-only) tsan_stage=1 main_stages=0 ;;
-    *) echo "usage: $0 [--tsan | --tsan-only]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--no-tsan | --tsan-only]" >&2; exit 2 ;;
   esac
 done
 

@@ -31,11 +31,11 @@ void destroy_records(vsip_fftm_f *f) {
 }
 
 // One record per thread that may run the lines: as many as the processors
-// or the OpenMP thread limit, whichever is larger, and never more than the
-// lines.
+// or the library's thread count, whichever is larger, and never more than
+// the lines.
 std::uint64_t record_count(std::uint64_t lines) {
     const std::uint64_t threads =
-        static_cast<std::uint64_t>(std::max({omp_get_max_threads(), omp_get_num_procs(), 1}));
+        static_cast<std::uint64_t>(std::max({vi::thread_count(), omp_get_num_procs(), 1}));
     return std::min(lines, threads);
 }
 
