@@ -18,8 +18,8 @@ libvsip-tv (Google Benchmark JSON of bench/vsip/*, conv_vs_numpy.py output):
       CBLAS, the bare array function or plain loop, and the fastest of
       numpy/scipy, one panel per family.
 
-Either form takes --markdown FILE: a summary table (median and range of the
-speed-ups per family) for the README.
+Either form takes --markdown FILE: rows of a summary table for the README,
+the median and range of the speed-ups per family (and per baseline).
 """
 import argparse
 import json
@@ -96,6 +96,8 @@ def hbar_panel(ax, title, rows, series, sort_key):
             if s in ups:
                 ax.barh(i + (j - (len(present) - 1) / 2) * height, ups[s], height,
                         color=COLOURS.get(s), label=LABELS.get(s, s))
+                if len(present) == 1:
+                    ax.text(ups[s] * 1.02, i, f"{ups[s]:.2f}", va="center", fontsize=7)
     ax.set_yticks(range(len(rows)))
     ax.set_yticklabels([r[0] for r in rows], fontsize=8)
     ax.set_ylim(-0.6, len(rows) - 0.4)
@@ -105,6 +107,9 @@ def hbar_panel(ax, title, rows, series, sort_key):
     ax.set_xlim(lo / 1.4, hi * 1.4)
     ax.axvline(1.0, color="black", linewidth=1.2)
     ax.grid(axis="x", which="both", alpha=0.3)
+    ticks = (0.5, 0.6, 0.7, 0.8, 1, 1.2, 1.5, 2, 3) if hi / lo < 4 else \
+        (0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100)
+    ax.set_xticks([t for t in ticks if lo / 1.4 <= t <= hi * 1.4])
     ax.xaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda v, _: f"{v:g}x"))
     ax.xaxis.set_minor_formatter(matplotlib.ticker.NullFormatter())
     ax.set_title(title, fontsize=10)
@@ -122,9 +127,12 @@ def legend(fig, axes):
 def grid(panels):
     cols = 3 if len(panels) > 4 else min(2, len(panels))
     rows = -(-len(panels) // cols)
-    tallest = [max(len(p[1]) * (3 if p[2] else 1) for p in panels[r * cols:(r + 1) * cols]) for r in range(rows)]
-    fig, axes = plt.subplots(rows, cols, squeeze=False, figsize=(WIDTH_IN, 1.2 + sum(0.12 * t + 0.9 for t in tallest)),
-                             gridspec_kw={"height_ratios": [0.12 * t + 0.9 for t in tallest]})
+    # Inches per panel row: the tallest panel's bars (0.1 in per bar of a
+    # group, plus the gap), the title and the axis.
+    heights = [0.9 + max(len(p[1]) * (0.1 + 0.1 * p[2]) for p in panels[r * cols:(r + 1) * cols])
+               for r in range(rows)]
+    fig, axes = plt.subplots(rows, cols, squeeze=False, figsize=(WIDTH_IN, 1.2 + sum(heights)),
+                             gridspec_kw={"height_ratios": heights})
     flat = list(axes.flat)
     for ax in flat[len(panels):]:
         ax.set_visible(False)
@@ -142,7 +150,7 @@ def vml_chart(args):
     n = args.n[0] if args.n else min(size for _, size in order)
     groups = vml_speedups(results, order, n)
     names = [f for f, _ in FAMILIES] + [ARITHMETIC]
-    panels = [(f, groups[f], f != ARITHMETIC) for f in names if f in groups]
+    panels = [(f, groups[f], 2 if f == ARITHMETIC else 3) for f in names if f in groups]
     if not panels:
         sys.exit("plot.py: no index-1 kernel with a baseline at n = %d" % n)
     fig, axes = grid(panels)
@@ -191,15 +199,19 @@ def spread(values):
     return f"{statistics.median(values):.2f}x ({values[0]:.2f}-{values[-1]:.2f})"
 
 
+VML_SUMMARY_SERIES = ("libm", "libmvec", "sleef_u10", "plain", "memcpy")
+
+
 def vml_summary(groups, n):
+    """Rows: family, functions, then the median (range) of each baseline."""
     rows = []
-    for family, entries in groups.items():
-        series = ("plain", "memcpy") if family == ARITHMETIC else ("libm", "libmvec", "sleef_u10")
-        cells = []
-        for s in series:
-            vals = [ups[s] for _, ups in entries if s in ups]
-            cells.append(f"{LABELS[s]}: {spread(vals)}" if vals else "")
-        rows.append([f"dazaro-tv {family}, n = {n:,}", str(len(entries)), "; ".join(c for c in cells if c)])
+    for family in [f for f, _ in FAMILIES] + [ARITHMETIC]:
+        entries = groups.get(family)
+        if not entries:
+            continue
+        cells = [spread([ups[s] for _, ups in entries if s in ups]) if any(s in ups for _, ups in entries)
+                 else "" for s in VML_SUMMARY_SERIES]
+        rows.append([family.split(" (")[0], str(len(entries))] + cells)
     return rows
 
 
@@ -295,7 +307,7 @@ def vsip_chart(args):
     panels = vsip_speedups(args.vsip)
     if not panels:
         sys.exit(f"plot.py: no libvsip-tv results in {args.vsip}")
-    fig, axes = grid([(t, rows, False) for t, rows in panels])
+    fig, axes = grid([(t, rows, 1) for t, rows in panels])
     for ax, (title, rows) in zip(axes, panels):
         hbar_panel(ax, title, rows, ("speed-up",), "speed-up")
     fig.suptitle("libvsip-tv: speed-up over the baseline on the same data (baseline time / ours; "
@@ -303,8 +315,8 @@ def vsip_chart(args):
     fig.tight_layout(rect=(0, 0, 1, 0.96))
     fig.savefig(args.output, dpi=DPI)
     if args.markdown:
-        write_summary(args.markdown, [[f"libvsip-tv {title}", str(len(rows)),
-                                       spread([ups["speed-up"] for _, ups in rows])]
+        write_summary(args.markdown, [title.split(" vs ", 1) + [str(len(rows)),
+                                                                spread([ups["speed-up"] for _, ups in rows])]
                                       for title, rows in panels])
 
 

@@ -13,19 +13,22 @@
 #     --no-accuracy, the accuracy table (scripts/accuracy-table.sh).
 # Raw results stay in build/bench-results/.
 #
-# usage: scripts/report.sh [--quick] [--no-accuracy]
+# usage: scripts/report.sh [--quick] [--no-accuracy] [--reuse]
 #   --quick        fewer sizes and repetitions, shorter runs, no accuracy table
 #   --no-accuracy  keep the README's accuracy table as it is
+#   --reuse        run nothing: charts and README from the last results
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 quick=0
 accuracy=1
+reuse=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1; accuracy=0 ;;
     --no-accuracy) accuracy=0 ;;
-    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    --reuse) reuse=1 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     *) echo "report.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -48,28 +51,33 @@ out=build/bench-results
 vsip_out=$out/vsip
 mkdir -p "$vsip_out" docs
 
-# Array functions (configures and builds the release tree with benchmarks).
-if [ "$quick" -eq 1 ]; then ./scripts/bench.sh --quick; else ./scripts/bench.sh; fi
+if [ "$reuse" -eq 0 ]; then
+  # Array functions (configures and builds the release tree with benchmarks).
+  if [ "$quick" -eq 1 ]; then ./scripts/bench.sh --quick; else ./scripts/bench.sh; fi
 
-# libvsip-tv programs, each against its baseline in the same run.
-nice_build() { cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target "$@"; }
-nice_build vsip_fft_bench vsip_products_bench vsip_elementwise_bench vsip_fir_bench tvml-readme-tuned
-if [ "$quick" -eq 1 ]; then
-  gbench=(--benchmark_min_time=0.05 --benchmark_repetitions=1)
-  conv_sizes=1000x20,10000x100,100000x500
-else
-  gbench=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
-  conv_sizes=""
+  # libvsip-tv programs, each against its baseline in the same run.
+  build_targets() { cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target "$@"; }
+  build_targets vsip_fft_bench vsip_products_bench vsip_elementwise_bench vsip_fir_bench tvml-readme-tuned
+  if [ "$quick" -eq 1 ]; then
+    gbench=(--benchmark_min_time=0.05 --benchmark_repetitions=1)
+    conv_sizes=1000x20,10000x100,100000x500
+  else
+    gbench=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
+    conv_sizes=""
+  fi
+  run_gbench() {  # program, result name
+    OMP_NUM_THREADS=${OMP_NUM_THREADS:-1} "$build/bench/vsip/$1" "${gbench[@]}" \
+      --benchmark_color=false --benchmark_out="$vsip_out/$2.json" --benchmark_out_format=json | tee "$vsip_out/$2.txt"
+  }
+  run_gbench vsip_fft_bench fft
+  run_gbench vsip_products_bench products
+  run_gbench vsip_elementwise_bench elementwise
+  run_gbench vsip_fir_bench fir
+  ./scripts/bench-conv.sh ${conv_sizes:+--sizes "$conv_sizes"} | tee "$vsip_out/conv.txt"
+  if [ "$quick" -eq 1 ]; then echo "scripts/report.sh --quick"; else echo "scripts/report.sh"; fi >"$out/command"
+elif [ ! -f "$out/bench.json" ]; then
+  echo "report.sh: no results in $out to reuse" >&2; exit 1
 fi
-run_gbench() {  # program, result name
-  OMP_NUM_THREADS=${OMP_NUM_THREADS:-1} "$build/bench/vsip/$1" "${gbench[@]}" \
-    --benchmark_out="$vsip_out/$2.json" --benchmark_out_format=json | tee "$vsip_out/$2.txt"
-}
-run_gbench vsip_fft_bench fft
-run_gbench vsip_products_bench products
-run_gbench vsip_elementwise_bench elementwise
-run_gbench vsip_fir_bench fir
-./scripts/bench-conv.sh ${conv_sizes:+--sizes "$conv_sizes"} | tee "$vsip_out/conv.txt"
 
 # Charts and summary rows.
 "$python" bench/plot.py "$out/bench.json" --n 1000 -o docs/speedup-array.png --markdown "$out/summary-array.md"
@@ -88,16 +96,23 @@ replace_region() {  # begin-marker end-marker file
 }
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
-mode=$([ "$quick" -eq 1 ] && echo "scripts/report.sh --quick" || echo "scripts/report.sh")
+mode=$(cat "$out/command" 2>/dev/null || echo "scripts/report.sh")
 {
   echo "Speed-up = baseline time / our time on the same data in the same run"
-  echo "(above 1: ours faster); median and range over the cases measured."
-  echo "Measured $(date -u +%Y-%m-%d) by \`$mode\` on $(nproc) cores of an $cpu"
-  echo "(a shared, busy machine: expect a few per cent of noise)."
+  echo "(above 1: ours faster): median (min-max) over the cases measured. The"
+  echo "functions that keep their portable kernel by design (expm1, log1p, the"
+  echo "atan2 array form) run libm per element and make the low ends of the"
+  echo "dazaro-tv ranges."
+  echo "Measured $(date -u -r "$out/bench.json" +%Y-%m-%d) by \`$mode\` on $(nproc) cores of an $cpu"
+  echo "(shared and busy while measured: single figures can be 10% off or more)."
   echo
-  echo "| Library, family | Cases | Speed-up: median (min-max) |"
-  echo "|---|---|---|"
-  cat "$out/summary-array.md" "$out/summary-vsip.md"
+  echo "| dazaro-tv at n = 1000 | Functions | vs scalar libm loop | vs libmvec | vs SLEEF u10 | vs plain -O3 loop | vs memcpy (per byte) |"
+  echo "|---|---|---|---|---|---|---|"
+  cat "$out/summary-array.md"
+  echo
+  echo "| libvsip-tv | Against | Cases | Speed-up |"
+  echo "|---|---|---|---|"
+  cat "$out/summary-vsip.md"
   echo
   echo "![dazaro-tv speed-up per function](docs/speedup-array.png)"
   echo
