@@ -17,6 +17,7 @@
 #   --quick        fewer sizes and repetitions, shorter runs, no accuracy table
 #   --no-accuracy  keep the README's accuracy table as it is
 #   --reuse        run nothing: charts and README from the last results
+#                  (the accuracy table as it is)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,8 +28,8 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1; accuracy=0 ;;
     --no-accuracy) accuracy=0 ;;
-    --reuse) reuse=1 ;;
-    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    --reuse) reuse=1; accuracy=0 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) echo "report.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
