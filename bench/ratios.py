@@ -14,7 +14,7 @@ thread's CPU time in time-stamp-counter clocks per element (robust on a
 shared machine whatever the iteration length: n in memory); cpu and real,
 Google Benchmark's own times in ns per element.
 
-usage: ratios.py RUN.json [--metric tsc|cputsc|cpu|real] [--markdown]
+usage: ratios.py RUN.json [--metric tsc|cputsc|cpu|real] [--markdown] [--n N] [--ratios-only]
 """
 import argparse
 import json
@@ -113,9 +113,14 @@ def main():
     ap.add_argument("run", help="JSON output of bench_vml")
     ap.add_argument("--metric", choices=METRICS, default="tsc", help="see above (default tsc)")
     ap.add_argument("--markdown", action="store_true", help="print Markdown tables")
+    ap.add_argument("--n", type=int, help="only this size")
+    ap.add_argument("--ratios-only", action="store_true", help="print the ratio table alone")
     args = ap.parse_args()
 
     context, results, order = load(args.run, args.metric)
+    if args.n is not None:
+        order = [(fn, n) for fn, n in order if n == args.n]
+        results = {k: r for k, r in results.items() if k[1] == args.n}
     if not results:
         sys.exit("ratios.py: no bench_vml results in " + args.run)
     unit = UNITS[args.metric]
@@ -136,6 +141,9 @@ def main():
                 cells.append("" if r is None else f"{r:.2f}")
             ratio_rows.append([fn, str(n), f"{ours.variant} {ours.label}"] + cells)
 
+    if args.ratios_only:
+        print(render(["function", "n", "ours"] + baselines, ratio_rows, args.markdown))
+        return
     for key in ("dazaro-tv", "libmvec", "sleef"):
         if key in context:
             print(f"{key}: {context[key]}")
