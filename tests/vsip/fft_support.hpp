@@ -153,6 +153,16 @@ long for_every_failing_fftw_request(const std::function<T *()> &attempt,
     return -1;
 }
 
+// Runs `body` with no FFTW request failing; returns the buffer and plan
+// requests it made.
+inline long count_fftw_requests(const std::function<void()> &body) {
+    FftwFaults &f = fftw_faults();
+    f.fail_at = 0;
+    const long before = f.requests;
+    body();
+    return f.requests - before;
+}
+
 // Input and output arrays of the last new-array execute call.
 struct FftwExecutions {
     std::atomic<long> calls{0};

@@ -105,6 +105,21 @@ private:
     VI_alloc_hooks previous_{};
 };
 
+// What one run under a FailingAllocator asked for: the allocation requests
+// made, whether the failing one was reached, and the blocks left behind.
+struct AllocationTally {
+    long calls = 0;
+    bool failed = false;
+    std::size_t live = 0;
+};
+
+// Runs `body` with library allocation `fail_at` failing (0: none fails).
+inline AllocationTally tally_allocations(long fail_at, const std::function<void()> &body) {
+    FailingAllocator allocator(fail_at);
+    body();
+    return {allocator.calls(), allocator.failed(), allocator.live()};
+}
+
 // For k = 1, 2, ...: make the k-th allocation fail and run `attempt`,
 // which returns the created object or null; with `destroy` releasing a
 // non-null result.  Checks that a failure yields null with nothing left
