@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support.hpp"
 #include "view_layouts.hpp"
 
 namespace vsiptest {
@@ -142,11 +143,6 @@ inline std::vector<cd> snapshot(const Operand &c) {
         for (std::size_t j = 0; j < c.cols(); ++j)
             v.push_back(c.at(i, j));
     return v;
-}
-
-// One log line as VI_log prints it.
-inline std::string log_line(const char *level, const std::string &function, const std::string &message) {
-    return std::string("[") + level + "] \033[1;37mfunc=" + function + ", " + message + "\033[0m\n";
 }
 
 } // namespace vsiptest

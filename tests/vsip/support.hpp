@@ -158,6 +158,15 @@ long for_every_failing_allocation(const std::function<T *()> &attempt,
     return -1;
 }
 
+// One log line as VI_log prints it; `level` as printed (ERROR and WARNING
+// are coloured).
+inline std::string log_line(const char *level, const std::string &function, const std::string &message) {
+    return std::string("[") + level + "] \033[1;37mfunc=" + function + ", " + message + "\033[0m\n";
+}
+inline std::string error_line(const std::string &function, const std::string &message) {
+    return log_line("\033[1;31mERROR\033[0m", function, message);
+}
+
 } // namespace vsiptest
 
 #endif

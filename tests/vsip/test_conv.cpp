@@ -21,6 +21,7 @@
 namespace {
 
 using vsiptest::capture_stdout;
+using vsiptest::error_line;
 using cd = std::complex<double>;
 
 const char *const kModeMessage =
@@ -28,10 +29,6 @@ const char *const kModeMessage =
 const char *const kLengthMessage = "Input size N must greater or equal than kernel size M.";
 const char *const kSymmMessage =
     "Symm must be [VSIP_NONSYM, VSIP_SYM_EVEN_LEN_ODD, VSIP_SYM_EVEN_LEN_EVEN].";
-
-std::string error_line(const std::string &func, const std::string &message) {
-    return "[\033[1;31mERROR\033[0m] \033[1;37mfunc=" + func + ", " + message + "\033[0m\n";
-}
 
 std::vector<float> random_floats(std::size_t n, unsigned seed) {
     std::mt19937 gen(seed);

@@ -555,8 +555,7 @@ TEST_P(Misuse, LogsAnErrorAndLeavesTheOutput) {
         case Form::cr: vsip_crfftop_f(fft.get(), cx, ry); break;
         }
     });
-    EXPECT_EQ(text, std::string("[\033[1;31mERROR\033[0m] \033[1;37mfunc=vsip_") + form_name(c.call) + "_f, " +
-                        c.message + "\033[0m\n");
+    EXPECT_EQ(text, error_line(std::string("vsip_") + form_name(c.call) + "_f", c.message));
     for (vsip_length j = 0; ry && j < c.y_length; ++j)
         EXPECT_EQ(vsip_vget_f(ry, j), -99.0f) << j;
     for (vsip_length j = 0; cy && j < c.y_length; ++j)

@@ -563,8 +563,7 @@ TEST_P(Misuse, LogsAnErrorAndLeavesTheOutput) {
         case Form::cr: vsip_crfftmop_f(fftm.get(), cx, ry); break;
         }
     });
-    EXPECT_EQ(text, std::string("[\033[1;31mERROR\033[0m] \033[1;37mfunc=vsip_") + form_name(c.call) + "_f, " +
-                        c.message + "\033[0m\n");
+    EXPECT_EQ(text, error_line(std::string("vsip_") + form_name(c.call) + "_f", c.message));
     for (vsip_index i = 0; i < ym; ++i)
         for (vsip_index j = 0; j < yn; ++j) {
             if (ry) {

@@ -501,7 +501,7 @@ TEST(MatrixSums, ConformanceCheck) {
                         vsip_gems_f(1.0f, a.real(), op, 1.0f, c.real());
                 });
                 if (op == VSIP_MAT_NTRANS) {
-                    EXPECT_EQ(text, log_line("\033[1;31mERROR\033[0m", fn,
+                    EXPECT_EQ(text, error_line(fn,
                                              "The matrices A and C must be conformant! One is 2 x 3, "
                                              "but another one is 3 x 2."));
                     EXPECT_EQ(snapshot(c), before) << fn;
