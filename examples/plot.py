@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws an example's plot data (written with --plot FILE) as a PNG.
 
-usage: plot.py radar|fftm|random DATA PNG
+usage: plot.py radar|fftm|random|fir DATA PNG
 """
 import csv
 import sys
@@ -63,8 +63,33 @@ def random(data, ax):
     ax.legend()
 
 
+def fir(data, ax):
+    r = rows(data)
+    freq = [float(x["freq_hz"]) for x in r]
+    ax.plot(freq, [float(x["before_db"]) for x in r], lw=0.5, color="tab:grey", label="before")
+    ax.plot(freq, [float(x["after_db"]) for x in r], lw=0.5, color="tab:blue", label="after")
+    ax.plot(freq, [float(x["response_db"]) for x in r], lw=1.0, ls="--", color="black", label="filter response")
+    for note in notes(data):
+        if note[0] == "tone":
+            f, before, after = (float(v) for v in note[1:4])
+            ax.plot([f], [before], "o", mfc="none", color="black")
+            ax.plot([f], [after], "v", color="tab:red")
+            ax.annotate("%g Hz: %+.1f dB" % (f, after - before), (f, after), xytext=(8, -16), textcoords="offset points",
+                        bbox=dict(boxstyle="round,pad=0.2", fc="white", ec="none", alpha=0.85))
+        elif note[0] == "stopband":
+            ax.axvspan(float(note[1]), max(freq), color="tab:red", alpha=0.06, label="stopband")
+        elif note[0] == "attenuation":
+            ax.axhline(-float(note[1]), color="tab:red", ls="--", lw=0.8, label="designed attenuation")
+    ax.set_xlim(0, max(freq))
+    ax.set_ylim(-160, 10)
+    ax.set_xlabel("frequency (Hz)")
+    ax.set_ylabel("level (dB)")
+    ax.set_title("FIR low-pass: spectra before and after, tone levels before (o) and after (v)")
+    ax.legend(loc="upper right")
+
+
 def main():
-    if len(sys.argv) != 4 or sys.argv[1] not in ("radar", "fftm", "random"):
+    if len(sys.argv) != 4 or sys.argv[1] not in ("radar", "fftm", "random", "fir"):
         sys.exit(__doc__)
     kind, data, png = sys.argv[1:]
     fig, ax = plt.subplots(figsize=(9, 4.5))

@@ -32,6 +32,7 @@ run "$bin/examples/vsip/radar" --plot "$plots/radar.csv"
 run "$bin/examples/vsip/fftm_threads" --plot "$plots/fftm.csv"
 run "$bin/examples/vsip/products"
 run "$bin/examples/vsip/random" --plot "$plots/random.csv"
+run "$bin/examples/vsip/fir_lowpass" --plot "$plots/fir.csv"
 
 # A Python with matplotlib: the one on PATH, the system one, or the
 # system one after installing the Debian package.
@@ -59,7 +60,7 @@ fi
 if [ -z "$py" ]; then
   echo "plots skipped: no Python with matplotlib (install python3-matplotlib)"
 else
-  for kind in radar fftm random; do
+  for kind in radar fftm random fir; do
     if [ -s "$plots/$kind.csv" ] && "$py" examples/plot.py "$kind" "$plots/$kind.csv" "$plots/$kind.png"; then
       echo "wrote $plots/$kind.png"
     else
