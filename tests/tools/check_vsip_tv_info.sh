@@ -1,12 +1,13 @@
 #!/bin/sh
 # vsip-tv-info with one backend routine made faulty (faulty_backends.c):
-# the matching self-check fails, the others pass, and the exit status is 1.
+# the self-checks that rely on it fail, the others pass, and the exit
+# status is 1.
 # With the shim loaded but no fault, everything passes (status 0).
 # usage: check_vsip_tv_info.sh TOOL SHIM
 tool=$1
 shim=$2
 status=0
-# fault  check that must fail (- for none)
+# fault  checks that must fail, in output order (- for none)
 while read -r fault check; do
   want_rc=1
   want="$check "
@@ -24,7 +25,7 @@ while read -r fault check; do
 done <<'TABLE'
 fft fft
 sgemm product
-sdot product
+sdot product fir
 none -
 TABLE
 exit $status
