@@ -3,7 +3,8 @@
 // *_ondara kernels' 16-float (8-double) blocks and their last 8-float
 // (4-double) block are the two halves that the shared routines
 // (simd_cbrt16f, simd_cbrt8d) compute with the same lane algorithm, so
-// their blocks run here inline, without a call per block.
+// their blocks run here inline, without a call per block, as runs of two
+// registers: two independent chains through the division per iteration.
 #include <cmath>
 
 #include "block_loops.hpp"
