@@ -128,65 +128,74 @@ inline double floor_exact(double x) { return floor_exact<double, uint64_t, 52>(x
 // some gets 1 subtracted, exactly as |x| < 2^23 (2^52) there; a value
 // below 1 in magnitude truncates to a zero of its sign (-0 - 1 = -1).  The
 // count k of fraction bits (0 when the value is integral already) gives the
-// unit 2^k through an exact conversion of the float 2^k for floats, and
-// one shift per lane for doubles (SSE2 has no per-lane shift counts).
-// Returns false, storing nothing, when a lane is infinite or NaN: the
-// caller takes floor_exact for the step, whose x + x quietens a NaN as the
-// element loop does.
-inline bool floor_step_exact(const float* in, float* out) {
-    const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+// unit 2^k: through an exact conversion of the float 2^k for floats, and
+// as the bits of 2^52 + 2^k minus those of 2^52 (an exact sum) for
+// doubles, as SSE2 has no per-lane shift counts.  Infinities and NaNs
+// have no fraction bits and come out as x - 0, which is x, quietened for a
+// NaN exactly as the element loop's x + x quietens it: no branch.
+inline __m128 floor_step(__m128i u) {
     const __m128i biased = _mm_and_si128(_mm_srli_epi32(u, 23), _mm_set1_epi32(0xFF));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(biased, _mm_set1_epi32(0xFF)))) return false;
     // Exponent clamped to [0, 23] (biased 127 to 150; 16-bit min and max
     // suffice below 2^15); 2^k has the biased exponent 277 - clamped.
     const __m128i clamped = _mm_min_epi16(_mm_max_epi16(biased, _mm_set1_epi32(127)), _mm_set1_epi32(150));
     const __m128i unit =
         _mm_cvtps_epi32(_mm_castsi128_ps(_mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(277), clamped), 23)));
-    const __m128i below_one = _mm_cmplt_epi32(biased, _mm_set1_epi32(127));
-    const __m128i fraction = _mm_or_si128(_mm_sub_epi32(unit, _mm_set1_epi32(1)),
-                                          _mm_and_si128(below_one, _mm_set1_epi32(0x7FFFFFFF)));
-    const __m128i exact = _mm_cmpeq_epi32(_mm_and_si128(u, fraction), _mm_setzero_si128());
+    // Below 1 in magnitude every bit but the sign is fraction.
+    const __m128i below_one = _mm_srli_epi32(_mm_cmplt_epi32(biased, _mm_set1_epi32(127)), 1);
+    const __m128i fraction = _mm_or_si128(_mm_sub_epi32(unit, _mm_set1_epi32(1)), below_one);
+    const __m128i truncated = _mm_andnot_si128(fraction, u);
+    const __m128i exact = _mm_cmpeq_epi32(truncated, u);
     const __m128i one = _mm_andnot_si128(exact, _mm_and_si128(_mm_srai_epi32(u, 31), _mm_set1_epi32(0x3F800000)));
-    _mm_storeu_ps(out, _mm_sub_ps(_mm_castsi128_ps(_mm_andnot_si128(fraction, u)), _mm_castsi128_ps(one)));
-    return true;
+    return _mm_sub_ps(_mm_castsi128_ps(truncated), _mm_castsi128_ps(one));
 }
 
 // 64-bit lane masks from 32-bit compares: both halves, or the low half.
 inline __m128i both_halves(__m128i m) { return _mm_and_si128(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1))); }
 inline __m128i low_half(__m128i m) { return _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 2, 0, 0)); }
 
-inline bool floor_step_exact(const double* in, double* out) {
-    const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+inline __m128d floor_step(__m128i u, double) {
     // The biased exponent in the low word of each lane, the high word 0.
     const __m128i biased = _mm_and_si128(_mm_srli_epi64(u, 52), _mm_set1_epi64x(0x7FF));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(biased, _mm_set1_epi64x(0x7FF))) & 0x0F0F) return false;
-    // Exponent clamped to [0, 52]; k = 1075 - clamped fraction bits.
+    // Exponent clamped to [0, 52]; 2^k, k = 1075 - clamped, has the biased
+    // exponent 2098 - clamped.
     const __m128i clamped = _mm_min_epi16(_mm_max_epi16(biased, _mm_set1_epi64x(1023)), _mm_set1_epi64x(1075));
-    const __m128i k = _mm_sub_epi64(_mm_set1_epi64x(1075), clamped);
-    const __m128i bit = _mm_set1_epi64x(1);
-    const __m128i unit = _mm_unpacklo_epi64(_mm_sll_epi64(bit, k), _mm_sll_epi64(bit, _mm_unpackhi_epi64(k, k)));
-    const __m128i below_one = low_half(_mm_cmplt_epi32(biased, _mm_set1_epi64x(1023)));
-    const __m128i fraction = _mm_or_si128(_mm_sub_epi64(unit, bit),
-                                          _mm_and_si128(below_one, _mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
-    const __m128i exact = both_halves(_mm_cmpeq_epi32(_mm_and_si128(u, fraction), _mm_setzero_si128()));
+    const __m128d power = _mm_castsi128_pd(_mm_slli_epi64(_mm_sub_epi64(_mm_set1_epi64x(2098), clamped), 52));
+    const __m128d magic = _mm_set1_pd(0x1p52);
+    const __m128i unit = _mm_sub_epi64(_mm_castpd_si128(_mm_add_pd(power, magic)), _mm_castpd_si128(magic));
+    const __m128i below_one = _mm_srli_epi64(low_half(_mm_cmplt_epi32(biased, _mm_set1_epi64x(1023))), 1);
+    const __m128i fraction = _mm_or_si128(_mm_sub_epi64(unit, _mm_set1_epi64x(1)), below_one);
+    const __m128i truncated = _mm_andnot_si128(fraction, u);
+    const __m128i exact = both_halves(_mm_cmpeq_epi32(truncated, u));
     const __m128i negative = _mm_shuffle_epi32(_mm_srai_epi32(u, 31), _MM_SHUFFLE(3, 3, 1, 1));
     const __m128i one = _mm_andnot_si128(exact, _mm_and_si128(negative, _mm_set1_epi64x(0x3FF0000000000000)));
-    _mm_storeu_pd(out, _mm_sub_pd(_mm_castsi128_pd(_mm_andnot_si128(fraction, u)), _mm_castsi128_pd(one)));
-    return true;
+    return _mm_sub_pd(_mm_castsi128_pd(truncated), _mm_castsi128_pd(one));
+}
+
+inline void floor_step(const float* in, float* out) {
+    _mm_storeu_ps(out, floor_step(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in))));
+}
+inline void floor_step(const double* in, double* out) {
+    _mm_storeu_pd(out, floor_step(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), 0.0));
 }
 
 // r[i] = floor(a[i]) in 16-byte steps where they cannot change the result
-// (as the arithmetic loops: any placement, overlapping ones included).
+// (as the arithmetic loops: any placement, overlapping ones included), four
+// steps per iteration, each loaded before it is stored.
 template <class T>
 inline void floor_loop(int64_t n, const void* a, void* r) {
     constexpr int64_t kLanes = 16 / sizeof(T);
     const T* x = in<T>(a);
     T* y = out<T>(r);
     int64_t i = 0;
-    if (step_safe<T>(a, r))
-        for (; i + kLanes <= n; i += kLanes)
-            if (!floor_step_exact(x + i, y + i))
-                for (int64_t j = i; j < i + kLanes; ++j) y[j] = floor_exact(x[j]);
+    if (step_safe<T>(a, r)) {
+        for (; i + 4 * kLanes <= n; i += 4 * kLanes) {
+            floor_step(x + i, y + i);
+            floor_step(x + i + kLanes, y + i + kLanes);
+            floor_step(x + i + 2 * kLanes, y + i + 2 * kLanes);
+            floor_step(x + i + 3 * kLanes, y + i + 3 * kLanes);
+        }
+        for (; i + kLanes <= n; i += kLanes) floor_step(x + i, y + i);
+    }
     for (; i < n; ++i) y[i] = floor_exact(x[i]);
 }
 

@@ -225,9 +225,8 @@ inline TableSplit<V> ln_split(V x) {
     const I index = shift_right_logical<45>(tmp) & isplat<I>(C::ln_7f);
     const V k = from_i32<V>(shift_right_arith<20>(high_words(tmp)));
     const V z = from_bits(to_bits(x) - (tmp & isplat<I>(C::ln_fff)));
-    const double* words = reinterpret_cast<const double*>(__v_log_data);
-    const I at = shift_left<1>(index);  // two words per record
-    return {tmp, k, z, gather(words, at), gather(words + 1, at)};
+    const RecordPair<V> record = gather_records(reinterpret_cast<const double*>(__v_log_data), index);
+    return {tmp, k, z, record.first, record.second};
 }
 
 // hi + r^2 p(r), where ln(1 + r) = r + r^2 p(r) for |r| up to about 2^-8.
@@ -319,10 +318,21 @@ TVML_COLD V ln_special_lanes(V x, V y) {
     return log_domain_edges(x, zero<V>(), r);
 }
 
+// ln of the lanes inside ln_in_core_range, whatever the others give: for
+// doubles ln_core without its clamp and its exact zero at 1, which only
+// lanes outside that range need (ln_special_lanes replaces all of them).
+template <class V, IfF32<V> = 0>
+inline V ln_in_range(V x) { return ln_core(x); }
+template <class V, IfF64<V> = 0>
+inline V ln_in_range(V x) {
+    const LogParts<V> p = ln_parts(x);
+    return fma(p.k, ln2_of<V>(), p.y);
+}
+
 // Natural logarithm, IEEE results for every input.
 template <class V>
 inline V ln_lanes(V x) {
-    const V y = ln_core(x);
+    const V y = ln_in_range(x);
     if (TVML_UNLIKELY(!all(ln_in_core_range(x)))) return ln_special_lanes(x, y);
     return y;
 }

@@ -310,6 +310,30 @@ inline Vec<T, N> gather(const T* table, Vec<I, N> index) {
     return load<Vec<T, N>>(out);
 }
 
+// Lookup in a table of two-double records: .first = table[2 index],
+// .second = table[2 index + 1] per lane, each record read by one 16-byte
+// load and the records transposed into two registers.
+template <class V>
+struct RecordPair {
+    V first, second;
+};
+inline RecordPair<F64x2> gather_records(const double* table, I64x2 index) {
+    const __m128d r0 = _mm_loadu_pd(table + 2 * _mm_cvtsi128_si64(index.raw));
+    const __m128d r1 = _mm_loadu_pd(table + 2 * _mm_extract_epi64(index.raw, 1));
+    return {{_mm_unpacklo_pd(r0, r1)}, {_mm_unpackhi_pd(r0, r1)}};
+}
+inline RecordPair<F64x4> gather_records(const double* table, I64x4 index) {
+    const __m128i low = _mm256_castsi256_si128(index.raw);
+    const __m128i high = _mm256_extracti128_si256(index.raw, 1);
+    const __m128d r0 = _mm_loadu_pd(table + 2 * _mm_cvtsi128_si64(low));
+    const __m128d r1 = _mm_loadu_pd(table + 2 * _mm_extract_epi64(low, 1));
+    const __m128d r2 = _mm_loadu_pd(table + 2 * _mm_cvtsi128_si64(high));
+    const __m128d r3 = _mm_loadu_pd(table + 2 * _mm_extract_epi64(high, 1));
+    const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(r0), r2, 1);  // records 0, 2
+    const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(r1), r3, 1);   // records 1, 3
+    return {{_mm256_unpacklo_pd(even, odd)}, {_mm256_unpackhi_pd(even, odd)}};
+}
+
 // Single-lane access for fix-up paths; lane must be in [0, N).
 template <class T, int N>
 inline T extract(Vec<T, N> v, int lane) {
