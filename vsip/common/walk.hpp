@@ -57,6 +57,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <utility>
 
@@ -329,10 +330,31 @@ inline bool overlaps(const R &, vsip_cscalar_f) { return false; }
 // (columns) elements (when `sized`), then a partial overlap of the result.
 // A refusal is logged once, under the result's function, and marks the
 // thread so that the bare loops of this call do nothing.
-template <class R>
-inline bool refuse(const R &r, const char *fault) {
-    if (!refused)
-        chk::clear(r.check.function, fault);
+// The function named in the ERROR line: the first operand walked directly
+// in a public function; otherwise (every operand walked inside a family's
+// helper) the helper's name without its template arguments.
+inline const char *public_name(const char *a, const char *b) {
+    return std::strncmp(a, "vsip_", 5) == 0 ? a : b;
+}
+template <class W, class = decltype(std::declval<const W &>().check)>
+inline const char *name_of(const W &w) { return w.check.function; }
+template <class S, class = std::enable_if_t<!std::is_class<S>::value || std::is_same<S, vsip_cscalar_f>::value>>
+inline const char *name_of(S) { return ""; }
+
+template <class R, class... A>
+inline bool refuse(const char *fault, const R &r, const A &... a) {
+    if (!refused) {
+        const char *name = name_of(r);
+        ((name = public_name(name, name_of(a))), ...);
+        char plain[64];
+        std::size_t n = 0;
+        while (name[n] && name[n] != '<' && n + 1 < sizeof plain) {
+            plain[n] = name[n];
+            ++n;
+        }
+        plain[n] = '\0';
+        chk::clear(plain, fault);
+    }
     refused = true;
     return false;
 }
@@ -344,7 +366,7 @@ inline bool admit(bool sized, std::uint64_t n1, std::uint64_t n2, const R &r, co
         fault = chk::kShort;
     if (!fault && (overlaps(r, a) || ...))
         fault = chk::kOverlap;
-    return fault ? refuse(r, fault) : true;
+    return fault ? refuse(fault, r, a...) : true;
 }
 template <class R, class... A>
 inline bool verdict(bool, const R &r, const A &... a) {
@@ -352,7 +374,7 @@ inline bool verdict(bool, const R &r, const A &... a) {
     ((fault = fault ? fault : fault_of(a)), ...);
     if (!fault && (... || shorter(a, r.check.n1, r.check.n2)))
         fault = chk::kShort;
-    return fault ? refuse(r, fault) : true;
+    return fault ? refuse(fault, r, a...) : true;
 }
 #define VI_ADMIT(...)                                                           \
     if (!admit(__VA_ARGS__))                                                    \
