@@ -306,27 +306,58 @@ const Row kRows[] = {
     {"mget row past the column length", CHECKED, CHECKED,
      [](Arena &s) { return static_cast<std::int64_t>(vsip_mget_f(s.m, 2, 0)); }, 0, "vsip_mget_f",
      kIndex},
-    {"vputlength past the block", CHECKED, BOTH,
-     [](Arena &s) { return is_set(vsip_vputlength_f(s.view(s.ba, 0, 1, 4), kN + 1)); }, 0,
-     "vsip_vputlength_f", kOutside},
-    {"vputlength huge", CHECKED, BOTH,
-     [](Arena &s) { return is_set(vsip_vputlength_f(s.view(s.ba, 0, 1, 4), UINT64_MAX)); }, 0,
-     "vsip_vputlength_f", kOutside},
-    {"vputstride negative leaving the block", CHECKED, BOTH,
-     [](Arena &s) { return is_set(vsip_vputstride_f(s.view(s.ba, 2, 1, 4), -1)); }, 0,
-     "vsip_vputstride_f", kOutside},
-    {"vputoffset past the block", CHECKED, BOTH,
-     [](Arena &s) { return is_set(vsip_vputoffset_f(s.view(s.ba, 0, 1, 4), kN - 3)); }, 0,
-     "vsip_vputoffset_f", kOutside},
+    {"vputlength past the block, then vget", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.ba, 0, 1, 4);
+         vsip_vputlength_f(v, kN + 1); // fields may pass through such states
+         return static_cast<std::int64_t>(vsip_vget_f(v, 0));
+     },
+     0, "vsip_vget_f", kOutside},
+    {"vputlength huge, then vfill", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 0, 1, 4);
+         vsip_vputlength_f(v, UINT64_MAX);
+         vsip_vfill_f(1.0f, v);
+         return 0;
+     },
+     0, "vsip_vfill_f", kOutside},
+    {"vputstride negative leaving the block, then vadd", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 2, 1, 4);
+         vsip_vputstride_f(v, -1);
+         vsip_vadd_f(s.a, s.b, v);
+         return 0;
+     },
+     0, "vsip_vadd_f", kOutside},
+    {"vputoffset past the block, then vput", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 0, 1, 4);
+         vsip_vputoffset_f(v, kN - 3);
+         vsip_vput_f(v, 3, 9.0f);
+         return 0;
+     },
+     0, "vsip_vput_f", kOutside},
+    {"mputcollength past the block, then mget", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_mputcollength_f(s.m, 3);
+         return static_cast<std::int64_t>(vsip_mget_f(s.m, 2, 0));
+     },
+     0, "vsip_mget_f", kOutside},
     {"vputattrib past the block", CHECKED, BOTH,
      [](Arena &s) {
          vsip_vattr_f attr{0, 2, kN, nullptr};
          return is_set(vsip_vputattrib_f(s.view(s.ba, 0, 1, 4), &attr));
      },
      0, "vsip_vputattrib_f", kOutside},
-    {"mputcollength past the block", CHECKED, BOTH,
-     [](Arena &s) { return is_set(vsip_mputcollength_f(s.m, 3)); }, 0, "vsip_mputcollength_f",
-     kOutside},
+    {"mputattrib past the block", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_mattr_f attr{0, 1, 4, 4, 3, nullptr};
+         return is_set(vsip_mputattrib_f(s.m, &attr));
+     },
+     0, "vsip_mputattrib_f", kOutside},
+    {"mputattrib null attributes", CHECKED, CHECKED,
+     [](Arena &s) { return is_set(vsip_mputattrib_f(s.m, nullptr)); }, 0, "vsip_mputattrib_f",
+     "null argument: nothing done"},
     {"vputlength inside the block", 0, BOTH,
      [](Arena &s) { return is_set(vsip_vputlength_f(s.view(s.ba, 0, 1, 4), kN)); }, 1, "", ""},
     {"vgetlength of a null view", CHECKED, CHECKED,

@@ -40,7 +40,9 @@ constexpr const char kOverlap[] = "result partly overlaps an operand: nothing do
 // Whether the data of a block may be used: a part of a complex block
 // follows the admitted state of its complex block.
 template <class CB>
-inline bool admitted_of(const CB *cb, std::int32_t own) { return cb ? cb->admitted != 0 : own != 0; }
+inline bool admitted_of(const CB *cb, std::int32_t own) {
+    return cb ? cb->admitted != 0 : own != 0;
+}
 
 inline const char *block_fault(const vsip_block_f *b) {
     if (!b)

@@ -152,7 +152,8 @@ struct walk_traits<real_walk<T>> : std::true_type {};
 template <>
 struct walk_traits<cplx_walk> : std::true_type {};
 template <class W>
-constexpr bool complex_walk = std::is_same<W, cplx_walk>::value || std::is_same<W, cplx_mwalk>::value;
+constexpr bool complex_walk =
+    std::is_same<W, cplx_walk>::value || std::is_same<W, cplx_mwalk>::value;
 
 // Where the elements of a walked view lie: part 0 (real data or real
 // parts) and part 1 (imaginary parts).
@@ -213,7 +214,8 @@ inline W sink(const char *fault, const char *caller) {
 #endif
 
 inline real_walk<float> walk(const vsip_vview_f *v VI_CALLER) {
-    VI_WALKED(real_walk<float>, v, v->block->data + static_cast<idx>(v->offset) * v->block->elem_stride,
+    VI_WALKED(real_walk<float>, v,
+              v->block->data + static_cast<idx>(v->offset) * v->block->elem_stride,
               v->stride * v->block->elem_stride, v->stride == 1 && v->block->elem_stride == 1);
 }
 
@@ -226,7 +228,8 @@ inline cplx_walk walk(const vsip_cvview_f *v VI_CALLER) {
 
 // Integer, boolean, index and matrix-index vectors.
 template <class V, class = decltype(std::declval<const V &>().stride)>
-inline auto walk(const V *v VI_CALLER) -> real_walk<std::remove_pointer_t<decltype(v->block->data)>> {
+inline auto walk(const V *v VI_CALLER)
+    -> real_walk<std::remove_pointer_t<decltype(v->block->data)>> {
     using W = real_walk<std::remove_pointer_t<decltype(v->block->data)>>;
     VI_WALKED(W, v, v->block->data + static_cast<idx>(v->offset), v->stride, v->stride == 1);
 }
@@ -261,14 +264,19 @@ inline cplx_mwalk walk(const vsip_cmview_f *m VI_CALLER) {
 }
 
 template <class M>
-inline auto mwalk_int(const M *m VI_CALLER) -> real_mwalk<std::remove_pointer_t<decltype(m->block->data)>> {
+inline auto mwalk_int(const M *m VI_CALLER)
+    -> real_mwalk<std::remove_pointer_t<decltype(m->block->data)>> {
     using W = real_mwalk<std::remove_pointer_t<decltype(m->block->data)>>;
     VI_WALKED(W, m, m->block->data + static_cast<idx>(m->offset), m->row_stride, m->col_stride,
               m->row_stride < m->col_stride);
 }
 #if VI_CHECKED
-inline real_mwalk<vsip_scalar_i> walk(const vsip_mview_i *m VI_CALLER) { return mwalk_int(m, caller); }
-inline real_mwalk<vsip_scalar_bl> walk(const vsip_mview_bl *m VI_CALLER) { return mwalk_int(m, caller); }
+inline real_mwalk<vsip_scalar_i> walk(const vsip_mview_i *m VI_CALLER) {
+    return mwalk_int(m, caller);
+}
+inline real_mwalk<vsip_scalar_bl> walk(const vsip_mview_bl *m VI_CALLER) {
+    return mwalk_int(m, caller);
+}
 #else
 inline real_mwalk<vsip_scalar_i> walk(const vsip_mview_i *m) { return mwalk_int(m); }
 inline real_mwalk<vsip_scalar_bl> walk(const vsip_mview_bl *m) { return mwalk_int(m); }
@@ -338,8 +346,9 @@ inline const char *public_name(const char *a, const char *b) {
 }
 template <class W, class = decltype(std::declval<const W &>().check)>
 inline const char *name_of(const W &w) { return w.check.function; }
-template <class S, class = std::enable_if_t<!std::is_class<S>::value || std::is_same<S, vsip_cscalar_f>::value>>
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
 inline const char *name_of(S) { return ""; }
+inline const char *name_of(vsip_cscalar_f) { return ""; }
 
 template <class R, class... A>
 inline bool refuse(const char *fault, const R &r, const A &... a) {
@@ -749,6 +758,15 @@ inline M transposed(const M &m) {
     t.row_step = m.col_step;
     t.col_step = m.row_step;
     t.row_first = m.col_step < m.row_step;
+#if VI_CHECKED
+    t.check.n1 = m.check.n2;
+    t.check.n2 = m.check.n1;
+    for (chk::extent &e : t.check.ext) {
+        const std::ptrdiff_t s1 = e.s1;
+        e.s1 = e.s2;
+        e.s2 = s1;
+    }
+#endif
     return t;
 }
 

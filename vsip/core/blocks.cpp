@@ -314,23 +314,23 @@ void cblock_destroy(CB *cb) {
         return block_bind<vsip_block_##S>(data, n, hint);                       \
     }                                                                           \
     VSIP_API vsip_scalar_##S *vsip_blockrebind_##S(vsip_block_##S *b, vsip_scalar_##S *data) { \
-        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                      \
+        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                       \
         return block_rebind(b, data);                                           \
     }                                                                           \
     VSIP_API int vsip_blockadmit_##S(vsip_block_##S *b, vsip_scalar_bl) {       \
-        VI_CHECK(vi::chk::live_fault(b, false), 1);                            \
+        VI_CHECK(vi::chk::live_fault(b, false), 1);                             \
         return block_admit(b);                                                  \
     }                                                                           \
     VSIP_API vsip_scalar_##S *vsip_blockrelease_##S(vsip_block_##S *b, vsip_scalar_bl update) { \
-        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                      \
+        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                       \
         return block_release(b, update);                                        \
     }                                                                           \
     VSIP_API vsip_scalar_##S *vsip_blockfind_##S(const vsip_block_##S *b) {     \
-        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                      \
+        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                       \
         return block_find(b);                                                   \
     }                                                                           \
-    VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *b) {                   \
-        VI_CHECK(vi::chk::live_fault(b, false));                               \
+    VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *b) {                    \
+        VI_CHECK(vi::chk::live_fault(b, false));                                \
         block_destroy(b);                                                       \
     }
 
@@ -350,7 +350,7 @@ void cblock_destroy(CB *cb) {
         cblock_rebind(cb, new1, new2, old1, old2);                              \
     }                                                                           \
     VSIP_API int vsip_cblockadmit_##S(vsip_cblock_##S *cb, vsip_scalar_bl) {    \
-        VI_CHECK(vi::chk::live_fault(cb, false), 1);                           \
+        VI_CHECK(vi::chk::live_fault(cb, false), 1);                            \
         return cblock_admit(cb);                                                \
     }                                                                           \
     VSIP_API void vsip_cblockrelease_##S(vsip_cblock_##S *cb, vsip_scalar_bl update, \
@@ -365,8 +365,8 @@ void cblock_destroy(CB *cb) {
             return set_both(d1, d2, static_cast<vsip_scalar_##S *>(nullptr));   \
         cblock_find(cb, d1, d2);                                                \
     }                                                                           \
-    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *cb) {                \
-        VI_CHECK(vi::chk::live_fault(cb, false));                              \
+    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *cb) {                 \
+        VI_CHECK(vi::chk::live_fault(cb, false));                               \
         cblock_destroy(cb);                                                     \
     }
 

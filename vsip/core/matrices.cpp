@@ -124,7 +124,11 @@ auto mdestroy(M *m) -> decltype(m->block) {
         attr->block = m->block;                                                                 \
     }                                                                                           \
     VSIP_API M *vsip_##P##putattrib_##S(M *m, const A *attr) {                                  \
-        VI_CHECK(attr ? vi::chk::geometry_fault(m, attr->offset, attr->col_stride, attr->col_length, attr->row_stride, attr->row_length) : vi::chk::kNullArgument, nullptr); \
+        VI_CHECK(attr ? vi::chk::geometry_fault(m, attr->offset, attr->col_stride,              \
+                                                attr->col_length, attr->row_stride,             \
+                                                attr->row_length)                               \
+                      : vi::chk::kNullArgument,                                                 \
+                 nullptr);                                                                      \
         m->offset = attr->offset;                                                               \
         m->row_stride = attr->row_stride;                                                       \
         m->row_length = attr->row_length;                                                       \
@@ -157,27 +161,27 @@ auto mdestroy(M *m) -> decltype(m->block) {
         return m->col_length;                                                                   \
     }                                                                                           \
     VSIP_API M *vsip_##P##putoffset_##S(M *m, vsip_offset offset) {                             \
-        VI_CHECK(vi::chk::geometry_fault(m, offset, m->col_stride, m->col_length, m->row_stride, m->row_length), nullptr); \
+        VI_CHECK(vi::chk::record_fault(m), nullptr);                                            \
         m->offset = offset;                                                                     \
         return m;                                                                               \
     }                                                                                           \
     VSIP_API M *vsip_##P##putrowstride_##S(M *m, vsip_stride stride) {                          \
-        VI_CHECK(vi::chk::geometry_fault(m, m->offset, m->col_stride, m->col_length, stride, m->row_length), nullptr); \
+        VI_CHECK(vi::chk::record_fault(m), nullptr);                                            \
         m->row_stride = stride;                                                                 \
         return m;                                                                               \
     }                                                                                           \
     VSIP_API M *vsip_##P##putrowlength_##S(M *m, vsip_length length) {                          \
-        VI_CHECK(vi::chk::geometry_fault(m, m->offset, m->col_stride, m->col_length, m->row_stride, length), nullptr); \
+        VI_CHECK(vi::chk::record_fault(m), nullptr);                                            \
         m->row_length = length;                                                                 \
         return m;                                                                               \
     }                                                                                           \
     VSIP_API M *vsip_##P##putcolstride_##S(M *m, vsip_stride stride) {                          \
-        VI_CHECK(vi::chk::geometry_fault(m, m->offset, stride, m->col_length, m->row_stride, m->row_length), nullptr); \
+        VI_CHECK(vi::chk::record_fault(m), nullptr);                                            \
         m->col_stride = stride;                                                                 \
         return m;                                                                               \
     }                                                                                           \
     VSIP_API M *vsip_##P##putcollength_##S(M *m, vsip_length length) {                          \
-        VI_CHECK(vi::chk::geometry_fault(m, m->offset, m->col_stride, length, m->row_stride, m->row_length), nullptr); \
+        VI_CHECK(vi::chk::record_fault(m), nullptr);                                            \
         m->col_length = length;                                                                 \
         return m;                                                                               \
     }

@@ -111,17 +111,17 @@ auto vdestroy(V *v) -> decltype(v->block) {
         return v->length;                                                                    \
     }                                                                                        \
     VSIP_API V *vsip_##P##putoffset_##S(V *v, vsip_offset offset) {                          \
-        VI_CHECK(vi::chk::geometry_fault(v, offset, v->stride, v->length), nullptr);         \
+        VI_CHECK(vi::chk::record_fault(v), nullptr);                                         \
         v->offset = offset;                                                                  \
         return v;                                                                            \
     }                                                                                        \
     VSIP_API V *vsip_##P##putstride_##S(V *v, vsip_stride stride) {                          \
-        VI_CHECK(vi::chk::geometry_fault(v, v->offset, stride, v->length), nullptr);         \
+        VI_CHECK(vi::chk::record_fault(v), nullptr);                                         \
         v->stride = stride;                                                                  \
         return v;                                                                            \
     }                                                                                        \
     VSIP_API V *vsip_##P##putlength_##S(V *v, vsip_length length) {                          \
-        VI_CHECK(vi::chk::geometry_fault(v, v->offset, v->stride, length), nullptr);         \
+        VI_CHECK(vi::chk::record_fault(v), nullptr);                                         \
         v->length = length;                                                                  \
         return v;                                                                            \
     }
