@@ -205,25 +205,30 @@ inline W sink(const char *fault, const char *caller) {
     return w;
 }
 
-#define VI_WALKED(W, v, ...)                                                    \
+// Every walk first turns an unusable view into a sink (checked flavour).
+#define VI_SINK_UNUSABLE(W, v)                                                  \
     if (const char *fault = chk::view_fault(v))                                 \
-        return sink<W>(fault, caller);                                          \
-    return checked(W{__VA_ARGS__, walk_check{}}, v, caller)
+    return sink<W>(fault, caller)
+#define VI_WALKED(W, v, ...) return checked(W{__VA_ARGS__, walk_check{}}, v, caller)
 #else
+#define VI_SINK_UNUSABLE(W, v)
 #define VI_WALKED(W, v, ...) return W{__VA_ARGS__}
 #endif
 
 inline real_walk<float> walk(const vsip_vview_f *v VI_CALLER) {
-    VI_WALKED(real_walk<float>, v,
-              v->block->data + static_cast<idx>(v->offset) * v->block->elem_stride,
-              v->stride * v->block->elem_stride, v->stride == 1 && v->block->elem_stride == 1);
+    VI_SINK_UNUSABLE(real_walk<float>, v);
+    const vsip_block_f *b = v->block;
+    VI_WALKED(real_walk<float>, v, b->data + static_cast<idx>(v->offset) * b->elem_stride,
+              v->stride * b->elem_stride, v->stride == 1 && b->elem_stride == 1);
 }
 
 inline cplx_walk walk(const vsip_cvview_f *v VI_CALLER) {
-    VI_WALKED(cplx_walk, v,
-              v->block->real_part->data + static_cast<idx>(v->offset) * v->block->part_stride,
-              v->block->imag_part->data + static_cast<idx>(v->offset) * v->block->part_stride,
-              v->stride * v->block->part_stride, v->stride == 1, v->block->part_stride);
+    VI_SINK_UNUSABLE(cplx_walk, v);
+    const vsip_cblock_f *b = v->block;
+    const idx ps = b->part_stride;
+    const idx at = static_cast<idx>(v->offset) * ps;
+    VI_WALKED(cplx_walk, v, b->real_part->data + at, b->imag_part->data + at, v->stride * ps,
+              v->stride == 1, b->part_stride);
 }
 
 // Integer, boolean, index and matrix-index vectors.
@@ -231,42 +236,40 @@ template <class V, class = decltype(std::declval<const V &>().stride)>
 inline auto walk(const V *v VI_CALLER)
     -> real_walk<std::remove_pointer_t<decltype(v->block->data)>> {
     using W = real_walk<std::remove_pointer_t<decltype(v->block->data)>>;
+    VI_SINK_UNUSABLE(W, v);
     VI_WALKED(W, v, v->block->data + static_cast<idx>(v->offset), v->stride, v->stride == 1);
 }
 
-template <class W, class M>
-inline W mwalk(const M *m VI_CALLER) {
-    VI_WALKED(W, m, VI_elem(m->block, static_cast<idx>(m->offset)),
-              m->row_stride * m->block->elem_stride, m->col_stride * m->block->elem_stride,
-              m->row_stride < m->col_stride);
-}
 inline real_mwalk<float> walk(const vsip_mview_f *m VI_CALLER) {
-#if VI_CHECKED
-    return mwalk<real_mwalk<float>>(m, caller);
-#else
-    return mwalk<real_mwalk<float>>(m);
-#endif
+    VI_SINK_UNUSABLE(real_mwalk<float>, m);
+    const vsip_block_f *b = m->block;
+    const idx s = b->elem_stride;
+    VI_WALKED(real_mwalk<float>, m, b->data + static_cast<idx>(m->offset) * s, m->row_stride * s,
+              m->col_stride * s, m->row_stride < m->col_stride);
 }
+
 inline real_mwalk<double> walk(const vsip_mview_d *m VI_CALLER) {
-#if VI_CHECKED
-    return mwalk<real_mwalk<double>>(m, caller);
-#else
-    return mwalk<real_mwalk<double>>(m);
-#endif
+    VI_SINK_UNUSABLE(real_mwalk<double>, m);
+    const vsip_block_d *b = m->block;
+    const idx s = b->elem_stride;
+    VI_WALKED(real_mwalk<double>, m, b->data + static_cast<idx>(m->offset) * s, m->row_stride * s,
+              m->col_stride * s, m->row_stride < m->col_stride);
 }
 
 inline cplx_mwalk walk(const vsip_cmview_f *m VI_CALLER) {
-    VI_WALKED(cplx_mwalk, m,
-              m->block->real_part->data + static_cast<idx>(m->offset) * m->block->part_stride,
-              m->block->imag_part->data + static_cast<idx>(m->offset) * m->block->part_stride,
-              m->row_stride * m->block->part_stride, m->col_stride * m->block->part_stride,
-              m->row_stride < m->col_stride);
+    VI_SINK_UNUSABLE(cplx_mwalk, m);
+    const vsip_cblock_f *b = m->block;
+    const idx s = b->part_stride;
+    const idx at = static_cast<idx>(m->offset) * s;
+    VI_WALKED(cplx_mwalk, m, b->real_part->data + at, b->imag_part->data + at, m->row_stride * s,
+              m->col_stride * s, m->row_stride < m->col_stride);
 }
 
 template <class M>
 inline auto mwalk_int(const M *m VI_CALLER)
     -> real_mwalk<std::remove_pointer_t<decltype(m->block->data)>> {
     using W = real_mwalk<std::remove_pointer_t<decltype(m->block->data)>>;
+    VI_SINK_UNUSABLE(W, m);
     VI_WALKED(W, m, m->block->data + static_cast<idx>(m->offset), m->row_stride, m->col_stride,
               m->row_stride < m->col_stride);
 }
@@ -646,22 +649,25 @@ constexpr idx kThreadedMinRun = 65536;
 constexpr idx kThreadedRunAlign = 1024;
 
 // The walked operand from element k on.
+#if VI_CHECKED
+template <class W>
+inline auto from_element(W w, idx k) -> decltype(w.check, W{}) {
+    if constexpr (complex_walk<W>) {
+        w.re += k * w.step;
+        w.im += k * w.step;
+    } else {
+        w.p += k * w.step;
+    }
+    w.check.n1 -= static_cast<std::uint64_t>(k);
+    return w;
+}
+#else
 template <class T>
-inline real_walk<T> from_element(real_walk<T> w, idx k) {
-    w.p += k * w.step;
-#if VI_CHECKED
-    w.check.n1 -= static_cast<std::uint64_t>(k);
-#endif
-    return w;
+inline real_walk<T> from_element(const real_walk<T> &w, idx k) { return {w.p + k * w.step, w.step, w.unit}; }
+inline cplx_walk from_element(const cplx_walk &w, idx k) {
+    return {w.re + k * w.step, w.im + k * w.step, w.step, w.view_unit, w.part};
 }
-inline cplx_walk from_element(cplx_walk w, idx k) {
-    w.re += k * w.step;
-    w.im += k * w.step;
-#if VI_CHECKED
-    w.check.n1 -= static_cast<std::uint64_t>(k);
 #endif
-    return w;
-}
 template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
 inline S from_element(S v, idx) { return v; }
 inline vsip_cscalar_f from_element(vsip_cscalar_f v, idx) { return v; }
