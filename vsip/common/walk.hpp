@@ -93,8 +93,12 @@ struct walk_check {
 };
 #define VI_WALK_CHECK walk_check check;
 #define VI_CALLER , const char *caller = __builtin_FUNCTION()
-inline thread_local bool refused = false;
-inline thread_local float sink_float[2];
+// Per-thread state in the initial-exec model: a few bytes of static TLS,
+// without a call into the dynamic loader (whose library would become a
+// NEEDED entry).
+#define VI_THREAD_STATE thread_local __attribute__((tls_model("initial-exec")))
+inline VI_THREAD_STATE bool refused = false;
+inline VI_THREAD_STATE float sink_float[2];
 #else
 #define VI_WALK_CHECK
 #define VI_CALLER
@@ -199,7 +203,7 @@ inline W sink(const char *fault, const char *caller) {
         w.re = sink_float;
         w.im = sink_float + 1;
     } else {
-        static thread_local std::remove_pointer_t<decltype(w.p)> element{};
+        static VI_THREAD_STATE std::remove_pointer_t<decltype(w.p)> element{};
         w.p = &element;
     }
     return w;
