@@ -340,11 +340,6 @@ inline bool overlaps(const R &, S) { return false; }
 template <class R>
 inline bool overlaps(const R &, vsip_cscalar_f) { return false; }
 
-// The verdict on the walked operands of one call, result first: the
-// first unusable operand, then an operand with fewer than n1 (rows) x n2
-// (columns) elements (when `sized`), then a partial overlap of the result.
-// A refusal is logged once, under the result's function, and marks the
-// thread so that the bare loops of this call do nothing.
 // The function named in the ERROR line: the first operand walked directly
 // in a public function; otherwise (every operand walked inside a family's
 // helper) the helper's name without its template arguments.
@@ -357,6 +352,8 @@ template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
 inline const char *name_of(S) { return ""; }
 inline const char *name_of(vsip_cscalar_f) { return ""; }
 
+// A refusal is logged once per call and marks the thread so that the bare
+// loops of this call do nothing.
 template <class R, class... A>
 inline bool refuse(const char *fault, const R &r, const A &... a) {
     if (!refused) {
@@ -374,6 +371,10 @@ inline bool refuse(const char *fault, const R &r, const A &... a) {
     refused = true;
     return false;
 }
+// The verdict of the family templates on the walked operands of one call,
+// result first: the first unusable operand, then an operand with fewer
+// than n1 (rows) x n2 (columns) elements (when `sized`), then a partial
+// overlap of the result.
 template <class R, class... A>
 inline bool admit(bool sized, std::uint64_t n1, std::uint64_t n2, const R &r, const A &... a) {
     const char *fault = fault_of(r);
@@ -384,8 +385,10 @@ inline bool admit(bool sized, std::uint64_t n1, std::uint64_t n2, const R &r, co
         fault = chk::kOverlap;
     return fault ? refuse(fault, r, a...) : true;
 }
+// The verdict of choose_pass: unusable operands, and operands shorter
+// than the first.
 template <class R, class... A>
-inline bool verdict(bool, const R &r, const A &... a) {
+inline bool verdict(const R &r, const A &... a) {
     const char *fault = fault_of(r);
     ((fault = fault ? fault : fault_of(a)), ...);
     if (!fault && (... || shorter(a, r.check.n1, r.check.n2)))
@@ -407,7 +410,7 @@ inline pass choose_pass(const W &... w) {
     // of a reduction or a dot product), but no overlap, since dot products
     // may read one vector twice.  A refused call takes the strided pass,
     // whose loops do nothing.
-    if (!verdict(false, w...))
+    if (!verdict(w...))
         return pass::strided;
 #endif
     const unsigned m = (FITS_ANY & ... & fits(w));
