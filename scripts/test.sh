@@ -30,9 +30,11 @@ if [ "$main_stages" = 1 ]; then
   cmake --build build/release -j"$jobs"
   ctest --test-dir build/release --output-on-failure -j"$jobs"
 
-  echo "== sanitizer build and tests (address, undefined)"
+  # The sanitizer tree also builds the checked flavour, libvsip-tv-checked,
+  # and runs the bad-argument table against it (vsip.test_bad_args_checked).
+  echo "== sanitizer build and tests (address, undefined), checked flavour included"
   cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVML_SANITIZE=ON \
-    -DTVML_BUILD_BENCH=OFF >/dev/null
+    -DTVML_BUILD_BENCH=OFF -DVSIP_TV_CHECKED=ON >/dev/null
   cmake --build build/sanitize -j"$jobs"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build/sanitize --output-on-failure -j"$jobs"

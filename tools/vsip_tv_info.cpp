@@ -225,6 +225,7 @@ int main(int argc, char** argv) {
     vsip_init(nullptr);
     std::printf("libvsip-tv\n");
     std::printf("  version:         %s\n", version_text().c_str());
+    std::printf("  flavour:         %s\n", tml_vsip_build_flavour());
     std::printf("  library:         %s\n", object_of("tml_vsip_get_product_version").c_str());
     std::printf("  dazaro-tv:       %s\n", object_of("vml_get_cpu_arch").c_str());
     std::printf("  FFTW:            %s\n", object_of("fftwf_execute").c_str());

@@ -57,15 +57,52 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <utility>
 
+#include "common/checks.hpp"
 #include "common/parallel.hpp"
 #include "core/internal.hpp"
 
 namespace vi {
 
 using idx = std::ptrdiff_t;
+
+// ---- Checked flavour -------------------------------------------------------
+//
+// In the checked flavour every walked operand also carries what its view
+// looked like (walk_check), walk() takes the name of the public function
+// that calls it, and the templates below refuse the call, before any loop
+// runs, when an operand is unusable, shorter than the result or partly
+// overlapping it.  An unusable view walks to a sink (one scratch element at
+// step 0), so no address is formed from it, and a refused call leaves a
+// per-thread mark that makes the bare loops (each, in_chunks) return at
+// once until the next walk starts another call.  The default flavour has
+// none of this.
+#if VI_CHECKED
+// Walks made by a family over its own temporaries keep the defaults: no
+// fault, no length limit, no extent.
+struct walk_check {
+    const char *fault = nullptr;              // first fault of the view
+    const char *function = "";                // public function that walked it
+    std::uint64_t n1 = UINT64_MAX;            // length; matrices: col_length
+    std::uint64_t n2 = UINT64_MAX;            // 1; matrices: row_length
+    chk::extent ext[2] = {};                  // elements (complex: both parts)
+    int parts = 0;                            // extents in ext
+};
+#define VI_WALK_CHECK walk_check check;
+#define VI_CALLER , const char *caller = __builtin_FUNCTION()
+// Per-thread state in the initial-exec model: a few bytes of static TLS,
+// without a call into the dynamic loader (whose library would become a
+// NEEDED entry).
+#define VI_THREAD_STATE thread_local __attribute__((tls_model("initial-exec")))
+inline VI_THREAD_STATE bool refused = false;
+inline VI_THREAD_STATE float sink_float[2];
+#else
+#define VI_WALK_CHECK
+#define VI_CALLER
+#endif
 
 // ---- Walked operands -------------------------------------------------------
 
@@ -77,6 +114,7 @@ struct real_walk {
     T *p;
     idx step;
     bool unit;
+    VI_WALK_CHECK
 };
 
 // Complex vector: parts of element j at re + j * step and im + j * step.
@@ -86,6 +124,7 @@ struct cplx_walk {
     idx step;
     bool view_unit; // view stride 1
     int part;       // part_stride of the block: 1 split, 2 interleaved
+    VI_WALK_CHECK
 };
 
 // Matrices: element (i, j) at p + i * col_step + j * row_step.
@@ -97,6 +136,7 @@ struct real_mwalk {
     idx row_step;
     idx col_step;
     bool row_first;
+    VI_WALK_CHECK
 };
 
 struct cplx_mwalk {
@@ -105,57 +145,149 @@ struct cplx_mwalk {
     idx row_step;
     idx col_step;
     bool row_first;
+    VI_WALK_CHECK
 };
 
-inline real_walk<float> walk(const vsip_vview_f *v) {
-    const vsip_block_f *b = v->block;
-    return {b->data + static_cast<idx>(v->offset) * b->elem_stride, v->stride * b->elem_stride,
-            v->stride == 1 && b->elem_stride == 1};
+#if VI_CHECKED
+template <class W>
+struct walk_traits : std::false_type {}; // matrices
+template <class T>
+struct walk_traits<real_walk<T>> : std::true_type {};
+template <>
+struct walk_traits<cplx_walk> : std::true_type {};
+template <class W>
+constexpr bool complex_walk =
+    std::is_same<W, cplx_walk>::value || std::is_same<W, cplx_mwalk>::value;
+
+// Where the elements of a walked view lie: part 0 (real data or real
+// parts) and part 1 (imaginary parts).
+template <class W, class V, class T>
+inline chk::extent extent_part(const W &w, const V *v, const T *p) {
+    if constexpr (walk_traits<W>::value)
+        return chk::extent_of(p, w.step, v->length);
+    else
+        return chk::extent_of(p, w.col_step, v->col_length, w.row_step, v->row_length);
 }
 
-inline cplx_walk walk(const vsip_cvview_f *v) {
+// The walk of a usable view with its record.
+template <class W, class V>
+inline W checked(W w, const V *v, const char *caller) {
+    refused = false;
+    w.check.function = caller;
+    if constexpr (walk_traits<W>::value) {
+        w.check.n1 = v->length;
+        w.check.n2 = 1;
+    } else {
+        w.check.n1 = v->col_length;
+        w.check.n2 = v->row_length;
+    }
+    if constexpr (complex_walk<W>) {
+        w.check.ext[0] = extent_part(w, v, w.re);
+        w.check.ext[1] = extent_part(w, v, w.im);
+        w.check.parts = 2;
+    } else {
+        w.check.ext[0] = extent_part(w, v, w.p);
+        w.check.parts = 1;
+    }
+    return w;
+}
+
+// The sink walk of an unusable view: nothing is addressed through it.
+template <class W>
+inline W sink(const char *fault, const char *caller) {
+    refused = false;
+    W w{};
+    w.check.fault = fault;
+    w.check.function = caller;
+    if constexpr (complex_walk<W>) {
+        w.re = sink_float;
+        w.im = sink_float + 1;
+    } else {
+        static VI_THREAD_STATE std::remove_pointer_t<decltype(w.p)> element{};
+        w.p = &element;
+    }
+    return w;
+}
+
+// Every walk first turns an unusable view into a sink (checked flavour).
+#define VI_SINK_UNUSABLE(W, v)                                                  \
+    if (const char *fault = chk::view_fault(v))                                 \
+    return sink<W>(fault, caller)
+#define VI_WALKED(W, v, ...) return checked(W{__VA_ARGS__, walk_check{}}, v, caller)
+#else
+#define VI_SINK_UNUSABLE(W, v)
+#define VI_WALKED(W, v, ...) return W{__VA_ARGS__}
+#endif
+
+inline real_walk<float> walk(const vsip_vview_f *v VI_CALLER) {
+    VI_SINK_UNUSABLE(real_walk<float>, v);
+    const vsip_block_f *b = v->block;
+    VI_WALKED(real_walk<float>, v, b->data + static_cast<idx>(v->offset) * b->elem_stride,
+              v->stride * b->elem_stride, v->stride == 1 && b->elem_stride == 1);
+}
+
+inline cplx_walk walk(const vsip_cvview_f *v VI_CALLER) {
+    VI_SINK_UNUSABLE(cplx_walk, v);
     const vsip_cblock_f *b = v->block;
     const idx ps = b->part_stride;
     const idx at = static_cast<idx>(v->offset) * ps;
-    return {b->real_part->data + at, b->imag_part->data + at, v->stride * ps, v->stride == 1,
-            b->part_stride};
+    VI_WALKED(cplx_walk, v, b->real_part->data + at, b->imag_part->data + at, v->stride * ps,
+              v->stride == 1, b->part_stride);
 }
 
 // Integer, boolean, index and matrix-index vectors.
 template <class V, class = decltype(std::declval<const V &>().stride)>
-inline auto walk(const V *v) -> real_walk<std::remove_pointer_t<decltype(v->block->data)>> {
-    return {v->block->data + static_cast<idx>(v->offset), v->stride, v->stride == 1};
+inline auto walk(const V *v VI_CALLER)
+    -> real_walk<std::remove_pointer_t<decltype(v->block->data)>> {
+    using W = real_walk<std::remove_pointer_t<decltype(v->block->data)>>;
+    VI_SINK_UNUSABLE(W, v);
+    VI_WALKED(W, v, v->block->data + static_cast<idx>(v->offset), v->stride, v->stride == 1);
 }
 
-inline real_mwalk<float> walk(const vsip_mview_f *m) {
+inline real_mwalk<float> walk(const vsip_mview_f *m VI_CALLER) {
+    VI_SINK_UNUSABLE(real_mwalk<float>, m);
     const vsip_block_f *b = m->block;
     const idx s = b->elem_stride;
-    return {b->data + static_cast<idx>(m->offset) * s, m->row_stride * s, m->col_stride * s,
-            m->row_stride < m->col_stride};
+    VI_WALKED(real_mwalk<float>, m, b->data + static_cast<idx>(m->offset) * s, m->row_stride * s,
+              m->col_stride * s, m->row_stride < m->col_stride);
 }
 
-inline real_mwalk<double> walk(const vsip_mview_d *m) {
+inline real_mwalk<double> walk(const vsip_mview_d *m VI_CALLER) {
+    VI_SINK_UNUSABLE(real_mwalk<double>, m);
     const vsip_block_d *b = m->block;
     const idx s = b->elem_stride;
-    return {b->data + static_cast<idx>(m->offset) * s, m->row_stride * s, m->col_stride * s,
-            m->row_stride < m->col_stride};
+    VI_WALKED(real_mwalk<double>, m, b->data + static_cast<idx>(m->offset) * s, m->row_stride * s,
+              m->col_stride * s, m->row_stride < m->col_stride);
 }
 
-inline cplx_mwalk walk(const vsip_cmview_f *m) {
+inline cplx_mwalk walk(const vsip_cmview_f *m VI_CALLER) {
+    VI_SINK_UNUSABLE(cplx_mwalk, m);
     const vsip_cblock_f *b = m->block;
     const idx s = b->part_stride;
     const idx at = static_cast<idx>(m->offset) * s;
-    return {b->real_part->data + at, b->imag_part->data + at, m->row_stride * s,
-            m->col_stride * s, m->row_stride < m->col_stride};
+    VI_WALKED(cplx_mwalk, m, b->real_part->data + at, b->imag_part->data + at, m->row_stride * s,
+              m->col_stride * s, m->row_stride < m->col_stride);
 }
 
 template <class M>
-inline auto mwalk_int(const M *m) -> real_mwalk<std::remove_pointer_t<decltype(m->block->data)>> {
-    return {m->block->data + static_cast<idx>(m->offset), m->row_stride, m->col_stride,
-            m->row_stride < m->col_stride};
+inline auto mwalk_int(const M *m VI_CALLER)
+    -> real_mwalk<std::remove_pointer_t<decltype(m->block->data)>> {
+    using W = real_mwalk<std::remove_pointer_t<decltype(m->block->data)>>;
+    VI_SINK_UNUSABLE(W, m);
+    VI_WALKED(W, m, m->block->data + static_cast<idx>(m->offset), m->row_stride, m->col_stride,
+              m->row_stride < m->col_stride);
 }
+#if VI_CHECKED
+inline real_mwalk<vsip_scalar_i> walk(const vsip_mview_i *m VI_CALLER) {
+    return mwalk_int(m, caller);
+}
+inline real_mwalk<vsip_scalar_bl> walk(const vsip_mview_bl *m VI_CALLER) {
+    return mwalk_int(m, caller);
+}
+#else
 inline real_mwalk<vsip_scalar_i> walk(const vsip_mview_i *m) { return mwalk_int(m); }
 inline real_mwalk<vsip_scalar_bl> walk(const vsip_mview_bl *m) { return mwalk_int(m); }
+#endif
 
 // ---- Pass selection --------------------------------------------------------
 
@@ -182,8 +314,105 @@ inline unsigned fits(vsip_cscalar_f) { return FITS_ANY; }
 // interleaved when the family allows it and every complex operand is
 // interleaved at view stride 1; strided otherwise (mixed storage, any
 // other stride, real views of interleaved blocks).
+#if VI_CHECKED
+template <class W, class = decltype(std::declval<const W &>().check)>
+inline const char *fault_of(const W &w) { return w.check.fault; }
+template <class W, class = decltype(std::declval<const W &>().check)>
+inline bool shorter(const W &w, std::uint64_t n1, std::uint64_t n2) {
+    return w.check.n1 < n1 || w.check.n2 < n2;
+}
+template <class R, class W, class = decltype(std::declval<const W &>().check)>
+inline bool overlaps(const R &r, const W &w) {
+    for (int i = 0; i < r.check.parts; ++i)
+        for (int j = 0; j < w.check.parts; ++j)
+            if (chk::partly_overlaps(r.check.ext[i], w.check.ext[j]))
+                return true;
+    return false;
+}
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline const char *fault_of(S) { return nullptr; }
+inline const char *fault_of(vsip_cscalar_f) { return nullptr; }
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline bool shorter(S, std::uint64_t, std::uint64_t) { return false; }
+inline bool shorter(vsip_cscalar_f, std::uint64_t, std::uint64_t) { return false; }
+template <class R, class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline bool overlaps(const R &, S) { return false; }
+template <class R>
+inline bool overlaps(const R &, vsip_cscalar_f) { return false; }
+
+// The function named in the ERROR line: the first operand walked directly
+// in a public function; otherwise (every operand walked inside a family's
+// helper) the helper's name without its template arguments.
+inline const char *public_name(const char *a, const char *b) {
+    return std::strncmp(a, "vsip_", 5) == 0 ? a : b;
+}
+template <class W, class = decltype(std::declval<const W &>().check)>
+inline const char *name_of(const W &w) { return w.check.function; }
+template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
+inline const char *name_of(S) { return ""; }
+inline const char *name_of(vsip_cscalar_f) { return ""; }
+
+// A refusal is logged once per call and marks the thread so that the bare
+// loops of this call do nothing.
+template <class R, class... A>
+inline bool refuse(const char *fault, const R &r, const A &... a) {
+    if (!refused) {
+        const char *name = name_of(r);
+        ((name = public_name(name, name_of(a))), ...);
+        char plain[64];
+        std::size_t n = 0;
+        while (name[n] && name[n] != '<' && n + 1 < sizeof plain) {
+            plain[n] = name[n];
+            ++n;
+        }
+        plain[n] = '\0';
+        chk::clear(plain, fault);
+    }
+    refused = true;
+    return false;
+}
+// The verdict of the family templates on the walked operands of one call,
+// result first: the first unusable operand, then an operand with fewer
+// than n1 (rows) x n2 (columns) elements (when `sized`), then a partial
+// overlap of the result.
+template <class R, class... A>
+inline bool admit(bool sized, std::uint64_t n1, std::uint64_t n2, const R &r, const A &... a) {
+    const char *fault = fault_of(r);
+    ((fault = fault ? fault : fault_of(a)), ...);
+    if (!fault && sized && (shorter(r, n1, n2) || ... || shorter(a, n1, n2)))
+        fault = chk::kShort;
+    if (!fault && (overlaps(r, a) || ...))
+        fault = chk::kOverlap;
+    return fault ? refuse(fault, r, a...) : true;
+}
+// The verdict of choose_pass: unusable operands, and operands shorter
+// than the first.
+template <class R, class... A>
+inline bool verdict(const R &r, const A &... a) {
+    const char *fault = fault_of(r);
+    ((fault = fault ? fault : fault_of(a)), ...);
+    if (!fault && (... || shorter(a, r.check.n1, r.check.n2)))
+        fault = chk::kShort;
+    return fault ? refuse(fault, r, a...) : true;
+}
+#define VI_ADMIT(...)                                                           \
+    if (!admit(__VA_ARGS__))                                                    \
+    return
+#else
+#define VI_ADMIT(...)
+#endif
+
 template <passes P, class... W>
 inline pass choose_pass(const W &... w) {
+#if VI_CHECKED
+    // Families that choose their own pass are checked here: faults, and
+    // lengths against the first operand (the result, or the first operand
+    // of a reduction or a dot product), but no overlap, since dot products
+    // may read one vector twice.  A refused call takes the strided pass,
+    // whose loops do nothing.
+    if (!verdict(w...))
+        return pass::strided;
+#endif
     const unsigned m = (FITS_ANY & ... & fits(w));
     if (m & FITS_SPLIT)
         return pass::contiguous;
@@ -351,6 +580,10 @@ VI_LOOP_CLONES __attribute__((optimize("no-tree-vectorize"))) inline void each_s
 // r[i] = op(a[i]...) for i = 0 .. n-1, in increasing order.
 template <class Op, class R, class... A>
 VI_LOOP_CLONES inline void each(idx n, Op op, R r, A... a) {
+#if VI_CHECKED
+    if (refused)
+        return;
+#endif
     if constexpr (is_step_ref<R>::value || (is_step_ref<A>::value || ...)) {
         each_strided(n, op, r, a...);
     } else {
@@ -362,6 +595,7 @@ VI_LOOP_CLONES inline void each(idx n, Op op, R r, A... a) {
 // Element-wise family over vectors: n = the result's length.
 template <passes P, class Op, class R, class... A>
 inline void elementwise(vsip_length n, Op op, const R &r, const A &... a) {
+    VI_ADMIT(true, n, 1, r, a...);
     const idx count = static_cast<idx>(n);
     switch (choose_pass<P>(r, a...)) {
     case pass::contiguous:
@@ -382,6 +616,10 @@ inline void elementwise(vsip_length n, Op op, const R &r, const A &... a) {
 // chunks rather than cut short.
 template <idx Limit = INT_MAX, class F>
 inline void in_chunks(idx n, F fn) {
+#if VI_CHECKED
+    if (refused)
+        return;
+#endif
     for (idx done = 0; done < n;) {
         const idx count = std::min<idx>(n - done, Limit);
         fn(static_cast<int>(count), done);
@@ -394,6 +632,7 @@ inline void in_chunks(idx n, F fn) {
 template <class Fn, class Op, class T, class... A>
 inline void array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
                              const A &... a) {
+    VI_ADMIT(true, n, 1, r, a...);
     const idx count = static_cast<idx>(n);
     if (choose_pass<split_only>(r, a...) == pass::contiguous)
         in_chunks(count, [&](int c, idx k) { fn(c, (a.p + k)..., r.p + k); });
@@ -417,11 +656,25 @@ constexpr idx kThreadedMinRun = 65536;
 constexpr idx kThreadedRunAlign = 1024;
 
 // The walked operand from element k on.
+#if VI_CHECKED
+template <class W>
+inline auto from_element(W w, idx k) -> decltype(w.check, W{}) {
+    if constexpr (complex_walk<W>) {
+        w.re += k * w.step;
+        w.im += k * w.step;
+    } else {
+        w.p += k * w.step;
+    }
+    w.check.n1 -= static_cast<std::uint64_t>(k);
+    return w;
+}
+#else
 template <class T>
 inline real_walk<T> from_element(const real_walk<T> &w, idx k) { return {w.p + k * w.step, w.step, w.unit}; }
 inline cplx_walk from_element(const cplx_walk &w, idx k) {
     return {w.re + k * w.step, w.im + k * w.step, w.step, w.view_unit, w.part};
 }
+#endif
 template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
 inline S from_element(S v, idx) { return v; }
 inline vsip_cscalar_f from_element(vsip_cscalar_f v, idx) { return v; }
@@ -442,6 +695,7 @@ inline void threaded_runs(vsip_length n, Body body) {
 
 template <passes P, class Op, class R, class... A>
 inline void threaded_elementwise(vsip_length n, Op op, const R &r, const A &... a) {
+    VI_ADMIT(true, n, 1, r, a...);
     threaded_runs(n, [&](idx k, idx count) {
         elementwise<P>(static_cast<vsip_length>(count), op, from_element(r, k), from_element(a, k)...);
     });
@@ -450,6 +704,7 @@ inline void threaded_elementwise(vsip_length n, Op op, const R &r, const A &... 
 template <class Fn, class Op, class T, class... A>
 inline void threaded_array_or_strided(vsip_length n, Fn fn, Op op, const real_walk<T> &r,
                                       const A &... a) {
+    VI_ADMIT(true, n, 1, r, a...);
     threaded_runs(n, [&](idx k, idx count) {
         array_or_strided(static_cast<vsip_length>(count), fn, op, from_element(r, k),
                          from_element(a, k)...);
@@ -477,6 +732,7 @@ inline const_ref<vsip_cscalar_f> line(vsip_cscalar_f v, bool, idx) { return {v};
 template <class Op, class R, class... A>
 inline void matrix_elementwise(vsip_length rows, vsip_length cols, Op op, const R &r,
                                const A &... a) {
+    VI_ADMIT(true, rows, cols, r, a...);
     const bool rows_inner = r.row_first;
     const idx outer = static_cast<idx>(rows_inner ? rows : cols);
     const idx inner = static_cast<idx>(rows_inner ? cols : rows);
@@ -515,6 +771,15 @@ inline M transposed(const M &m) {
     t.row_step = m.col_step;
     t.col_step = m.row_step;
     t.row_first = m.col_step < m.row_step;
+#if VI_CHECKED
+    t.check.n1 = m.check.n2;
+    t.check.n2 = m.check.n1;
+    for (chk::extent &e : t.check.ext) {
+        const std::ptrdiff_t s1 = e.s1;
+        e.s1 = e.s2;
+        e.s2 = s1;
+    }
+#endif
     return t;
 }
 
@@ -522,6 +787,7 @@ inline M transposed(const M &m) {
 // inner loop along the matrix's own smaller stride: visit(value).
 template <class M, class Visit>
 inline void matrix_scan(const M &m, vsip_length rows, vsip_length cols, Visit visit) {
+    VI_ADMIT(true, rows, cols, m);
     const bool rows_inner = m.row_first;
     const idx outer = static_cast<idx>(rows_inner ? rows : cols);
     const idx inner = static_cast<idx>(rows_inner ? cols : rows);

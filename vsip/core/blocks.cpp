@@ -1,7 +1,25 @@
 // Blocks: real, integer-family and complex storage objects.
+#include <atomic>
+
+#include "common/checks.hpp"
 #include "internal.hpp"
 
 namespace {
+
+#if VI_CHECKED
+// The checked flavour keeps the records of the last kRetired destroyed
+// blocks (their arrays are freed), marked dead, so that a later use of such
+// a block is reported instead of reading freed memory.  Older records are
+// freed as newer ones arrive.
+constexpr unsigned kRetired = 1024;
+std::atomic<void *> retired[kRetired];
+std::atomic<unsigned> retired_next{0};
+
+void retire(void *record) {
+    const unsigned k = retired_next.fetch_add(1, std::memory_order_relaxed) % kRetired;
+    VI_free(retired[k].exchange(record, std::memory_order_acq_rel));
+}
+#endif
 
 template <class Block, class T>
 Block *new_record(T *data, vsip_length n, vsip_memory_hint hint, std::int32_t kind) {
@@ -97,7 +115,13 @@ void block_destroy(Block *b) {
         return;
     if (b->kind == VI_STORAGE_LIBRARY)
         VI_free(b->data);
+#if VI_CHECKED
+    b->marker = VI_MARKER_DEAD;
+    b->data = nullptr;
+    retire(b);
+#else
     VI_free(b);
+#endif
 }
 
 // Complex blocks of either precision: CB owns two part blocks PB of
@@ -264,7 +288,19 @@ void cblock_destroy(CB *cb) {
     cb->marker = VI_MARKER_DEAD;
     cb->real_part->marker = VI_MARKER_DEAD;
     cb->imag_part->marker = VI_MARKER_DEAD;
+#if VI_CHECKED
+    if (cb->kind == VI_STORAGE_LIBRARY) {
+        VI_free(cb->real_part->data);
+        if (cb->part_stride == 1)
+            VI_free(cb->imag_part->data);
+    }
+    cb->real_part->data = cb->imag_part->data = nullptr;
+    retire(cb->real_part);
+    retire(cb->imag_part);
+    retire(cb);
+#else
     cblock_free(cb, cb->kind == VI_STORAGE_LIBRARY);
+#endif
 }
 
 } // namespace
@@ -278,18 +314,25 @@ void cblock_destroy(CB *cb) {
         return block_bind<vsip_block_##S>(data, n, hint);                       \
     }                                                                           \
     VSIP_API vsip_scalar_##S *vsip_blockrebind_##S(vsip_block_##S *b, vsip_scalar_##S *data) { \
+        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                       \
         return block_rebind(b, data);                                           \
     }                                                                           \
     VSIP_API int vsip_blockadmit_##S(vsip_block_##S *b, vsip_scalar_bl) {       \
+        VI_CHECK(vi::chk::live_fault(b, false), 1);                             \
         return block_admit(b);                                                  \
     }                                                                           \
     VSIP_API vsip_scalar_##S *vsip_blockrelease_##S(vsip_block_##S *b, vsip_scalar_bl update) { \
+        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                       \
         return block_release(b, update);                                        \
     }                                                                           \
     VSIP_API vsip_scalar_##S *vsip_blockfind_##S(const vsip_block_##S *b) {     \
+        VI_CHECK(vi::chk::live_fault(b, false), nullptr);                       \
         return block_find(b);                                                   \
     }                                                                           \
-    VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *b) { block_destroy(b); }
+    VSIP_API void vsip_blockdestroy_##S(vsip_block_##S *b) {                    \
+        VI_CHECK(vi::chk::live_fault(b, false));                                \
+        block_destroy(b);                                                       \
+    }
 
 #define VI_CBLOCK_FUNCTIONS(S)                                                  \
     VSIP_API vsip_cblock_##S *vsip_cblockcreate_##S(vsip_length n, vsip_memory_hint hint) { \
@@ -302,20 +345,30 @@ void cblock_destroy(CB *cb) {
     VSIP_API void vsip_cblockrebind_##S(vsip_cblock_##S *cb, vsip_scalar_##S *new1, \
                                         vsip_scalar_##S *new2, vsip_scalar_##S **old1, \
                                         vsip_scalar_##S **old2) {               \
+        if (!VI_CHECKED_OK(vi::chk::live_fault(cb, false)))                     \
+            return set_both(old1, old2, static_cast<vsip_scalar_##S *>(nullptr)); \
         cblock_rebind(cb, new1, new2, old1, old2);                              \
     }                                                                           \
     VSIP_API int vsip_cblockadmit_##S(vsip_cblock_##S *cb, vsip_scalar_bl) {    \
+        VI_CHECK(vi::chk::live_fault(cb, false), 1);                            \
         return cblock_admit(cb);                                                \
     }                                                                           \
     VSIP_API void vsip_cblockrelease_##S(vsip_cblock_##S *cb, vsip_scalar_bl update, \
                                          vsip_scalar_##S **d1, vsip_scalar_##S **d2) { \
+        if (!VI_CHECKED_OK(vi::chk::live_fault(cb, false)))                     \
+            return set_both(d1, d2, static_cast<vsip_scalar_##S *>(nullptr));   \
         cblock_release(cb, update, d1, d2);                                     \
     }                                                                           \
     VSIP_API void vsip_cblockfind_##S(const vsip_cblock_##S *cb, vsip_scalar_##S **d1, \
                                       vsip_scalar_##S **d2) {                   \
+        if (!VI_CHECKED_OK(vi::chk::live_fault(cb, false)))                     \
+            return set_both(d1, d2, static_cast<vsip_scalar_##S *>(nullptr));   \
         cblock_find(cb, d1, d2);                                                \
     }                                                                           \
-    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *cb) { cblock_destroy(cb); }
+    VSIP_API void vsip_cblockdestroy_##S(vsip_cblock_##S *cb) {                 \
+        VI_CHECK(vi::chk::live_fault(cb, false));                               \
+        cblock_destroy(cb);                                                     \
+    }
 
 extern "C" {
 

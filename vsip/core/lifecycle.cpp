@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/checks.hpp"
 #include "internal.hpp"
 
 extern "C" {
@@ -31,6 +32,8 @@ VSIP_API int tml_vsip_get_product_version(tml_vsip_product_version *info) {
     std::memcpy(info->component_version, version, sizeof version);
     return 0;
 }
+
+VSIP_API const char *tml_vsip_build_flavour(void) { return VI_CHECKED ? "checked" : "release"; }
 
 } // extern "C"
 

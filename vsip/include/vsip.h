@@ -25,6 +25,16 @@
  * exactly as on one thread (bit-identical results).  Reductions, copies
  * and the memory-bound functions (sums, differences, real products,
  * squares, negation, magnitude) always run on the caller's thread.
+ *
+ * Checked flavour.  libvsip-tv-checked.so (built with -DVSIP_TV_CHECKED=ON)
+ * has these same declarations and checks arguments before touching memory:
+ * null views, views of destroyed or released blocks, views outside their
+ * block, indices past a view, operands shorter than the result and results
+ * partly overlapping an operand.  A refused call prints one ERROR line
+ * ("... : nothing done") and writes nothing, returning null, 0 (1 from an
+ * admit) or nothing.  The default library checks only binds and derived
+ * views (null, "view outside its block: no view made") and FFT execute
+ * calls.  tml_vsip_build_flavour() (vsip_tv.h) names the loaded flavour.
  */
 #ifndef VSIP_H
 #define VSIP_H

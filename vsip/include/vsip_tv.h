@@ -44,6 +44,13 @@ VSIP_API void tml_vsip_set_num_threads(int n);
 VSIP_API int tml_vsip_get_num_threads(void);
 
 /**
+ * @brief The flavour of the loaded library: "checked" for
+ * libvsip-tv-checked.so (built with -DVSIP_TV_CHECKED=ON; see "Checked
+ * flavour" in vsip.h), "release" for libvsip-tv.so.  A static string.
+ */
+VSIP_API const char *tml_vsip_build_flavour(void);
+
+/**
  * @name Print utilities
  * Write a view to standard output in a bracketed layout.
  * `spec` is inserted between '%' and the conversion letter of each element

@@ -1,0 +1,485 @@
+// Bad arguments across the public API, in both flavours of the library:
+// null views, views of destroyed or released blocks, views and indices
+// outside their block, operands shorter than the result and results that
+// partly overlap an operand.  Each row names the flavours that refuse the
+// call; a refused call returns its neutral value, prints one ERROR line
+// and writes nothing.  Every row also checks the guard elements around the
+// caller's arrays.  Rows that the default flavour does not check would be
+// faults there, so they run in the checked flavour only.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support.hpp"
+
+namespace {
+
+enum : unsigned { RELEASE = 1, CHECKED = 2, BOTH = 3 };
+
+unsigned flavour() {
+    return std::strcmp(tml_vsip_build_flavour(), "checked") == 0 ? CHECKED : RELEASE;
+}
+
+constexpr vsip_length kN = 8;     // elements of each operand block
+constexpr vsip_length kGuard = 4; // guard elements on each side
+constexpr float kGuardValue = -777.0f;
+
+// Caller arrays of kN elements between guards, bound as user blocks and
+// admitted: real a, b, r and s (r and s share one array of 2 kN, so views
+// of s's block can overlap r), complex c and d (split), integers i.
+// Views: a, b, r of length kN; c, d of length kN; m (2 x 4 over a),
+// mr (2 x 4 over r).
+struct Arena {
+    std::vector<float> fa, fb, fr, cre, cim, dre, dim;
+    std::vector<vsip_scalar_i> ia;
+    vsip_block_f *ba, *bb, *br;
+    vsip_cblock_f *bc, *bd;
+    vsip_block_i *bi;
+    vsip_vview_f *a, *b, *r;
+    vsip_cvview_f *c, *d;
+    vsip_vview_i *i;
+    vsip_mview_f *m, *mr;
+
+    static std::vector<float> guarded(vsip_length n, float base) {
+        std::vector<float> v(n + 2 * kGuard, kGuardValue);
+        for (vsip_length k = 0; k < n; ++k)
+            v[kGuard + k] = base + static_cast<float>(k);
+        return v;
+    }
+
+    Arena()
+        : fa(guarded(kN, 1)), fb(guarded(kN, 101)), fr(guarded(kN, 501)), cre(guarded(kN, 11)),
+          cim(guarded(kN, 21)), dre(guarded(kN, 31)), dim(guarded(kN, 41)),
+          ia(kN + 2 * kGuard, -777) {
+        for (vsip_length k = 0; k < kN; ++k)
+            ia[kGuard + k] = static_cast<vsip_scalar_i>(k);
+        ba = vsip_blockbind_f(fa.data() + kGuard, kN, VSIP_MEM_NONE);
+        bb = vsip_blockbind_f(fb.data() + kGuard, kN, VSIP_MEM_NONE);
+        br = vsip_blockbind_f(fr.data() + kGuard, kN, VSIP_MEM_NONE);
+        bc = vsip_cblockbind_f(cre.data() + kGuard, cim.data() + kGuard, kN, VSIP_MEM_NONE);
+        bd = vsip_cblockbind_f(dre.data() + kGuard, dim.data() + kGuard, kN, VSIP_MEM_NONE);
+        bi = vsip_blockbind_i(ia.data() + kGuard, kN, VSIP_MEM_NONE);
+        vsip_blockadmit_f(ba, VSIP_TRUE);
+        vsip_blockadmit_f(bb, VSIP_TRUE);
+        vsip_blockadmit_f(br, VSIP_TRUE);
+        vsip_cblockadmit_f(bc, VSIP_TRUE);
+        vsip_cblockadmit_f(bd, VSIP_TRUE);
+        vsip_blockadmit_i(bi, VSIP_TRUE);
+        a = vsip_vbind_f(ba, 0, 1, kN);
+        b = vsip_vbind_f(bb, 0, 1, kN);
+        r = vsip_vbind_f(br, 0, 1, kN);
+        c = vsip_cvbind_f(bc, 0, 1, kN);
+        d = vsip_cvbind_f(bd, 0, 1, kN);
+        i = vsip_vbind_i(bi, 0, 1, kN);
+        m = vsip_mbind_f(ba, 0, 4, 2, 1, 4);
+        mr = vsip_mbind_f(br, 0, 4, 2, 1, 4);
+    }
+    ~Arena() {
+        // Views first; the blocks may already be destroyed by the row.
+        for (vsip_vview_f *v : {a, b, r})
+            vsip_vdestroy_f(v);
+        vsip_cvdestroy_f(c);
+        vsip_cvdestroy_f(d);
+        vsip_vdestroy_i(i);
+        vsip_mdestroy_f(m);
+        vsip_mdestroy_f(mr);
+        if (alive_a)
+            vsip_blockdestroy_f(ba);
+        vsip_blockdestroy_f(bb);
+        vsip_blockdestroy_f(br);
+        if (alive_c)
+            vsip_cblockdestroy_f(bc);
+        vsip_cblockdestroy_f(bd);
+        vsip_blockdestroy_i(bi);
+    }
+    Arena(const Arena &) = delete;
+    Arena &operator=(const Arena &) = delete;
+
+    bool alive_a = true, alive_c = true;
+    // Destroys a's block (the views on it stay, as a careless caller's would).
+    void destroy_a() {
+        vsip_blockdestroy_f(ba);
+        alive_a = false;
+    }
+    void destroy_c() {
+        vsip_cblockdestroy_f(bc);
+        alive_c = false;
+    }
+    // Releases b's block: the caller owns its array again.
+    void release_b() { vsip_blockrelease_f(bb, VSIP_TRUE); }
+    // A temporary view, destroyed with the arena.
+    vsip_vview_f *view(vsip_block_f *block, vsip_offset o, vsip_stride s, vsip_length n) {
+        vsip_vview_f *v = vsip_vbind_f(block, o, s, n);
+        if (v)
+            extra.push_back(v);
+        return v;
+    }
+    std::vector<vsip_vview_f *> extra;
+    struct ExtraViews {
+        std::vector<vsip_vview_f *> *views;
+        ~ExtraViews() {
+            for (vsip_vview_f *v : *views)
+                vsip_vdestroy_f(v);
+        }
+    } extra_views{&extra};
+
+    // Every float and integer of the caller's arrays, guards included.
+    std::vector<float> snapshot() const {
+        std::vector<float> all;
+        for (const auto *v : {&fa, &fb, &fr, &cre, &cim, &dre, &dim})
+            all.insert(all.end(), v->begin(), v->end());
+        for (vsip_scalar_i x : ia)
+            all.push_back(static_cast<float>(x));
+        return all;
+    }
+    bool guards_intact() const {
+        for (const auto *v : {&fa, &fb, &fr, &cre, &cim, &dre, &dim})
+            for (vsip_length k = 0; k < kGuard; ++k)
+                if ((*v)[k] != kGuardValue || (*v)[v->size() - 1 - k] != kGuardValue)
+                    return false;
+        for (vsip_length k = 0; k < kGuard; ++k)
+            if (ia[k] != -777 || ia[ia.size() - 1 - k] != -777)
+                return false;
+        return true;
+    }
+};
+
+// What a row expects: the call's result (as an integer; pointers as
+// nonzero/zero), the function and message of the ERROR line (none when
+// the call is accepted), and whether the call may write the caller's data.
+struct Row {
+    const char *name;
+    unsigned refused_in; // flavours that refuse the call (0: accepted everywhere)
+    unsigned runs_in;    // flavours where the call is safe to make
+    std::function<std::int64_t(Arena &)> call;
+    std::int64_t refused_value;
+    const char *function;
+    const char *message;
+};
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
+
+std::int64_t is_set(const void *p) { return p != nullptr; }
+
+const char kNull[] = "null view: nothing done";
+const char kDestroyed[] = "view of a destroyed block: nothing done";
+const char kDestroyedBlock[] = "destroyed block: nothing done";
+const char kReleased[] = "view of a released block: nothing done";
+const char kOutside[] = "view outside its block: nothing done";
+const char kIndex[] = "index outside the view: nothing done";
+const char kShort[] = "operand shorter than the result: nothing done";
+const char kOverlap[] = "result partly overlaps an operand: nothing done";
+const char kNoView[] = "view outside its block: no view made";
+
+const Row kRows[] = {
+    // Element-wise families through the operand walk.
+    {"vadd null operand", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vadd_f(nullptr, s.b, s.r); return 0; }, 0, "vsip_vadd_f", kNull},
+    {"vadd destroyed operand", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_a(); vsip_vadd_f(s.a, s.b, s.r); return 0; }, 0, "vsip_vadd_f",
+     kDestroyed},
+    {"vadd released operand", CHECKED, BOTH,
+     [](Arena &s) { s.release_b(); vsip_vadd_f(s.a, s.b, s.r); return 0; }, 0, "vsip_vadd_f",
+     kReleased},
+    {"vadd short operand", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vadd_f(s.view(s.ba, 0, 1, 4), s.b, s.r); return 0; }, 0, "vsip_vadd_f",
+     kShort},
+    {"vadd result over a reversed operand", CHECKED, BOTH,
+     [](Arena &s) { vsip_vadd_f(s.view(s.br, kN - 1, -1, kN), s.b, s.r); return 0; }, 0,
+     "vsip_vadd_f", kOverlap},
+    {"vadd result shifted over an operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_vadd_f(s.view(s.br, 0, 1, 6), s.b, s.view(s.br, 2, 1, 6));
+         return 0;
+     },
+     0, "vsip_vadd_f", kOverlap},
+    {"vadd in place", 0, BOTH, [](Arena &s) { vsip_vadd_f(s.r, s.b, s.r); return 0; }, 0, "", ""},
+    {"vadd of two parts of interleaved storage", 0, BOTH,
+     [](Arena &s) {
+         vsip_cblock_f *cb = vsip_cblockbind_f(s.fr.data() + kGuard, nullptr, kN / 2, VSIP_MEM_NONE);
+         vsip_cblockadmit_f(cb, VSIP_TRUE);
+         vsip_cvview_f *v = vsip_cvbind_f(cb, 0, 1, kN / 2);
+         vsip_vview_f *re = vsip_vrealview_f(v), *im = vsip_vimagview_f(v);
+         vsip_vadd_f(re, im, re); // real parts += imaginary parts: no shared element
+         vsip_vdestroy_f(re);
+         vsip_vdestroy_f(im);
+         vsip_cvdestroy_f(v);
+         vsip_cblockdestroy_f(cb);
+         return 0;
+     },
+     0, "", ""},
+    {"vadd empty views", 0, BOTH,
+     [](Arena &s) {
+         vsip_vadd_f(s.view(s.ba, 0, 1, 0), s.view(s.bb, 0, 1, 0), s.view(s.br, 0, 1, 0));
+         return 0;
+     },
+     0, "", ""},
+    {"vmul short second operand", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vmul_f(s.a, s.view(s.bb, 1, 1, 7), s.r); return 0; }, 0, "vsip_vmul_f",
+     kShort},
+    {"vdiv destroyed result", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_a(); vsip_vdiv_f(s.b, s.b, s.a); return 0; }, 0, "vsip_vdiv_f",
+     kDestroyed},
+    {"svmul released result", CHECKED, BOTH,
+     [](Arena &s) { s.release_b(); vsip_svmul_f(2.0f, s.a, s.b); return 0; }, 0, "vsip_svmul_f",
+     kReleased},
+    {"vma null third operand", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vma_f(s.a, s.b, nullptr, s.r); return 0; }, 0, "vsip_vma_f", kNull},
+    {"cvmul destroyed operand", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_c(); vsip_cvmul_f(s.c, s.d, s.d); return 0; }, 0, "vsip_cvmul_f",
+     kDestroyed},
+    {"cvadd short operand", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_cvview_f *c4 = vsip_cvbind_f(s.bc, 0, 1, 4);
+         vsip_cvadd_f(c4, s.d, s.d);
+         vsip_cvdestroy_f(c4);
+         return 0;
+     },
+     0, "vsip_cvadd_f", kShort},
+    {"vfill view outside its block", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 0, 1, kN);
+         v->length = 3 * kN; // as a stray write of the record would leave it
+         vsip_vfill_f(1.0f, v);
+         v->length = kN;
+         return 0;
+     },
+     0, "vsip_vfill_f", kOutside},
+    {"msub result partly over an operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_mview_f *shifted = vsip_mbind_f(s.ba, 1, 4, 2, 1, 3);
+         vsip_mview_f *m23 = vsip_mbind_f(s.ba, 0, 4, 2, 1, 3);
+         vsip_msub_f(m23, m23, shifted);
+         vsip_mdestroy_f(shifted);
+         vsip_mdestroy_f(m23);
+         return 0;
+     },
+     0, "vsip_msub_f", kOverlap},
+    {"msub matrix of fewer rows", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_mview_f *one_row = vsip_mbind_f(s.bb, 0, 4, 1, 1, 4);
+         vsip_msub_f(s.m, one_row, s.mr);
+         vsip_mdestroy_f(one_row);
+         return 0;
+     },
+     0, "vsip_msub_f", kShort},
+    {"vsumval destroyed operand", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.destroy_a();
+         return static_cast<std::int64_t>(vsip_vsumval_f(s.a));
+     },
+     0, "real_sum", kDestroyed}, // the family helper walks the view
+    {"msumval released operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_mview_f *mb = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
+         s.release_b();
+         const float sum = vsip_msumval_f(mb);
+         vsip_mdestroy_f(mb);
+         return static_cast<std::int64_t>(sum);
+     },
+     0, "vsip_msumval_f", kReleased},
+
+    // View accessors.
+    {"vget index past the length", CHECKED, CHECKED,
+     [](Arena &s) { return static_cast<std::int64_t>(vsip_vget_f(s.view(s.ba, 0, 1, 4), 4)); }, 0,
+     "vsip_vget_f", kIndex},
+    {"vput index past the length", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vput_f(s.view(s.ba, 0, 1, 4), 4, 9.0f); return 0; }, 0, "vsip_vput_f",
+     kIndex},
+    {"vput on a null view", CHECKED, CHECKED,
+     [](Arena &) { vsip_vput_f(nullptr, 0, 9.0f); return 0; }, 0, "vsip_vput_f", kNull},
+    {"vget of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_a(); return static_cast<std::int64_t>(vsip_vget_f(s.a, 0)); }, 0,
+     "vsip_vget_f", kDestroyed},
+    {"cvput of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_c(); vsip_cvput_f(s.c, 0, vsip_cmplx_f(1, 2)); return 0; }, 0,
+     "vsip_cvput_f", kDestroyed},
+    {"vget_i index past the length", CHECKED, CHECKED,
+     [](Arena &s) { return static_cast<std::int64_t>(vsip_vget_i(s.i, kN)); }, 0, "vsip_vget_i",
+     kIndex},
+    {"mput column past the row length", CHECKED, CHECKED,
+     [](Arena &s) { vsip_mput_f(s.mr, 0, 4, 9.0f); return 0; }, 0, "vsip_mput_f", kIndex},
+    {"mget row past the column length", CHECKED, CHECKED,
+     [](Arena &s) { return static_cast<std::int64_t>(vsip_mget_f(s.m, 2, 0)); }, 0, "vsip_mget_f",
+     kIndex},
+    {"vputlength past the block, then vget", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.ba, 0, 1, 4);
+         vsip_vputlength_f(v, kN + 1); // fields may pass through such states
+         return static_cast<std::int64_t>(vsip_vget_f(v, 0));
+     },
+     0, "vsip_vget_f", kOutside},
+    {"vputlength huge, then vfill", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 0, 1, 4);
+         vsip_vputlength_f(v, UINT64_MAX);
+         vsip_vfill_f(1.0f, v);
+         return 0;
+     },
+     0, "vsip_vfill_f", kOutside},
+    {"vputstride negative leaving the block, then vadd", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 2, 1, 4);
+         vsip_vputstride_f(v, -1);
+         vsip_vadd_f(s.a, s.b, v);
+         return 0;
+     },
+     0, "vsip_vadd_f", kOutside},
+    {"vputoffset past the block, then vput", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_vview_f *v = s.view(s.br, 0, 1, 4);
+         vsip_vputoffset_f(v, kN - 3);
+         vsip_vput_f(v, 3, 9.0f);
+         return 0;
+     },
+     0, "vsip_vput_f", kOutside},
+    {"mputcollength past the block, then mget", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_mputcollength_f(s.m, 3);
+         return static_cast<std::int64_t>(vsip_mget_f(s.m, 2, 0));
+     },
+     0, "vsip_mget_f", kOutside},
+    {"vputattrib past the block", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_vattr_f attr{0, 2, kN, nullptr};
+         return is_set(vsip_vputattrib_f(s.view(s.ba, 0, 1, 4), &attr));
+     },
+     0, "vsip_vputattrib_f", kOutside},
+    {"mputattrib past the block", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_mattr_f attr{0, 1, 4, 4, 3, nullptr};
+         return is_set(vsip_mputattrib_f(s.m, &attr));
+     },
+     0, "vsip_mputattrib_f", kOutside},
+    {"mputattrib null attributes", CHECKED, CHECKED,
+     [](Arena &s) { return is_set(vsip_mputattrib_f(s.m, nullptr)); }, 0, "vsip_mputattrib_f",
+     "null argument: nothing done"},
+    {"vputlength inside the block", 0, BOTH,
+     [](Arena &s) { return is_set(vsip_vputlength_f(s.view(s.ba, 0, 1, 4), kN)); }, 1, "", ""},
+    {"vgetlength of a null view", CHECKED, CHECKED,
+     [](Arena &) { return static_cast<std::int64_t>(vsip_vgetlength_f(nullptr)); }, 0,
+     "vsip_vgetlength_f", kNull},
+    {"vsubview of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.destroy_a();
+         return is_set(vsip_vsubview_f(s.a, 0, 2));
+     },
+     0, "vsip_vsubview_f", kDestroyed},
+    {"mrowview past the last row", CHECKED, CHECKED,
+     [](Arena &s) { return is_set(vsip_mrowview_f(s.m, 2)); }, 0, "vsip_mrowview_f", kIndex},
+    {"mdiagview below the last row", CHECKED, CHECKED,
+     [](Arena &s) { return is_set(vsip_mdiagview_f(s.m, -2)); }, 0, "vsip_mdiagview_f", kIndex},
+
+    // Binds and derived views: checked in both flavours.
+    {"vbind past the block", BOTH, BOTH,
+     [](Arena &s) { return is_set(s.view(s.ba, 1, 1, kN)); }, 0, "vsip_vbind", kNoView},
+    {"vbind negative stride leaving the block", BOTH, BOTH,
+     [](Arena &s) { return is_set(s.view(s.ba, 0, -1, 2)); }, 0, "vsip_vbind", kNoView},
+    {"vbind huge length", BOTH, BOTH,
+     [](Arena &s) { return is_set(s.view(s.ba, 0, 1, UINT64_MAX)); }, 0, "vsip_vbind", kNoView},
+    {"vbind on a null block", BOTH, BOTH,
+     [](Arena &s) { return is_set(s.view(nullptr, 0, 1, 1)); }, 0, "vsip_vbind", kNoView},
+    {"vsubview past the view's block", BOTH, BOTH,
+     [](Arena &s) {
+         vsip_vview_f *v = vsip_vsubview_f(s.a, 4, 5);
+         vsip_vdestroy_f(v);
+         return is_set(v);
+     },
+     0, "vsip_vbind", kNoView},
+    {"mbind past the block", BOTH, BOTH,
+     [](Arena &s) {
+         vsip_mview_f *v = vsip_mbind_f(s.ba, 0, 4, 3, 1, 4);
+         vsip_mdestroy_f(v);
+         return is_set(v);
+     },
+     0, "vsip_mbind", kNoView},
+    {"vbind on a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_a(); return is_set(s.view(s.ba, 0, 1, 1)); }, 0, "vsip_vbind",
+     kDestroyedBlock},
+
+    // Block lifecycle.
+    {"blockadmit of a null block", 0, BOTH,
+     [](Arena &) { return static_cast<std::int64_t>(vsip_blockadmit_f(nullptr, VSIP_TRUE)); }, 1,
+     "", ""},
+    {"blockfind of a null block", 0, BOTH,
+     [](Arena &) { return is_set(vsip_blockfind_f(nullptr)); }, 0, "", ""},
+    {"blockadmit of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.destroy_a();
+         return static_cast<std::int64_t>(vsip_blockadmit_f(s.ba, VSIP_TRUE));
+     },
+     1, "vsip_blockadmit_f", kDestroyedBlock},
+    {"blockrelease of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_a(); return is_set(vsip_blockrelease_f(s.ba, VSIP_TRUE)); }, 0,
+     "vsip_blockrelease_f", kDestroyedBlock},
+    {"blockdestroy twice", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_a(); vsip_blockdestroy_f(s.ba); return 0; }, 0,
+     "vsip_blockdestroy_f", kDestroyedBlock},
+    {"cblockfind of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.destroy_c();
+         float *p1 = s.fa.data(), *p2 = s.fa.data();
+         vsip_cblockfind_f(s.bc, &p1, &p2);
+         return is_set(p1) + is_set(p2);
+     },
+     0, "vsip_cblockfind_f", kDestroyedBlock},
+    {"valldestroy of a destroyed block", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.destroy_a();
+         vsip_valldestroy_f(s.a); // refused: the view stays for the arena
+         return 0;
+     },
+     0, "vsip_valldestroy_f", kDestroyedBlock},
+};
+
+class BadArguments : public ::testing::TestWithParam<Row> {};
+
+} // namespace
+
+TEST_P(BadArguments, RefusedCallsLogOnceAndWriteNothing) {
+    const Row &row = GetParam();
+    const unsigned here = flavour();
+    if (!(row.runs_in & here))
+        GTEST_SKIP() << "unchecked in the " << tml_vsip_build_flavour() << " flavour";
+    Arena s;
+    const std::vector<float> before = s.snapshot();
+    std::int64_t value = 0;
+    const std::string out = vsiptest::capture_stdout([&] { value = row.call(s); });
+    EXPECT_TRUE(s.guards_intact());
+    if (row.refused_in & here) {
+        EXPECT_EQ(out, vsiptest::error_line(row.function, row.message));
+        EXPECT_EQ(value, row.refused_value);
+        EXPECT_EQ(s.snapshot(), before) << "a refused call wrote the caller's data";
+    } else {
+        EXPECT_EQ(out, "");
+        if (row.refused_value != 0) {
+            EXPECT_EQ(value, row.refused_value);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BadArguments, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row> &info) {
+                             std::string name = info.param.name;
+                             for (char &ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
+                             return name;
+                         });
+
+// Accepted calls still compute: in place, and on the two interleaved parts.
+TEST(BadArguments, AcceptedAliasingComputes) {
+    Arena s;
+    vsip_vadd_f(s.r, s.b, s.r);
+    for (vsip_length k = 0; k < kN; ++k)
+        EXPECT_EQ(s.fr[kGuard + k], (501.0f + k) + (101.0f + k));
+}
+
+TEST(BadArguments, FlavourNamesTheLibrary) {
+    const std::string name = tml_vsip_build_flavour();
+    EXPECT_TRUE(name == "checked" || name == "release") << name;
+}
