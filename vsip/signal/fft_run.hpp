@@ -81,7 +81,7 @@ inline void run_split(const VI_fft_backend_f *b, idx n, const step_cref &x, cons
     const std::int64_t gap = b->gap;
     const bool src = split_fits(x, gap, in);
     const bool dst = split_fits(y, gap, out) && (!src || split_disjoint(x, y, n));
-    step_cref from = src ? x : step_cref{in, in + gap, 1};
+    const step_cref from = src ? x : step_cref{in, in + gap, 1};
     const step_cref to = dst ? y : step_cref{out, out + gap, 1};
     if (!src) {
         copy_in(real_of(x), n, from.re);
