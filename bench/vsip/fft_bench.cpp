@@ -5,7 +5,9 @@
 // a split block.  Storage: split as the library creates it (the split
 // companion plan where the object has one, else copied through the
 // object's buffers), split user storage with the imaginary parts right
-// after the real parts, and interleaved user storage.
+// after the real parts, interleaved user storage, and split user storage
+// with the parts farther apart (always copied: the split plan's
+// comparison).
 // The multiple FFT: vsip_ccfftmop_f over a 256 x 4096 matrix by rows, and
 // over 256 x 4096 and 4096 x 256 row-major matrices by columns, with 1 and
 // 2 threads against one fftwf_plan_many_dft doing the same work (stride
@@ -38,8 +40,10 @@ constexpr long kRows = 256, kCols = 4096;
 
 float value(long i) { return static_cast<float>(std::sin(0.37 * static_cast<double>(i))); }
 
-// Storage of the complex views.
-enum Storage { library_split = 0, packed_split = 1, interleaved = 2 };
+// Storage of the complex views.  apart_split puts the imaginary parts
+// n + 20 floats after the real parts, a distance no split plan is made
+// for: the copy path, to compare the split plan against.
+enum Storage { library_split = 0, packed_split = 1, interleaved = 2, apart_split = 3 };
 
 // A complex vector view of n elements in the given storage.
 struct CVec {
@@ -51,11 +55,12 @@ struct CVec {
             view = vsip_cvcreate_f(n, VSIP_MEM_NONE);
         } else {
             // 16-byte aligned, as fftwf_malloc'd buffers are.
-            store.resize(2 * static_cast<std::size_t>(n) + 4);
+            store.resize(2 * static_cast<std::size_t>(n) + 24);
             float *p = store.data();
             while (reinterpret_cast<std::uintptr_t>(p) % 16 != 0)
                 ++p;
-            block = vsip_cblockbind_f(p, s == packed_split ? p + n : nullptr, n, VSIP_MEM_NONE);
+            float *imag = s == packed_split ? p + n : s == apart_split ? p + n + 20 : nullptr;
+            block = vsip_cblockbind_f(p, imag, n, VSIP_MEM_NONE);
             vsip_cblockadmit_f(block, 1);
             view = vsip_cvbind_f(block, 0, 1, n);
         }
@@ -352,9 +357,11 @@ BENCHMARK(BM_bare_split_c2c)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_ccfftop, library_split)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_ccfftop, packed_split)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_ccfftop, interleaved)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftop, apart_split)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_ccfftip, library_split)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_ccfftip, packed_split)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_ccfftip, interleaved)->Apply(sizes);
+BENCHMARK_TEMPLATE(BM_ccfftip, apart_split)->Apply(sizes);
 BENCHMARK(BM_bare_r2c)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_rcfftop, library_split)->Apply(sizes);
 BENCHMARK_TEMPLATE(BM_rcfftop, packed_split)->Apply(sizes);
@@ -389,6 +396,8 @@ void print_fftm(const RatioReporter &reporter, const char *label, const std::str
 int main(int argc, char **argv) {
     RatioReporter reporter({{"BM_ccfftop<library_split>", "BM_bare_split_c2c"},
                             {"BM_ccfftip<library_split>", "BM_bare_split_c2c"},
+                            {"BM_ccfftop<library_split>", "BM_ccfftop<apart_split>"},
+                            {"BM_ccfftip<library_split>", "BM_ccfftip<apart_split>"},
                             {"BM_ccfftop<library_split>", "BM_bare_c2c"},
                             {"BM_ccfftop<packed_split>", "BM_bare_c2c"},
                             {"BM_ccfftop<interleaved>", "BM_bare_c2c"},
