@@ -31,6 +31,14 @@ FAULTY_EXECUTE(fftwf_execute_dft)
 FAULTY_EXECUTE(fftwf_execute_dft_r2c)
 FAULTY_EXECUTE(fftwf_execute_dft_c2r)
 
+void fftwf_execute_split_dft(const void *plan, float *ri, float *ii, float *ro, float *io) {
+    if (fault("fft")) return;
+    void (*real)(const void *, float *, float *, float *, float *) =
+        (void (*)(const void *, float *, float *, float *, float *))dlsym(RTLD_NEXT,
+                                                                          "fftwf_execute_split_dft");
+    real(plan, ri, ii, ro, io);
+}
+
 typedef void sgemm_fn(int, int, int, int, int, int, float, const float *, int, const float *, int, float,
                       float *, int);
 void cblas_sgemm(int order, int ta, int tb, int m, int n, int k, float alpha, const float *a, int lda,

@@ -593,6 +593,7 @@ enum class Place {
     split_packed,   // split, imaginary parts n elements after the real parts
     split_apart,    // split, imaginary parts n + 4 elements after the real parts
     split_stride2,
+    split_packed_off1, // as split_packed, offset of one element (4 bytes): other class
     real_unit,
     real_off1,      // one float: other class
     real_off4,      // four floats: aligned again
@@ -603,7 +604,8 @@ enum class Place {
 const char *place_name(Place p) {
     static const char *const names[] = {"ileave",       "ileave_off1",    "ileave_off2",
                                         "ileave_stride2", "ileave_negative", "split_packed",
-                                        "split_apart",  "split_stride2",  "real_unit",
+                                        "split_apart",  "split_stride2",  "split_packed_off1",
+                                        "real_unit",
                                         "real_off1",    "real_off4",      "real_stride2",
                                         "real_negative"};
     return names[static_cast<int>(p)];
@@ -615,7 +617,7 @@ public:
         vsip_offset o = 0;
         vsip_stride st = 1;
         switch (p) {
-        case Place::ileave_off1: case Place::real_off1: o = 1; break;
+        case Place::ileave_off1: case Place::real_off1: case Place::split_packed_off1: o = 1; break;
         case Place::ileave_off2: o = 2; break;
         case Place::real_off4: o = 4; break;
         case Place::ileave_stride2: case Place::split_stride2: case Place::real_stride2:
@@ -626,8 +628,11 @@ public:
         }
         const vsip_length length = o + 2 * n + 2; // block elements
         real_ = p >= Place::real_unit;
-        split_ = p == Place::split_packed || p == Place::split_apart || p == Place::split_stride2;
-        sep_ = p == Place::split_packed ? n : p == Place::split_apart ? n + 4 : length;
+        split_ = p == Place::split_packed || p == Place::split_apart ||
+                 p == Place::split_stride2 || p == Place::split_packed_off1;
+        sep_ = p == Place::split_packed || p == Place::split_packed_off1 ? n
+               : p == Place::split_apart                                ? n + 4
+                                                                        : length;
         const std::size_t floats = real_ ? length : split_ ? sep_ + length : 2 * length;
         store_.assign(floats + 8, kGuard);
         base_ = store_.data();
@@ -640,7 +645,9 @@ public:
         } else {
             // A split block of exactly n elements has its imaginary parts n
             // floats after the real ones.
-            const vsip_length blen = p == Place::split_packed ? n : length;
+            const vsip_length blen = p == Place::split_packed        ? n
+                                     : p == Place::split_packed_off1 ? n + 1
+                                                                     : length;
             cblock_ = vsip_cblockbind_f(base_, split_ ? base_ + sep_ : nullptr, blen, VSIP_MEM_NONE);
             vsip_cblockadmit_f(cblock_, 1);
             cview_ = vsip_cvbind_f(cblock_, p == Place::split_packed ? 0 : o, st, n);
@@ -768,10 +775,18 @@ const DirectCase kDirectCases[] = {
     {Form::cop, VSIP_FFT_FWD, Place::ileave, Place::ileave_off1, true, false},
     {Form::cop, VSIP_FFT_FWD, Place::ileave_stride2, Place::ileave_negative, false, false},
     {Form::cop, VSIP_FFT_INV, Place::ileave_negative, Place::ileave_stride2, false, false},
-    // Split storage is copied.
-    {Form::cop, VSIP_FFT_FWD, Place::split_packed, Place::split_packed, false, false},
+    // Split storage with the parts as far apart as the library lays out a
+    // block of the transform's length (64 here) runs the split plan, each
+    // side on its own; other split layouts are copied.
+    {Form::cop, VSIP_FFT_FWD, Place::split_packed, Place::split_packed, true, true},
+    {Form::cop, VSIP_FFT_INV, Place::split_packed, Place::split_packed, true, true},
+    {Form::cop, VSIP_FFT_FWD, Place::split_packed_off1, Place::split_packed, false, true},
+    {Form::cop, VSIP_FFT_FWD, Place::split_packed, Place::split_apart, true, false},
+    {Form::cop, VSIP_FFT_INV, Place::split_packed, Place::ileave, true, false},
+    {Form::cop, VSIP_FFT_FWD, Place::ileave, Place::split_packed_off1, true, false},
     {Form::cop, VSIP_FFT_INV, Place::split_apart, Place::ileave, false, true},
     {Form::cop, VSIP_FFT_FWD, Place::ileave, Place::split_stride2, true, false},
+    {Form::cop, VSIP_FFT_FWD, Place::split_stride2, Place::split_packed, false, true},
     // Complex in place: the plan is out of place, so the input is read
     // where it is and the result copied back from the output buffer.
     {Form::cip, VSIP_FFT_FWD, Place::ileave, Place::ileave, true, false},
@@ -779,7 +794,13 @@ const DirectCase kDirectCases[] = {
     {Form::cip, VSIP_FFT_FWD, Place::ileave_off1, Place::ileave, false, false},
     {Form::cip, VSIP_FFT_FWD, Place::ileave_stride2, Place::ileave, false, false},
     {Form::cip, VSIP_FFT_INV, Place::ileave_negative, Place::ileave, false, false},
-    {Form::cip, VSIP_FFT_FWD, Place::split_packed, Place::ileave, false, false},
+    // Split in place reads the caller's parts and writes the result back
+    // from the buffers.
+    {Form::cip, VSIP_FFT_FWD, Place::split_packed, Place::ileave, true, false},
+    {Form::cip, VSIP_FFT_INV, Place::split_packed, Place::ileave, true, false},
+    {Form::cip, VSIP_FFT_FWD, Place::split_packed_off1, Place::ileave, false, false},
+    {Form::cip, VSIP_FFT_FWD, Place::split_apart, Place::ileave, false, false},
+    {Form::cip, VSIP_FFT_FWD, Place::split_stride2, Place::ileave, false, false},
     // Real to complex: the real input and the spectrum each on its own.
     {Form::rc, VSIP_FFT_FWD, Place::real_unit, Place::ileave, true, true},
     {Form::rc, VSIP_FFT_FWD, Place::real_off4, Place::ileave_off2, true, true},
@@ -819,6 +840,181 @@ TEST(Direct, SameViewForBothSidesOfTheOutOfPlaceObject) {
     for (vsip_length k = 0; k < n; ++k)
         ASSERT_LE(std::abs(x.get(k) - want[k]), fft_tolerance(n, norm2(in), 1.0)) << k;
     EXPECT_TRUE(x.guards_intact());
+}
+
+// ---- Companion plans on library and interleaved vectors ----------------------
+
+// Vectors of n elements at offset 0 of library-made split blocks of
+// `x_block` / `y_block` elements (the parts lie the block length rounded
+// up to 16 apart), or of 16-byte aligned interleaved user blocks (block
+// length 0).  Elements of the blocks past the view hold guards.
+struct CompanionCase {
+    Form form; // cop or cip
+    int dir;
+    vsip_length n;
+    vsip_length x_block, y_block; // y_block unused for ccfftip
+    bool x_direct, y_direct;      // the transform reads x / writes y in place
+};
+
+std::string companion_name(const ::testing::TestParamInfo<CompanionCase> &i) {
+    const CompanionCase &c = i.param;
+    std::string s = std::string(form_name(c.form)) + (c.dir == VSIP_FFT_FWD ? "_fwd_" : "_inv_") +
+                    std::to_string(c.n) + "_in" + std::to_string(c.x_block);
+    if (c.form == Form::cop)
+        s += "_out" + std::to_string(c.y_block);
+    return s;
+}
+
+class CompanionVec {
+public:
+    CompanionVec(vsip_length n, vsip_length block) : n_(n), total_(block ? block : n) {
+        if (block) {
+            cblock_ = vsip_cblockcreate_f(block, VSIP_MEM_NONE);
+        } else {
+            store_.assign(2 * n + 4, kGuard);
+            float *p = store_.data();
+            while (reinterpret_cast<std::uintptr_t>(p) % 16 != 0)
+                ++p;
+            cblock_ = vsip_cblockbind_f(p, nullptr, n, VSIP_MEM_NONE);
+            vsip_cblockadmit_f(cblock_, 1);
+        }
+        all_ = vsip_cvbind_f(cblock_, 0, 1, total_);
+        view_ = vsip_cvbind_f(cblock_, 0, 1, n);
+        for (vsip_length j = n; j < total_; ++j)
+            vsip_cvput_f(all_, j, vsip_cscalar_f{kGuard, kGuard});
+    }
+    ~CompanionVec() {
+        vsip_cvdestroy_f(view_);
+        vsip_cblockdestroy_f(vsip_cvdestroy_f(all_));
+    }
+    CompanionVec(const CompanionVec &) = delete;
+    CompanionVec &operator=(const CompanionVec &) = delete;
+
+    vsip_cvview_f *view() const { return view_; }
+    cd get(vsip_length j) const {
+        const vsip_cscalar_f v = vsip_cvget_f(view_, j);
+        return {v.r, v.i};
+    }
+    void set(vsip_length j, cd v) {
+        vsip_cvput_f(view_, j, vsip_cscalar_f{static_cast<float>(v.real()), static_cast<float>(v.imag())});
+    }
+    bool holds(const void *p) const {
+        return p == cblock_->real_part->data || p == cblock_->imag_part->data;
+    }
+    bool guards_intact() const {
+        for (vsip_length j = n_; j < total_; ++j) {
+            const vsip_cscalar_f v = vsip_cvget_f(all_, j);
+            if (!(v.r == kGuard) || !(v.i == kGuard))
+                return false;
+        }
+        if (!store_.empty()) {
+            const float *p = cblock_->real_part->data;
+            for (const float &f : store_)
+                if ((&f < p || &f >= p + 2 * n_) && !(f == kGuard))
+                    return false;
+        }
+        return true;
+    }
+
+private:
+    vsip_length n_, total_;
+    std::vector<float> store_;
+    vsip_cblock_f *cblock_ = nullptr;
+    vsip_cvview_f *all_ = nullptr, *view_ = nullptr;
+};
+
+class Companion : public ::testing::TestWithParam<CompanionCase> {};
+
+// The spectrum is right whichever plan ran, only the views are written,
+// the input of ccfftop is left as it was, and the plan ran on the
+// caller's data exactly where the case says.
+TEST_P(Companion, RunsWhereTheLayoutMatches) {
+    const CompanionCase &c = GetParam();
+    const float scale = c.form == Form::cip ? 0.25f : 1.0f;
+    Fft fft(create(c.form, c.n, scale, c.dir));
+    ASSERT_NE(fft, nullptr);
+    CompanionVec x(c.n, c.x_block);
+    std::unique_ptr<CompanionVec> y;
+    if (c.form == Form::cop)
+        y = std::make_unique<CompanionVec>(c.n, c.y_block);
+    std::vector<cd> in;
+    for (vsip_length j = 0; j < c.n; ++j) {
+        in.push_back({random_part(), random_part()});
+        x.set(j, in.back());
+        if (y)
+            y->set(j, {-99.0, -99.0});
+    }
+    if (y)
+        vsip_ccfftop_f(fft.get(), x.view(), y->view());
+    else
+        vsip_ccfftip_f(fft.get(), x.view());
+    const FftwExecutions &e = fftw_executions();
+    const CompanionVec &out = y ? *y : x;
+    EXPECT_EQ(x.holds(e.in), c.x_direct);
+    EXPECT_EQ(out.holds(e.out), c.y_direct);
+    EXPECT_TRUE(x.guards_intact());
+    EXPECT_TRUE(out.guards_intact());
+    for (vsip_length j = 0; y && j < c.n; ++j)
+        ASSERT_EQ(x.get(j), in[j]) << "input element " << j << " changed";
+    const std::vector<cd> want = dft(in, c.dir == VSIP_FFT_FWD ? -1 : 1);
+    const double tol = fft_tolerance(c.n, norm2(in), scale);
+    for (vsip_length k = 0; k < c.n; ++k)
+        ASSERT_LE(std::abs(out.get(k) - static_cast<double>(scale) * want[k]), tol) << "bin " << k;
+}
+
+const CompanionCase kCompanionCases[] = {
+    // Powers of two up to 2048 on blocks of their own length: the split
+    // plan, also for lengths below 16 (parts 16 apart).
+    {Form::cop, VSIP_FFT_FWD, 8, 8, 8, true, true},
+    {Form::cop, VSIP_FFT_INV, 64, 64, 64, true, true},
+    {Form::cop, VSIP_FFT_FWD, 2048, 2048, 2048, true, true},
+    // A block of another length puts the parts at another distance.
+    {Form::cop, VSIP_FFT_FWD, 64, 128, 64, false, true},
+    {Form::cop, VSIP_FFT_INV, 64, 64, 80, true, false},
+    {Form::cop, VSIP_FFT_FWD, 8, 9, 16, true, true},    // 9 and 16 round up to 16
+    {Form::cop, VSIP_FFT_FWD, 8, 17, 17, false, false}, // 17 rounds up to 32
+    // Other lengths have no split plan: copied.
+    {Form::cop, VSIP_FFT_FWD, 4096, 4096, 4096, false, false},
+    {Form::cop, VSIP_FFT_INV, 100, 100, 100, false, false},
+    // Interleaved sides run the interleaved plan, split ones are copied.
+    {Form::cop, VSIP_FFT_FWD, 64, 0, 0, true, true},
+    {Form::cop, VSIP_FFT_FWD, 100, 0, 100, true, false},
+    // In place: the split plan reads the caller's parts, the result comes
+    // back from the buffers.
+    {Form::cip, VSIP_FFT_FWD, 64, 64, 0, true, false},
+    {Form::cip, VSIP_FFT_INV, 1024, 1024, 0, true, false},
+    {Form::cip, VSIP_FFT_FWD, 64, 65, 0, false, false},
+    {Form::cip, VSIP_FFT_FWD, 4096, 4096, 0, false, false},
+    {Form::cip, VSIP_FFT_FWD, 1024, 0, 0, true, false},
+    // From 2^18 on the in-place plan runs: on interleaved data where it is,
+    // on split data in the buffer between the copies.
+    {Form::cip, VSIP_FFT_FWD, 1 << 18, 0, 0, true, true},
+    {Form::cip, VSIP_FFT_INV, 1 << 18, 1 << 18, 0, false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, Companion, ::testing::ValuesIn(kCompanionCases), companion_name);
+
+// The record of a complex object: companion plans by length and kind.
+TEST(CompanionRecord, MadeByLengthAndKind) {
+    struct Row {
+        Form form;
+        vsip_length n;
+        bool split, in_place;
+    };
+    const Row rows[] = {{Form::cop, 1, true, false},          {Form::cop, 2048, true, false},
+                        {Form::cip, 2048, true, false},        {Form::cop, 2049, false, false},
+                        {Form::cop, 96, false, false},         {Form::cop, 1 << 18, false, false},
+                        {Form::cip, (1 << 18) - 1, false, false}, {Form::cip, 1 << 18, false, true},
+                        {Form::cip, 300000, false, true}};
+    for (const Row &r : rows) {
+        Fft fft(create(r.form, r.n, 1.0f, VSIP_FFT_INV));
+        ASSERT_NE(fft, nullptr);
+        const auto *b = static_cast<const VI_fft_backend_f *>(fft->backend);
+        EXPECT_EQ(b->split_plan != nullptr, r.split) << form_name(r.form) << " " << r.n;
+        EXPECT_EQ(b->inplace_plan != nullptr, r.in_place) << form_name(r.form) << " " << r.n;
+        EXPECT_EQ(b->split_inverse, r.split ? 1 : 0) << r.n;
+        EXPECT_EQ(b->gap, static_cast<std::int64_t>((r.n + 15) / 16 * 16)) << r.n;
+    }
 }
 
 // Distinct objects run concurrently give the results of serial runs.

@@ -138,11 +138,9 @@ void cblock_free(CB *cb, bool free_arrays) {
             VI_free(re->data);
         VI_free(re);
     }
-    if (im) {
-        if (free_arrays && cb->part_stride == 1)
-            VI_free(im->data);
+    // The imaginary parts of library storage lie in the real part's array.
+    if (im)
         VI_free(im);
-    }
     VI_free(cb);
 }
 
@@ -194,8 +192,18 @@ CB *cblock_create(vsip_length n, vsip_memory_hint hint) {
     CB *cb = cblock_record<CB>(n, hint, VI_STORAGE_LIBRARY);
     if (!cb)
         return nullptr;
-    cb->real_part = block_create<PB>(n, hint);
-    cb->imag_part = cb->real_part ? block_create<PB>(n, hint) : nullptr;
+    // One array of both parts, the imaginary ones VI_cblock_part_gap(n)
+    // elements after the real ones.  A length whose array size wraps fails.
+    const std::uint64_t gap = VI_cblock_part_gap(n);
+    cb->real_part = n <= UINT64_MAX / 4 ? block_create<PB>(2 * gap, hint) : nullptr;
+    if (cb->real_part) {
+        cb->real_part->length = n;
+        cb->imag_part = static_cast<PB *>(VI_malloc(sizeof(PB)));
+        if (cb->imag_part) {
+            *cb->imag_part = *cb->real_part;
+            cb->imag_part->data = cb->real_part->data + gap;
+        }
+    }
     if (!cb->imag_part) {
         cblock_free(cb, true);
         return nullptr;

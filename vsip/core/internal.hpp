@@ -115,6 +115,12 @@ struct vsip_cblock_d {
     std::int32_t update;
 };
 
+// Complex blocks made by the library hold both parts in one array: the
+// imaginary parts start this many elements after the real parts (the
+// length rounded up to 16, so both parts fall in one alignment class and
+// transforms planned for the length can run on them directly).
+inline std::uint64_t VI_cblock_part_gap(std::uint64_t length) { return (length + 15) / 16 * 16; }
+
 // ---- Views -----------------------------------------------------------------
 
 #define VI_DEFINE_VVIEW(V, B)                                                  \

@@ -1,6 +1,8 @@
 // Single FFT objects: complex in place and out of place, real-to-complex
 // and complex-to-real, on FFTW plans made at creation, run on the object's
-// buffers or directly on the caller's data (fft_run.hpp).
+// buffers or directly on the caller's data (fft_run.hpp).  The complex
+// objects also get the companion plans that run faster for their length
+// (a split plan for library-made split vectors, an in-place plan).
 #include <climits>
 
 #include "fft_backend.hpp"
@@ -39,7 +41,8 @@ vsip_fft_f *create_complex(const char *name, std::int32_t kind, vsip_length N,
     if (!fft)
         return nullptr;
     fft->backend = VI_fft_backend_create_f(N, dir == VSIP_FFT_FWD ? FFTW_FORWARD : FFTW_BACKWARD,
-                                           static_cast<unsigned>(fft->flags));
+                                           static_cast<unsigned>(fft->flags),
+                                           VI_fft_companions(N, kind == VI_FFT_COMPLEX_IP));
     if (!fft->backend) {
         VI_free(fft);
         return nullptr;

@@ -48,8 +48,11 @@ void destroy_complex(VI_fft_backend_f *b) {
         free_if(b->out_re);
         free_if(b->out_im);
     }
-    if (b->own_plan)
+    if (b->own_plan) {
         destroy_if(b->plan);
+        destroy_if(b->split_plan);
+        destroy_if(b->inplace_plan);
+    }
     VI_free(b);
 }
 
@@ -76,8 +79,9 @@ VI_fft_backend_f *new_complex(std::uint64_t n) {
     if (!b)
         return nullptr;
     *b = VI_fft_backend_f{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 1, 1, 0,
-                          nullptr, 1};
-    const std::size_t bytes = 8 * static_cast<std::size_t>(n);
+                          nullptr, 1, nullptr, nullptr, 0, 0};
+    b->gap = static_cast<std::int64_t>(VI_cblock_part_gap(n));
+    const std::size_t bytes = 8 * static_cast<std::size_t>(b->gap);
     b->in = static_cast<fftwf_complex *>(fftwf_malloc(bytes));
     if (b->in)
         b->out = static_cast<fftwf_complex *>(fftwf_malloc(bytes));
@@ -111,15 +115,35 @@ VI_rfft_backend_f *new_real(std::uint64_t h, std::int32_t kind) {
 
 } // namespace
 
-VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned flags) {
+VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned flags,
+                                          unsigned companions) {
     if (n < 1 || n > VI_FFT_MAX_LENGTH)
         return nullptr;
     planner_guard guard;
     VI_fft_backend_f *b = new_complex(n);
     if (!b)
         return nullptr;
-    b->plan = fftwf_plan_dft_1d(static_cast<int>(n), b->in, b->out, sign, flags);
-    if (!b->plan) {
+    const int length = static_cast<int>(n);
+    b->plan = fftwf_plan_dft_1d(length, b->in, b->out, sign, flags);
+    bool made = b->plan != nullptr;
+    if (made && (companions & VI_FFT_SPLIT_COMPANION)) {
+        // FFTW's split transforms are forward; the inverse one is the
+        // forward one with real and imaginary parts swapped on both sides.
+        float *in = &b->in[0][0], *out = &b->out[0][0];
+        const fftwf_iodim dim{length, 1, 1};
+        b->split_inverse = sign == FFTW_BACKWARD;
+        b->split_plan = b->split_inverse
+                            ? fftwf_plan_guru_split_dft(1, &dim, 0, nullptr, in + b->gap, in,
+                                                        out + b->gap, out, flags)
+                            : fftwf_plan_guru_split_dft(1, &dim, 0, nullptr, in, in + b->gap,
+                                                        out, out + b->gap, flags);
+        made = b->split_plan != nullptr;
+    }
+    if (made && (companions & VI_FFT_INPLACE_COMPANION)) {
+        b->inplace_plan = fftwf_plan_dft_1d(length, b->in, b->in, sign, flags);
+        made = b->inplace_plan != nullptr;
+    }
+    if (!made) {
         destroy_complex(b);
         return nullptr;
     }
@@ -152,6 +176,9 @@ VI_fft_backend_f *VI_fft_backend_share_f(const VI_fft_backend_f *first, std::uin
     if (!b)
         return nullptr;
     b->plan = first->plan;
+    b->split_plan = first->split_plan;
+    b->inplace_plan = first->inplace_plan;
+    b->split_inverse = first->split_inverse;
     b->own_plan = 0;
     return b;
 }

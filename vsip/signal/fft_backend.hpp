@@ -34,7 +34,17 @@ enum : std::int32_t {
 
 // Complex transform: `in` and `out` are two distinct interleaved buffers of
 // n elements (the plan is always out of place).  The split slots are for
-// users that bind split storage; null otherwise.
+// users that bind split storage; null otherwise.  Each buffer holds
+// 2 x gap floats, so it also serves as split parts gap floats apart.
+//
+// Companion plans, made at creation with the same flags where they run
+// faster than `plan` with the copies around it (null otherwise; a record
+// that shares another's plan shares them too):
+//   split_plan:   out of place on split parts gap floats apart (real parts
+//                 at in / out), for library-made split storage, whose
+//                 parts lie VI_cblock_part_gap(length) elements apart; an
+//                 inverse one is made with the parts swapped;
+//   inplace_plan: interleaved, in place on `in`.
 struct VI_fft_backend_f {
     fftwf_complex *in;
     fftwf_complex *out;
@@ -47,7 +57,27 @@ struct VI_fft_backend_f {
     std::int32_t spare;   // 0
     fftwf_plan plan;
     std::int32_t own_plan; // 1: destroying the record destroys the plan
+    fftwf_plan split_plan;
+    fftwf_plan inplace_plan;
+    std::int64_t gap;            // VI_cblock_part_gap(n)
+    std::int32_t split_inverse;  // 1: split_plan takes (imag, real) parts
 };
+
+// Companions to make for a complex transform of n elements, by measured
+// execute times of FFTW_ESTIMATE plans on this machine class: a split plan
+// beats the copy into interleaved buffers only for powers of two up to
+// 2048 (elsewhere it runs 1.5x to 4x slower); an in-place plan beats the
+// out-of-place plan plus the copy back from 2^18 elements on, and runs up
+// to 3x slower below.
+enum : unsigned { VI_FFT_SPLIT_COMPANION = 1u, VI_FFT_INPLACE_COMPANION = 2u };
+inline unsigned VI_fft_companions(std::uint64_t n, bool in_place) {
+    unsigned c = 0;
+    if (n <= 2048 && (n & (n - 1)) == 0)
+        c |= VI_FFT_SPLIT_COMPANION;
+    if (in_place && n >= (std::uint64_t{1} << 18))
+        c |= VI_FFT_INPLACE_COMPANION;
+    return c;
+}
 
 // Real transform of even length n = 2h.
 //   real-to-complex: slot 0 real input (n floats), slot 1 complex output
@@ -111,10 +141,12 @@ inline std::int32_t VI_fft_planner_flags(std::int32_t hint) {
 constexpr std::uint64_t VI_FFT_MAX_LENGTH = 0x7fffffff;
 
 // Complex record with buffers of n elements and a plan of sign `sign`
-// (FFTW_FORWARD or FFTW_BACKWARD).  Null, with everything obtained so far
-// released, when a record, buffer or plan cannot be had or n is outside
-// 1 .. VI_FFT_MAX_LENGTH.
-VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned flags);
+// (FFTW_FORWARD or FFTW_BACKWARD), and the companion plans of
+// `companions` (VI_FFT_*_COMPANION bits).  Null, with everything obtained
+// so far released, when a record, buffer or plan cannot be had or n is
+// outside 1 .. VI_FFT_MAX_LENGTH.
+VI_fft_backend_f *VI_fft_backend_create_f(std::uint64_t n, int sign, unsigned flags,
+                                          unsigned companions = 0);
 
 // Real record of kind VI_FFT_REAL_TO_COMPLEX or VI_FFT_COMPLEX_TO_REAL for
 // the transform length 2h; null as above (h of 0 included).
