@@ -297,11 +297,9 @@ void cblock_destroy(CB *cb) {
     cb->real_part->marker = VI_MARKER_DEAD;
     cb->imag_part->marker = VI_MARKER_DEAD;
 #if VI_CHECKED
-    if (cb->kind == VI_STORAGE_LIBRARY) {
+    // Library storage is one array holding both parts.
+    if (cb->kind == VI_STORAGE_LIBRARY)
         VI_free(cb->real_part->data);
-        if (cb->part_stride == 1)
-            VI_free(cb->imag_part->data);
-    }
     cb->real_part->data = cb->imag_part->data = nullptr;
     retire(cb->real_part);
     retire(cb->imag_part);
