@@ -185,9 +185,10 @@ constexpr const char *kConjugateFirst[2] = {"Do the conjugation in advance on A.
 
 // The product with the copied operands gathered into the stack buffer,
 // or into one temporary when they exceed it (the library's own loops run
-// if it cannot be had).  The gemm call is the same in either case.
+// if it cannot be had).  The gemm call is the same in either case.  Kept
+// out of line so that products without copies do not reserve the buffer.
 template <class E>
-void with_copies(const product<float, E> &p, const blas_mat<float> *placed,
+__attribute__((noinline)) void with_copies(const product<float, E> &p, const blas_mat<float> *placed,
                  const copy_plan *plan, const int *trans, bool row_major) {
     const idx m = p.a.rows, k = p.a.cols, n = p.n;
     const idx unit = p.c.complex() ? 2 : 1;
@@ -198,7 +199,7 @@ void with_copies(const product<float, E> &p, const blas_mat<float> *placed,
     std::uint64_t elements = 0;
     for (int x = 0; x < 3; ++x)
         elements += plan[x].copied ? sizes[x] : 0;
-    float stack[kCopyFloats];
+    alignas(64) float stack[kCopyFloats];
     scratch heap;
     float *buffer = stack;
     if (elements > static_cast<std::uint64_t>(kCopyFloats / unit)) {
