@@ -116,6 +116,34 @@ void sizes(benchmark::internal::Benchmark *b) {
         b->Arg(n);
 }
 
+// vsip_vexp10_f on a unit-stride view against the bare vsPow with an
+// operand of tens on the same arrays.
+void exp10_view(benchmark::State &state) {
+    const long n = state.range(0);
+    Operands o(n, 1);
+    for (auto _ : state) {
+        vsip_vexp10_f(o.va, o.vr);
+        benchmark::ClobberMemory();
+    }
+    finish(state, n, o.r);
+}
+
+void bare_pow10(benchmark::State &state) {
+    const long n = state.range(0);
+    Operands o(n, 1);
+    const std::vector<float> tens(n, 10.0f);
+    for (auto _ : state) {
+        vsPow(static_cast<int>(n), tens.data(), o.a.data(), o.r.data());
+        benchmark::ClobberMemory();
+    }
+    finish(state, n, o.r);
+}
+
+void exp10_sizes(benchmark::internal::Benchmark *b) {
+    b->Arg(1000);
+    b->Arg(100000);
+}
+
 void thread_sizes(benchmark::internal::Benchmark *b) {
     for (long n : kThreadSizes)
         b->Arg(n);
@@ -133,6 +161,8 @@ BENCHMARK(view<vsip_vexp_f, 2>)->Name("vsip_vexp_f_stride2")->Apply(sizes);
 BENCHMARK(loop_stride2<libm_exp>)->Name("loop_exp_stride2")->Apply(sizes);
 BENCHMARK(view<vsip_vsin_f, 2>)->Name("vsip_vsin_f_stride2")->Apply(sizes);
 BENCHMARK(loop_stride2<libm_sin>)->Name("loop_sin_stride2")->Apply(sizes);
+BENCHMARK(exp10_view)->Name("vsip_vexp10_f")->Apply(exp10_sizes);
+BENCHMARK(bare_pow10)->Name("vsPow_tens")->Apply(exp10_sizes);
 BENCHMARK(on_threads<vsip_vexp_f, 1>)->Name("vsip_vexp_f_1thread")->Apply(thread_sizes);
 BENCHMARK(on_threads<vsip_vexp_f, 2>)->Name("vsip_vexp_f_2threads")->Apply(thread_sizes);
 BENCHMARK(on_threads<vsip_vsin_f, 1>)->Name("vsip_vsin_f_1thread")->Apply(thread_sizes);
@@ -141,7 +171,8 @@ BENCHMARK(on_threads<vsip_vsin_f, 2>)->Name("vsip_vsin_f_2threads")->Apply(threa
 int main(int argc, char **argv) {
     RatioReporter reporter({{"vsip_vexp_f", "vsExp"}, {"vsip_vsin_f", "vsSin"}, {"vsip_vexp_f_stride2", "loop_exp_stride2"}, {"vsip_vsin_f_stride2", "loop_sin_stride2"},
                             {"vsip_vexp_f_2threads", "vsip_vexp_f_1thread"},
-                            {"vsip_vsin_f_2threads", "vsip_vsin_f_1thread"}},
+                            {"vsip_vsin_f_2threads", "vsip_vsin_f_1thread"},
+                            {"vsip_vexp10_f", "vsPow_tens"}},
                            std::vector<long>(std::begin(kAllSizes), std::end(kAllSizes)));
     return run_with_ratios(argc, argv, reporter);
 }

@@ -18,9 +18,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <dazaro_tv.h>
 #include <gtest/gtest.h>
 
 #include "fft_support.hpp"
@@ -433,7 +435,41 @@ Outcome run_cfirflt_strided(long fail_at) {
     return o;
 }
 
-const std::vector<TemporaryRow> &temporary_rows() {
+// A = 1000 x 20 with stride 2 both ways: its copy exceeds the products'
+// stack buffer, so it is one temporary.
+Outcome run_mprod_beyond_buffer(long fail_at) {
+    vsip_mview_f *A = real_matrix(1000, 20, 40, 2, 18), *B = real_matrix(20, 2, 2, 1, 19);
+    vsip_mview_f *C = real_matrix(1000, 2, 2, 1, 20);
+    Outcome o;
+    o.tally = tally_allocations(fail_at, [&] { vsip_mprod_f(A, B, C); });
+    o.out = values(C, 1000, 2);
+    vsip_malldestroy_f(A);
+    vsip_malldestroy_f(B);
+    vsip_malldestroy_f(C);
+    return o;
+}
+
+// Conjugated split complex A of 500 x 20 (its interleaved copy exceeds
+// the stack buffer).
+Outcome run_cgemp_conj_beyond_buffer(long fail_at) {
+    vsip_cmview_f *A = complex_matrix(500, 20, 21), *B = complex_matrix(20, 3, 22),
+                  *C = complex_matrix(500, 3, 23);
+    Outcome o;
+    o.tally = tally_allocations(fail_at, [&] {
+        vsip_cgemp_f(vsip_cscalar_f{1.0f, 0.5f}, A, VSIP_MAT_CONJ, B, VSIP_MAT_NTRANS,
+                     vsip_cscalar_f{0.25f, 0.0f}, C);
+    });
+    o.out = values(C, 500, 3);
+    vsip_cmalldestroy_f(A);
+    vsip_cmalldestroy_f(B);
+    vsip_cmalldestroy_f(C);
+    return o;
+}
+
+// Calls that once took a temporary and now go through stack buffers or
+// the object's work area: no request, and a failing allocator changes
+// nothing.
+const std::vector<TemporaryRow> &allocation_free_rows() {
     static const std::vector<TemporaryRow> rows = {
         {"vsip_vexp10_f", OnFailure::same_result, run_vexp10},
         {"vsip_cvexp_f", OnFailure::same_result, run_cvexp},
@@ -442,11 +478,36 @@ const std::vector<TemporaryRow> &temporary_rows() {
         {"vsip_mprod_f strided A and C", OnFailure::same_result,
          [](long k) { return run_mprod(k, true); }},
         {"vsip_cgemp_f conjugated A", OnFailure::same_result, run_cgemp_conj},
-        {"vsip_gems_f mixed layouts", OnFailure::same_result, run_gems_layouts},
-        {"vsip_firflt_f strided input", OnFailure::nothing_done, run_firflt_strided},
-        {"vsip_cfirflt_f strided input", OnFailure::nothing_done, run_cfirflt_strided},
+        {"vsip_firflt_f strided input", OnFailure::same_result, run_firflt_strided},
+        {"vsip_cfirflt_f strided input", OnFailure::same_result, run_cfirflt_strided},
     };
     return rows;
+}
+
+// Only calls that still take a temporary; the others are rows of the
+// per-call table with a count of 0.
+const std::vector<TemporaryRow> &temporary_rows() {
+    static const std::vector<TemporaryRow> rows = {
+        {"vsip_mprod_f strided A beyond the buffer", OnFailure::same_result,
+         run_mprod_beyond_buffer},
+        {"vsip_cgemp_f conjugated A beyond the buffer", OnFailure::same_result,
+         run_cgemp_conj_beyond_buffer},
+        {"vsip_gems_f mixed layouts", OnFailure::same_result, run_gems_layouts},
+    };
+    return rows;
+}
+
+TEST(AllocSweep, FormerTemporariesTakeNoRequest) {
+    for (const TemporaryRow &row : allocation_free_rows()) {
+        SCOPED_TRACE(row.name);
+        const Outcome reference = row.run(0);
+        EXPECT_EQ(reference.tally.calls, 0);
+        EXPECT_EQ(reference.tally.live, 0u);
+        const Outcome failing = row.run(1);
+        EXPECT_FALSE(failing.tally.failed);
+        EXPECT_EQ(failing.out, reference.out);
+        EXPECT_EQ(failing.returned, reference.returned);
+    }
 }
 
 bool close(const std::vector<float> &got, const std::vector<float> &want) {
@@ -591,10 +652,10 @@ Counts fftm_calls(long calls, int kind) {
     return c;
 }
 
-Counts fir_calls(long calls, vsip_stride x_stride) {
+Counts fir_calls(long calls, vsip_stride x_stride, vsip_length n = 64) {
     vsip_vview_f *k = real_vector(8, 32);
-    vsip_fir_f *fir = vsip_fir_create_f(k, VSIP_NONSYM, 64, 1, VSIP_STATE_SAVE, 1, VSIP_ALG_TIME);
-    vsip_vview_f *x = real_vector(64, 33, x_stride), *y = vsip_vcreate_f(64, VSIP_MEM_NONE);
+    vsip_fir_f *fir = vsip_fir_create_f(k, VSIP_NONSYM, n, 1, VSIP_STATE_SAVE, 1, VSIP_ALG_TIME);
+    vsip_vview_f *x = real_vector(n, 33, x_stride), *y = vsip_vcreate_f(n, VSIP_MEM_NONE);
     const Counts c = repeat(calls, [&] { vsip_firflt_f(fir, x, y); });
     vsip_fir_destroy_f(fir);
     vsip_valldestroy_f(k);
@@ -603,15 +664,36 @@ Counts fir_calls(long calls, vsip_stride x_stride) {
     return c;
 }
 
-Counts cfir_calls(long calls) {
+Counts cfir_calls(long calls, vsip_stride x_stride = 1) {
     vsip_cvview_f *k = complex_vector(8, 34);
     vsip_cfir_f *fir = vsip_cfir_create_f(k, VSIP_NONSYM, 64, 1, VSIP_STATE_SAVE, 1, VSIP_ALG_TIME);
-    vsip_cvview_f *x = complex_vector(64, 35), *y = vsip_cvcreate_f(64, VSIP_MEM_NONE);
+    vsip_cvview_f *x = complex_vector(64, 35, x_stride), *y = vsip_cvcreate_f(64, VSIP_MEM_NONE);
     const Counts c = repeat(calls, [&] { vsip_cfirflt_f(fir, x, y); });
     vsip_cfir_destroy_f(fir);
     vsip_cvalldestroy_f(k);
     vsip_cvalldestroy_f(x);
     vsip_cvalldestroy_f(y);
+    return c;
+}
+
+struct Shape {
+    vsip_length m, k, n; // C is m x n, A m x k, B k x n
+};
+struct Strided {
+    bool a, b, c; // at stride 2 both ways (copied) instead of dense row-major
+};
+
+vsip_mview_f *product_operand(vsip_length rows, vsip_length cols, bool strided, unsigned seed) {
+    return strided ? real_matrix(rows, cols, 2 * cols, 2, seed) : real_matrix(rows, cols, cols, 1, seed);
+}
+
+Counts strided_product(long calls, Shape s, Strided st) {
+    vsip_mview_f *A = product_operand(s.m, s.k, st.a, 52), *B = product_operand(s.k, s.n, st.b, 53),
+                 *C = product_operand(s.m, s.n, st.c, 54);
+    const Counts c = repeat(calls, [&] { vsip_mprod_f(A, B, C); });
+    vsip_malldestroy_f(A);
+    vsip_malldestroy_f(B);
+    vsip_malldestroy_f(C);
     return c;
 }
 
@@ -682,9 +764,14 @@ const std::vector<PerCallRow> &per_call_rows() {
              return real_binary(n, [](auto *a, auto *, auto *r) { vsip_vsqrt_f(a, r); });
          }},
         {"vsip_cvmul_f", cheap, 0, [](long n) { return complex_binary(n, vsip_cvmul_f); }},
-        {"vsip_vexp10_f", cheap, 1,
+        {"vsip_vexp10_f", cheap, 0,
          [](long n) {
              return real_binary(n, [](auto *a, auto *, auto *r) { vsip_vexp10_f(a, r); });
+         }},
+        {"vsip_vexp10_f long", costly, 0,
+         [](long n) {
+             return real_binary(
+                 n, [](auto *a, auto *, auto *r) { vsip_vexp10_f(a, r); }, 5000);
          }},
         {"vsip_vexp10_f strided", cheap, 0,
          [](long n) {
@@ -694,9 +781,14 @@ const std::vector<PerCallRow> &per_call_rows() {
              vsip_valldestroy_f(r);
              return c;
          }},
-        {"vsip_cvexp_f", cheap, 1,
+        {"vsip_cvexp_f", cheap, 0,
          [](long n) {
              return complex_binary(n, [](auto *a, auto *, auto *r) { vsip_cvexp_f(a, r); });
+         }},
+        {"vsip_cvexp_f long", costly, 0,
+         [](long n) {
+             return complex_binary(
+                 n, [](auto *a, auto *, auto *r) { vsip_cvexp_f(a, r); }, 5000);
          }},
         {"vsip_vdot_f", cheap, 0,
          [](long n) {
@@ -716,14 +808,27 @@ const std::vector<PerCallRow> &per_call_rows() {
              vsip_malldestroy_f(C);
              return c;
          }},
-        {"vsip_mprod_f strided A", costly, 1,
+        {"vsip_mprod_f strided A", costly, 0,
+         [](long n) { return strided_product(n, {6, 5, 4}, {true, false, false}); }},
+        {"vsip_mprod_f strided A, B, C", costly, 0,
+         [](long n) { return strided_product(n, {6, 5, 4}, {true, true, true}); }},
+        {"vsip_mprod_f strided A, 64 KiB", costly / 10, 0,
+         [](long n) { return strided_product(n, {64, 256, 40}, {true, false, false}); }},
+        {"vsip_mprod_f strided B, C, 64 KiB", costly / 10, 0,
+         [](long n) { return strided_product(n, {60, 100, 90}, {false, true, true}); }},
+        {"vsip_mprod_f strided A, beyond 64 KiB", costly / 10, 1,
+         [](long n) { return strided_product(n, {64, 257, 40}, {true, false, false}); }},
+        {"vsip_cgemp_f conjugated A", costly, 0,
          [](long n) {
-             vsip_mview_f *A = real_matrix(6, 5, 10, 2, 46), *B = real_matrix(5, 4, 4, 1, 47),
-                          *C = real_matrix(6, 4, 4, 1, 48);
-             const Counts c = repeat(n, [&] { vsip_mprod_f(A, B, C); });
-             vsip_malldestroy_f(A);
-             vsip_malldestroy_f(B);
-             vsip_malldestroy_f(C);
+             vsip_cmview_f *A = complex_matrix(4, 3, 49), *B = complex_matrix(3, 5, 50),
+                           *C = complex_matrix(4, 5, 51);
+             const Counts c = repeat(n, [&] {
+                 vsip_cgemp_f(vsip_cscalar_f{1.0f, 0.5f}, A, VSIP_MAT_CONJ, B, VSIP_MAT_NTRANS,
+                              vsip_cscalar_f{0.25f, 0.0f}, C);
+             });
+             vsip_cmalldestroy_f(A);
+             vsip_cmalldestroy_f(B);
+             vsip_cmalldestroy_f(C);
              return c;
          }},
         {"vsip_ccfftop_f", costly, 0, [](long n) { return fft_calls(n, 0); }},
@@ -735,8 +840,11 @@ const std::vector<PerCallRow> &per_call_rows() {
         {"vsip_rcfftmop_f", costly, 0, [](long n) { return fftm_calls(n, 2); }},
         {"vsip_crfftmop_f", costly, 0, [](long n) { return fftm_calls(n, 3); }},
         {"vsip_firflt_f", costly, 0, [](long n) { return fir_calls(n, 1); }},
-        {"vsip_firflt_f strided input", costly, 1, [](long n) { return fir_calls(n, 2); }},
+        {"vsip_firflt_f strided input", costly, 0, [](long n) { return fir_calls(n, 2); }},
+        {"vsip_firflt_f strided long input", costly / 10, 0,
+         [](long n) { return fir_calls(n, 3, 10000); }},
         {"vsip_cfirflt_f", costly, 0, [](long n) { return cfir_calls(n); }},
+        {"vsip_cfirflt_f strided input", costly, 0, [](long n) { return cfir_calls(n, 2); }},
         {"vsip_convolve1d_f direct", costly, 0, [](long n) { return conv_calls(n, 8, 64); }},
         {"vsip_convolve1d_f FFT", costly / 10, 0,
          [](long n) { return conv_calls(n, 128, 4096); }},
@@ -765,6 +873,258 @@ TEST(AllocPerCall, EveryExecuteFunctionAllocatesTheDocumentedCount) {
         EXPECT_EQ(c.library, row.library_per_call * calls);
         EXPECT_EQ(c.fftw, 0);
         EXPECT_EQ(c.live, 0u);
+    }
+}
+
+// ---- The allocation-free paths give the bits of one pass over a copy ------------
+//
+// Each row computes a result through the path that once took a temporary
+// (pieces of a stack buffer, the filter's work area, a product's stack
+// buffer) and the same result in one pass over a dense copy of the
+// operands; the two must agree bit for bit.
+
+struct SameBitsRow {
+    std::string name;
+    std::function<std::vector<float>()> through_pieces;
+    std::function<std::vector<float>()> over_copy;
+};
+
+std::vector<float> ramp(vsip_length n, float scale, float shift, unsigned seed) {
+    std::vector<float> v(n);
+    for (vsip_length i = 0; i < n; ++i)
+        v[i] = sample(static_cast<unsigned>(i), seed) * scale + shift;
+    return v;
+}
+
+SameBitsRow exp10_row(vsip_length n) {
+    const std::vector<float> a = ramp(n, 42.0f, 0.0f, 60);
+    return {"vsip_vexp10_f n=" + std::to_string(n),
+            [a] {
+                const vsip_length len = a.size();
+                vsip_vview_f *x = vsip_vcreate_f(len, VSIP_MEM_NONE), *r = vsip_vcreate_f(len, VSIP_MEM_NONE);
+                for (vsip_length i = 0; i < len; ++i)
+                    vsip_vput_f(x, i, a[i]);
+                vsip_vexp10_f(x, r);
+                std::vector<float> out = values(r);
+                vsip_valldestroy_f(x);
+                vsip_valldestroy_f(r);
+                return out;
+            },
+            [a] {
+                std::vector<float> tens(a.size(), 10.0f), r(a.size());
+                vsPow(static_cast<int>(a.size()), tens.data(), a.data(), r.data());
+                return r;
+            }};
+}
+
+SameBitsRow cvexp_row(vsip_length n) {
+    const std::vector<float> re = ramp(n, 95.0f, 0.0f, 61), im = ramp(n, 3.0e4f, 1.0f, 62);
+    return {"vsip_cvexp_f n=" + std::to_string(n),
+            [re, im] {
+                const vsip_length len = re.size();
+                vsip_cvview_f *x = vsip_cvcreate_f(len, VSIP_MEM_NONE), *r = vsip_cvcreate_f(len, VSIP_MEM_NONE);
+                for (vsip_length i = 0; i < len; ++i)
+                    vsip_cvput_f(x, i, vsip_cscalar_f{re[i], im[i]});
+                vsip_cvexp_f(x, r);
+                std::vector<float> out = values(r);
+                vsip_cvalldestroy_f(x);
+                vsip_cvalldestroy_f(r);
+                return out;
+            },
+            [re, im] {
+                const int len = static_cast<int>(re.size());
+                std::vector<float> e(len), c(len), s(len), out;
+                vsExp(len, re.data(), e.data());
+                vsCos(len, im.data(), c.data());
+                vsSin(len, im.data(), s.data());
+                for (int i = 0; i < len; ++i) {
+                    out.push_back(c[i] * e[i]);
+                    out.push_back(s[i] * e[i]);
+                }
+                return out;
+            }};
+}
+
+// A view of n elements at `stride` (negative: the block read backwards),
+// holding v.
+vsip_vview_f *bound_real(const std::vector<float> &v, vsip_stride stride) {
+    const vsip_length n = v.size(), step = static_cast<vsip_length>(stride < 0 ? -stride : stride);
+    vsip_block_f *b = vsip_blockcreate_f(n * step, VSIP_MEM_NONE);
+    vsip_vview_f *x = vsip_vbind_f(b, stride < 0 ? (n - 1) * step : 0, stride, n);
+    for (vsip_length i = 0; i < n; ++i)
+        vsip_vput_f(x, i, v[i]);
+    return x;
+}
+
+// Complex view over split storage, or over interleaved user storage.
+vsip_cvview_f *bound_complex(const std::vector<float> &v, vsip_stride stride,
+                             bool interleaved = false) {
+    const vsip_length n = v.size() / 2, step = static_cast<vsip_length>(stride);
+    vsip_cblock_f *b;
+    if (interleaved) {
+        auto *data = new std::vector<float>(2 * n * step); // released with the process's tests
+        static std::vector<std::unique_ptr<std::vector<float>>> keep;
+        keep.emplace_back(data);
+        b = vsip_cblockbind_f(data->data(), nullptr, n * step, VSIP_MEM_NONE);
+        vsip_cblockadmit_f(b, VSIP_TRUE);
+    } else {
+        b = vsip_cblockcreate_f(n * step, VSIP_MEM_NONE);
+    }
+    vsip_cvview_f *x = vsip_cvbind_f(b, 0, stride, n);
+    for (vsip_length i = 0; i < n; ++i)
+        vsip_cvput_f(x, i, vsip_cscalar_f{v[2 * i], v[2 * i + 1]});
+    return x;
+}
+
+struct FirCase {
+    bool complex;
+    vsip_length m, d, n;
+    vsip_stride stride;
+    vsip_obj_state state;
+    bool interleaved_output; // complex: the output in interleaved storage
+};
+
+// Three blocks through a filter whose input has the given stride, outputs
+// and returned counts one after the other.
+std::vector<float> filter_blocks(const FirCase &c, vsip_stride stride) {
+    std::vector<float> out;
+    const std::vector<float> h = ramp(c.complex ? 2 * c.m : c.m, 0.3f, 0.0f, 63);
+    const vsip_length outputs = c.n / c.d + 1;
+    if (!c.complex) {
+        vsip_vview_f *k = bound_real(h, 1), *y = vsip_vcreate_f(outputs, VSIP_MEM_NONE);
+        vsip_fir_f *fir = vsip_fir_create_f(k, VSIP_NONSYM, c.n, c.d, c.state, 1, VSIP_ALG_TIME);
+        for (unsigned block = 0; block < 3; ++block) {
+            vsip_vview_f *x = bound_real(ramp(c.n, 1.0f, 0.0f, 64 + block), stride);
+            fill(y, kUntouched);
+            out.push_back(static_cast<float>(vsip_firflt_f(fir, x, y)));
+            const std::vector<float> v = values(y);
+            out.insert(out.end(), v.begin(), v.end());
+            vsip_valldestroy_f(x);
+        }
+        vsip_fir_destroy_f(fir);
+        vsip_valldestroy_f(k);
+        vsip_valldestroy_f(y);
+        return out;
+    }
+    vsip_cvview_f *k = bound_complex(h, 1);
+    vsip_cvview_f *y = bound_complex(std::vector<float>(2 * outputs), 1, c.interleaved_output);
+    vsip_cfir_f *fir = vsip_cfir_create_f(k, VSIP_NONSYM, c.n, c.d, c.state, 1, VSIP_ALG_TIME);
+    for (unsigned block = 0; block < 3; ++block) {
+        vsip_cvview_f *x = bound_complex(ramp(2 * c.n, 1.0f, 0.0f, 64 + block), stride);
+        fill(y, kUntouched);
+        out.push_back(static_cast<float>(vsip_cfirflt_f(fir, x, y)));
+        const std::vector<float> v = values(y);
+        out.insert(out.end(), v.begin(), v.end());
+        vsip_cvalldestroy_f(x);
+    }
+    vsip_cfir_destroy_f(fir);
+    vsip_cvalldestroy_f(k);
+    vsip_cvalldestroy_f(y);
+    return out;
+}
+
+SameBitsRow fir_row(const FirCase &c) {
+    return {std::string(c.complex ? "vsip_cfirflt_f" : "vsip_firflt_f") + " M=" +
+                std::to_string(c.m) + " D=" + std::to_string(c.d) + " N=" + std::to_string(c.n) +
+                " stride=" + std::to_string(c.stride) + (c.interleaved_output ? " interleaved y" : ""),
+            [c] { return filter_blocks(c, c.stride); }, [c] { return filter_blocks(c, 1); }};
+}
+
+// C = alpha op(A) B + beta C with A, B, C at stride 2 both ways (as asked),
+// against the same values in dense row-major storage, CBLAS's own layout.
+struct ProductCase {
+    Shape shape;
+    Strided strided;
+    bool complex_conj; // vsip_cgemp_f with A conjugated, else vsip_gemp_f
+};
+
+std::vector<float> product_result(const ProductCase &pc, bool dense) {
+    const Shape s = pc.shape;
+    if (!pc.complex_conj) {
+        vsip_mview_f *A = product_operand(s.m, s.k, pc.strided.a && !dense, 70),
+                     *B = product_operand(s.k, s.n, pc.strided.b && !dense, 71),
+                     *C = product_operand(s.m, s.n, pc.strided.c && !dense, 72);
+        vsip_gemp_f(1.5f, A, VSIP_MAT_NTRANS, B, VSIP_MAT_NTRANS, 0.5f, C);
+        std::vector<float> out = values(C, s.m, s.n);
+        vsip_malldestroy_f(A);
+        vsip_malldestroy_f(B);
+        vsip_malldestroy_f(C);
+        return out;
+    }
+    // Split storage (copied) against interleaved dense storage, where the
+    // conjugate is taken in advance.
+    auto make = [dense](vsip_length rows, vsip_length cols, unsigned seed, bool conj) {
+        std::vector<float> v;
+        for (vsip_length e = 0; e < rows * cols; ++e) {
+            v.push_back(sample(static_cast<unsigned>(e), seed));
+            v.push_back((dense && conj ? -1.0f : 1.0f) * sample(static_cast<unsigned>(e), seed + 3));
+        }
+        vsip_cvview_f *flat = bound_complex(v, 1, dense);
+        vsip_cmview_f *m = vsip_cmbind_f(vsip_cvgetblock_f(flat), 0, static_cast<vsip_stride>(cols),
+                                         rows, 1, cols);
+        vsip_cvdestroy_f(flat);
+        return m;
+    };
+    vsip_cmview_f *A = make(s.m, s.k, 73, true), *B = make(s.k, s.n, 74, false),
+                  *C = make(s.m, s.n, 75, false);
+    vsip_cgemp_f(vsip_cscalar_f{1.0f, 0.5f}, A, dense ? VSIP_MAT_NTRANS : VSIP_MAT_CONJ, B,
+                 VSIP_MAT_NTRANS, vsip_cscalar_f{0.25f, -0.5f}, C);
+    std::vector<float> out = values(C, s.m, s.n);
+    vsip_cmalldestroy_f(A);
+    vsip_cmalldestroy_f(B);
+    vsip_cmalldestroy_f(C);
+    return out;
+}
+
+SameBitsRow product_row(const ProductCase &pc) {
+    const Shape s = pc.shape;
+    return {std::string(pc.complex_conj ? "vsip_cgemp_f conj A" : "vsip_gemp_f") + " " +
+                std::to_string(s.m) + "x" + std::to_string(s.k) + "x" + std::to_string(s.n) +
+                (pc.strided.a ? " A" : "") + (pc.strided.b ? " B" : "") + (pc.strided.c ? " C" : ""),
+            [pc] { return product_result(pc, false); }, [pc] { return product_result(pc, true); }};
+}
+
+std::vector<SameBitsRow> same_bits_rows() {
+    std::vector<SameBitsRow> rows;
+    for (vsip_length n : {1u, 7u, 1000u, 1024u, 1025u, 3 * 1024u + 13u, 20000u}) {
+        rows.push_back(exp10_row(n));
+        rows.push_back(cvexp_row(n));
+    }
+    const FirCase firs[] = {
+        {false, 8, 1, 10000, 2, VSIP_STATE_SAVE, false},
+        {false, 64, 3, 9000, -1, VSIP_STATE_SAVE, false},
+        {false, 300, 7, 5000, 3, VSIP_STATE_NO_SAVE, false},
+        {false, 5, 5000, 6000, 2, VSIP_STATE_SAVE, false},
+        {false, 1, 1, 100, 2, VSIP_STATE_SAVE, false},
+        {false, 4100, 1, 8300, 2, VSIP_STATE_SAVE, false},
+        {true, 16, 2, 9000, 2, VSIP_STATE_SAVE, false},
+        {true, 100, 1, 4500, 3, VSIP_STATE_SAVE, false},
+        {true, 12, 1, 5000, 2, VSIP_STATE_SAVE, true},
+    };
+    for (const FirCase &c : firs)
+        rows.push_back(fir_row(c));
+    const ProductCase products[] = {
+        {{6, 5, 4}, {true, false, false}, false},
+        {{64, 256, 40}, {true, false, false}, false},
+        {{30, 3000, 20}, {true, false, false}, false},
+        {{60, 100, 90}, {false, true, true}, false},
+        {{200, 50, 100}, {false, false, true}, false},
+        {{20, 200, 30}, {true, true, true}, false},
+        {{4, 3, 5}, {false, false, false}, true},
+        {{20, 60, 30}, {false, false, false}, true},
+        {{64, 200, 30}, {false, false, false}, true},
+    };
+    for (const ProductCase &pc : products)
+        rows.push_back(product_row(pc));
+    return rows;
+}
+
+TEST(AllocFreePaths, SameBitsAsOnePassOverACopy) {
+    for (const SameBitsRow &row : same_bits_rows()) {
+        SCOPED_TRACE(row.name);
+        const std::vector<float> got = row.through_pieces(), want = row.over_copy();
+        ASSERT_EQ(got.size(), want.size());
+        EXPECT_EQ(0, std::memcmp(got.data(), want.data(), sizeof(float) * got.size()));
     }
 }
 

@@ -56,8 +56,21 @@ inline void strided_pass(idx n, Op op, const R &r, const A &a) {
     vi::each(n, op, vi::ref<vi::pass::strided>(r), vi::ref<vi::pass::strided>(a));
 }
 
-// Floats per temporary of the array-function passes: one chunk at most.
-inline idx chunk_floats(idx n) { return n < INT_MAX ? n : static_cast<idx>(INT_MAX); }
+// Elements per piece of the array-function passes that need an operand
+// or a result of their own (exp10's base, cvexp's real exponentials): a
+// stack buffer or constant table of this many floats serves every call.
+constexpr idx kPiece = 1024;
+
+struct tens_table {
+    float v[kPiece];
+};
+constexpr tens_table make_tens() {
+    tens_table t{};
+    for (idx i = 0; i < kPiece; ++i)
+        t.v[i] = 10.0f;
+    return t;
+}
+constexpr tens_table kTens = make_tens();
 
 } // namespace
 
@@ -105,26 +118,24 @@ VSIP_API void vsip_vatan2_f(const vsip_vview_f *a, const vsip_vview_f *b, const 
         vi::walk(r), vi::walk(a), vi::walk(b));
 }
 
-// 10^a: vsPow over a temporary of tens on the contiguous pass (one per
-// run).  Where the temporary cannot be had, the strided pass (pow per
-// element) runs instead.
+// 10^a: vsPow with a base operand of tens on the contiguous pass, in
+// pieces of kPiece elements so that the tens are one constant table.  A
+// piece is a multiple of every block width of the array functions, so each
+// element takes the same kernel path, and the same bits, as in one call
+// over the whole run.
 VSIP_API void vsip_vexp10_f(const vsip_vview_f *a, const vsip_vview_f *r) {
     const auto wa = vi::walk(a), wr = vi::walk(r);
     const bool contiguous = vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous;
     const auto pow10 = in_double([](double x) { return std::pow(10.0, x); });
     vi::threaded_runs(r->length, [&](idx k, idx n) {
         const auto ra = vi::from_element(wa, k), rr = vi::from_element(wr, k);
-        float *tens = nullptr;
-        if (contiguous && n > 0)
-            tens = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(chunk_floats(n)), sizeof(float)));
-        if (!tens) {
+        if (!contiguous) {
             strided_pass(n, pow10, rr, ra);
             return;
         }
-        for (idx i = 0; i < chunk_floats(n); ++i)
-            tens[i] = 10.0f;
-        vi::in_chunks(n, [&](int count, idx i) { vsPow(count, tens, ra.p + i, rr.p + i); });
-        VI_free(tens);
+        vi::in_chunks<kPiece>(n, [&](int count, idx i) {
+            vsPow(count, kTens.v, ra.p + i, rr.p + i);
+        });
     });
 }
 
@@ -313,13 +324,11 @@ VSIP_API void vsip_cvrecip_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
 
 namespace {
 
-// The contiguous pass takes a temporary of the real parts' exponentials;
-// where it cannot be had, the strided pass runs instead.
+// The contiguous pass computes the real parts' exponentials into a stack
+// buffer, one piece at a time (a piece is a multiple of every block width
+// of the array functions, so the bits are those of one call over the run).
 void cvexp_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
-    float *t = nullptr;
-    if (vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous && n > 0)
-        t = static_cast<float *>(VI_malloc_array(static_cast<std::uint64_t>(chunk_floats(n)), sizeof(float)));
-    if (!t) {
+    if (vi::choose_pass<vi::split_only>(wr, wa) != vi::pass::contiguous) {
         strided_pass(
             n,
             [](vsip_cscalar_f x) {
@@ -333,7 +342,8 @@ void cvexp_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
     }
     // The exponential of the real parts is taken first, so the call is
     // correct in place.
-    vi::in_chunks(n, [&](int count, idx k) {
+    float t[kPiece];
+    vi::in_chunks<kPiece>(n, [&](int count, idx k) {
         vsExp(count, wa.re + k, t);
         vsCos(count, wa.im + k, wr.re + k);
         vsSin(count, wa.im + k, wr.im + k);
@@ -343,12 +353,10 @@ void cvexp_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
             im[i] = im[i] * t[i];
         }
     });
-    VI_free(t);
 }
 
 } // namespace
 
-// One temporary per run.
 VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
     vi::threaded_runs(r->length, [&](idx k, idx n) {

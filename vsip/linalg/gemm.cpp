@@ -3,15 +3,20 @@
 //
 // Every operand goes to the gemm call in place when CBLAS can address it
 // (operand.hpp decides); the products of single precision otherwise copy
-// it, with an INFO line, into a dense row-major temporary (interleaved
-// pairs for complex data) and copy C's temporary back afterwards.  The
-// CBLAS order is C's layout; an operand whose layout differs from C's is
-// passed transposed.  A conjugated operand passed transposed becomes
+// it, with an INFO line, into dense row-major storage (interleaved pairs
+// for complex data) and copy C's copy back afterwards.  The CBLAS order is
+// C's layout; an operand whose layout differs from C's is passed
+// transposed.  A conjugated operand passed transposed becomes
 // CblasConjTrans; passed untransposed it is conjugated in advance into a
-// temporary in C's layout.  When a temporary cannot be allocated (or an
-// operand of the double-precision products cannot be addressed, or a size
-// exceeds 32 bits), the library's own loops compute the product on the
-// caller's views.
+// copy in C's layout.  The copies share a 64 KiB stack buffer, so such a
+// product allocates nothing unless its copies exceed it; they then share
+// one temporary.  (Splitting a larger product into several gemm calls
+// would change CBLAS's rounding.)  When that temporary cannot be allocated
+// (or an operand of the double-precision products cannot be addressed, or
+// a size exceeds 32 bits), the library's own loops compute the product on
+// the caller's views.
+#include <algorithm>
+#include <cstdint>
 #include <type_traits>
 
 #include "common/cblas.hpp"
@@ -134,26 +139,34 @@ inline vi::step_cref cplx_line(const mat<float> &m, bool rows, idx o) {
 
 using vi::scratch;
 
-// Allocates and fills a dense copy of m (interleaved pairs for complex
-// data, conjugated when asked); its CBLAS description goes to *out.
-bool dense_copy(const mat<float> &m, bool row_major, bool conj, scratch *t,
-                blas_mat<float> *out) {
+// Floats of the stack buffer that holds the copies of a product's
+// operands (64 KiB): products whose copies fit take no allocation.
+constexpr idx kCopyFloats = 16384;
+
+// How an operand that CBLAS cannot take as it is reaches the call: copied
+// densely in the given layout, conjugated when asked.
+struct copy_plan {
+    bool copied = false;
+    bool row_major = true;
+    bool conj = false;
+};
+
+// Writes a dense copy of m into dst (interleaved pairs for complex data,
+// conjugated when asked) and gives its leading dimension.
+int gather(const mat<float> &m, bool row_major, bool conj, float *dst) {
     const idx unit = m.complex() ? 2 : 1;
-    if (!t->allocate(static_cast<std::uint64_t>(m.rows * m.cols), unit * sizeof(float)))
-        return false;
     const idx outer = row_major ? m.rows : m.cols, inner = row_major ? m.cols : m.rows;
     for (idx o = 0; o < outer; ++o) {
-        float *dst = t->p + o * inner * unit;
+        float *line = dst + o * inner * unit;
         if (m.complex())
-            vi::copy_in(cplx_line(m, row_major, o), inner, dst);
+            vi::copy_in(cplx_line(m, row_major, o), inner, line);
         else
-            vi::copy_in(real_line(m, row_major, o), inner, dst);
+            vi::copy_in(real_line(m, row_major, o), inner, line);
     }
     if (conj)
         for (idx e = 0; e < m.rows * m.cols; ++e)
-            t->p[2 * e + 1] = -t->p[2 * e + 1];
-    *out = {t->p, row_major, static_cast<int>(std::max<idx>(inner, 1))};
-    return true;
+            dst[2 * e + 1] = -dst[2 * e + 1];
+    return static_cast<int>(std::max<idx>(inner, 1));
 }
 
 // Writes a row-major dense copy back into m.
@@ -170,6 +183,55 @@ constexpr const char *kSplitFallback = "Allocating a interleaved memory failed, 
 constexpr const char *kConjugateFirst[2] = {"Do the conjugation in advance on A.",
                                             "Do the conjugation in advance on B."};
 
+// The product with the copied operands gathered into the stack buffer,
+// or into one temporary when they exceed it (the library's own loops run
+// if it cannot be had).  The gemm call is the same in either case.  Kept
+// out of line so that products without copies do not reserve the buffer.
+template <class E>
+__attribute__((noinline)) void with_copies(const product<float, E> &p, const blas_mat<float> *placed,
+                 const copy_plan *plan, const int *trans, bool row_major) {
+    const idx m = p.a.rows, k = p.a.cols, n = p.n;
+    const idx unit = p.c.complex() ? 2 : 1;
+    const mat<float> *ops[3] = {&p.a, &p.b, &p.c};
+    const std::uint64_t sizes[3] = {static_cast<std::uint64_t>(m * k),
+                                    static_cast<std::uint64_t>(k * n),
+                                    static_cast<std::uint64_t>(m * n)};
+    std::uint64_t elements = 0;
+    for (int x = 0; x < 3; ++x)
+        elements += plan[x].copied ? sizes[x] : 0;
+    alignas(64) float stack[kCopyFloats];
+    scratch heap;
+    float *buffer = stack;
+    if (elements > static_cast<std::uint64_t>(kCopyFloats / unit)) {
+        if (!heap.allocate(elements, static_cast<std::size_t>(unit) * sizeof(float))) {
+            if (p.c.complex())
+                VI_log(VI_LOG_INFO, p.msg.function, kSplitFallback);
+            own_loops(p);
+            return;
+        }
+        buffer = heap.p;
+    }
+    float *pointers[3];
+    int ld[3];
+    float *next = buffer;
+    for (int x = 0; x < 3; ++x) {
+        if (plan[x].copied) {
+            ld[x] = gather(*ops[x], plan[x].row_major, plan[x].conj, next);
+            pointers[x] = next;
+            next += sizes[x] * unit;
+        } else {
+            ld[x] = placed[x].ld;
+            pointers[x] = placed[x].p;
+        }
+    }
+    float *c = pointers[2];
+    gemm_call(row_major ? vi::CBLAS_ROW_MAJOR : vi::CBLAS_COL_MAJOR, trans[0], trans[1],
+              static_cast<int>(m), static_cast<int>(n), static_cast<int>(k), p.alpha,
+              pointers[0], ld[0], pointers[1], ld[1], p.beta, c, ld[2]);
+    if (plan[2].copied)
+        copy_back(c, p.c);
+}
+
 template <class S, class E>
 void run(const product<S, E> &p) {
     const idx m = p.a.rows, k = p.a.cols, n = p.n;
@@ -178,18 +240,19 @@ void run(const product<S, E> &p) {
         return;
     }
     const mat<S> *ops[3] = {&p.a, &p.b, &p.c};
-    blas_mat<S> placed[3];
-    scratch copies[3], conjugated[2];
+    blas_mat<S> placed[3] = {};
+    copy_plan plan[3];
+    bool copies = false;
     for (int x = 0; x < 3; ++x) {
         if (vi::place(*ops[x], &placed[x]))
             continue;
         if constexpr (std::is_same<S, float>::value) {
             if (p.msg.copy[x]) {
+                // Copied densely in row-major order.
                 VI_log(VI_LOG_INFO, p.msg.function, p.msg.copy[x]);
-                if (dense_copy(*ops[x], true, false, &copies[x], &placed[x]))
-                    continue;
-                if (ops[x]->complex())
-                    VI_log(VI_LOG_INFO, p.msg.function, kSplitFallback);
+                plan[x].copied = copies = true;
+                placed[x].row_major = true;
+                continue;
             }
         }
         own_loops(p);
@@ -206,25 +269,27 @@ void run(const product<S, E> &p) {
             trans[x] = vi::CBLAS_CONJ_TRANS;
             continue;
         }
-        // CBLAS has no conjugate without transpose: conjugate into a
-        // temporary in the layout of the call.
+        // CBLAS has no conjugate without transpose: the operand is copied
+        // conjugated in the layout of the call.
         if constexpr (std::is_same<S, float>::value) {
             VI_log(VI_LOG_INFO, p.msg.function, kConjugateFirst[x]);
-            if (dense_copy(*ops[x], row_major, true, &conjugated[x], &placed[x]))
-                continue;
-            VI_log(VI_LOG_INFO, p.msg.function, kSplitFallback);
+            plan[x] = copy_plan{true, row_major, true};
+            copies = true;
+            continue;
         }
         own_loops(p);
         return;
+    }
+    if constexpr (std::is_same<S, float>::value) {
+        if (copies) {
+            with_copies(p, placed, plan, trans, row_major);
+            return;
+        }
     }
     gemm_call(row_major ? vi::CBLAS_ROW_MAJOR : vi::CBLAS_COL_MAJOR, trans[0], trans[1],
               static_cast<int>(m), static_cast<int>(n), static_cast<int>(k), p.alpha,
               placed[0].p, placed[0].ld, placed[1].p, placed[1].ld, p.beta, placed[2].p,
               placed[2].ld);
-    if constexpr (std::is_same<S, float>::value) {
-        if (copies[2].p)
-            copy_back(copies[2].p, p.c);
-    }
 }
 
 // The operand operations: transposed for VSIP_MAT_TRANS and (complex)

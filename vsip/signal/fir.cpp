@@ -19,9 +19,13 @@
 // decimation larger than the block) continue one signal like any other.
 //
 // The real main region rounds every product before adding it; the complex
-// one uses fused multiply-adds.  Strided inputs are copied into a
-// temporary first; when it cannot be had the call writes nothing, keeps
-// the object as it was and returns 0.
+// one uses fused multiply-adds.  A strided input is gathered piece by
+// piece into the work area (sized at creation), so filtering never
+// allocates: first the samples of the start region, then for each run of
+// main-region outputs the span of input their windows cover.  Every output
+// sees the same contiguous samples as over a copy of the whole block, so
+// the results do not depend on the pieces.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -40,6 +44,13 @@ constexpr std::size_t kAlign = 32;
 // Kernel lengths padded to whole groups of eight lanes.
 inline idx padded(idx m) { return (m + kLanes - 1) / kLanes * kLanes; }
 
+// Samples per part of the work area beyond 2M: the piece of a strided
+// input gathered at a time (at most the block length).
+constexpr idx kStridedPiece = 4096;
+inline idx work_length(idx m, vsip_length n) {
+    return 2 * m + static_cast<idx>(std::min<vsip_length>(n, kStridedPiece));
+}
+
 template <class KernelView>
 struct fir_object {
     KernelView *kernel;   // time-reversed kernel: element j holds h[M-1-j]
@@ -54,10 +65,12 @@ struct fir_object {
     std::int32_t state;
     // One allocation: the aligned kernel lanes (complex: the real parts,
     // then the imaginary parts, padded(M) floats each) and the work area
-    // for blocks shorter than the kernel (2M - 2 samples).
+    // (work_len floats per part): blocks shorter than the kernel need
+    // 2M - 2 samples, pieces of a strided input at least M.
     void *storage;
     float *taps;
     float *work;
+    vi::idx work_len;
 };
 
 } // namespace
@@ -339,7 +352,8 @@ typename T::object *create(const typename T::view *kernel, std::int32_t symm, vs
     // The real kernel vector holds whole groups of eight (zeros after M).
     f->kernel = T::create(T::parts == 1 ? static_cast<vsip_length>(padded(m)) : M);
     f->history = T::create(M > 1 ? M - 1 : 1);
-    const std::uint64_t floats = static_cast<std::uint64_t>(T::parts) * (padded(m) + 2 * m);
+    const idx work = work_length(m, N);
+    const std::uint64_t floats = static_cast<std::uint64_t>(T::parts) * (padded(m) + work);
     f->storage = f->kernel && f->history ? VI_malloc_array(floats * sizeof(float) + kAlign, 1) : nullptr;
     if (!f->storage) {
         destroy_object<T>(f);
@@ -379,6 +393,7 @@ typename T::object *create(const typename T::view *kernel, std::int32_t symm, vs
             f->taps[padded(m) + j] = k.im[j * k.step];
     }
     f->work = f->taps + T::parts * padded(m);
+    f->work_len = work;
     return f;
 }
 
@@ -471,7 +486,7 @@ int filter(typename T::object *f, const typename T::view *x, const typename T::v
     if (N < M) {
         // History and block one after the other in the work buffer: every
         // window lies inside it, and so do the samples to keep.
-        const idx part = 2 * M;
+        const idx part = f->work_len;
         const idx len = need + N;
         samples s{f->work, f->work + part, 1};
         gather(f->history, held - need, need, s.re, part);
@@ -481,16 +496,15 @@ int filter(typename T::object *f, const typename T::view *x, const typename T::v
         if (f->state == VSIP_STATE_SAVE)
             scatter(s.re + len - keep, keep, f->history, part);
     } else {
-        vi::scratch copy;
-        samples s = T::at(x);
-        if (!T::unit(x)) {
-            if (!copy.allocate(static_cast<std::uint64_t>(T::parts) * N, sizeof(float)))
-                return 0;
-            gather(x, 0, N, copy.p, N);
-            s = samples{copy.p, copy.p + N, 1};
-        }
+        const bool unit = T::unit(x);
+        const idx part = f->work_len;
+        // Unit stride: the block itself; otherwise its first M-1 samples
+        // (all the start region reads) gathered into the work area.
+        samples s = unit ? T::at(x) : samples{f->work, f->work + part, 1};
+        if (!unit)
+            gather(x, 0, M - 1, s.re, part);
         announce();
-        const typename T::frame input(s, N);
+        const typename T::frame input(s, unit ? N : M - 1);
         // Start region: windows that begin in the history.
         idx n = 0;
         for (idx len = p + 1; len < M && n < count; len += D, ++n) {
@@ -500,9 +514,21 @@ int filter(typename T::object *f, const typename T::view *x, const typename T::v
             const view in = input.view(0, len);
             T::store(y, n, T::add(T::dot(&kA, &hist), T::dot(&kB, &in)));
         }
-        main_region<T>(f, s, 0, n, count, y, default_kernel);
+        if (unit) {
+            main_region<T>(f, s, 0, n, count, y, default_kernel);
+        } else {
+            // Runs of outputs whose windows, (run - 1) D + M samples, fit
+            // the work area.
+            const idx run = (part - M) / D + 1;
+            for (idx from = n; from < count; from += run) {
+                const idx to = std::min(count, from + run);
+                const idx start = p + from * D - (M - 1);
+                gather(x, start, (to - 1 - from) * D + M, s.re, part);
+                main_region<T>(f, s, start, from, to, y, default_kernel);
+            }
+        }
         if (f->state == VSIP_STATE_SAVE && keep > 0) {
-            const view tail = input.view(N - keep, keep);
+            const view tail = part_of(x, N - keep, keep);
             const view dst = part_of(f->history, 0, keep);
             T::copy(&tail, &dst);
         }

@@ -130,7 +130,8 @@ const Edge kEdges[] = {
     {"tan", true, -kInf, kNaN, 0},
     {"tan", false, kNaN, kNaN, 0},
     // Beyond the reduction's range: libm's results (sin(1e10) is
-    // -0.48750602508751067, not what a rounding shift would give).
+    // -0.48750602508751067, not what a rounding shift would give); double
+    // lanes take libm's extended-precision functions rounded to double.
     {"sin", false, 1e10, -0.48750602508751067, 0},
     {"sin", true, 1e10, double(std::sin(1e10f)), 0},
     {"cos", false, 1e22, double(std::cos(1e22)), 0},
@@ -138,6 +139,13 @@ const Edge kEdges[] = {
     {"tan", false, -1e300, double(std::tan(-1e300)), 0},
     {"tan", true, 2e6, double(std::tan(2e6f)), 0},
     {"sin", false, 1.7976931348623157e308, double(std::sin(1.7976931348623157e308)), 0},
+    // 6381956970095103 x 2^797 lies within 2^-61 of a multiple of pi/2:
+    // the correctly rounded values (libm's double cos is 7.95 ulp off there,
+    // its tan 14 ulp).
+    {"cos", false, 0x1.6ac5b262ca1ffp+849, -0x1.14ae72e6ba22fp-61, 0},
+    {"cos", false, -0x1.6ac5b262ca1ffp+849, -0x1.14ae72e6ba22fp-61, 0},
+    {"tan", false, 0x1.6ac5b262ca1ffp+849, -0x1.d9ba9a7975636p+60, 0},
+    {"sin", false, 0x1.6ac5b262ca1ffp+849, 1.0, 0},
 };
 
 class TrigEdges : public ::testing::TestWithParam<Edge> {
@@ -387,5 +395,37 @@ TEST_P(TrigArray, SpecialValuesAtEveryPosition) {
 
 INSTANTIATE_TEST_SUITE_P(Kernels, TrigArray, ::testing::ValuesIn(kArrayCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// 6381956970095103 x 2^797, within 2^-61 of a multiple of pi/2, in every
+// element of a register and of the remainder: the correctly rounded
+// values from every double array kernel.
+TEST(TrigArrayFar, NextToAMultipleOfHalfPi) {
+    if (!tvml_test::has_avx2_fma()) GTEST_SKIP() << "needs AVX2 and FMA";
+    const double x = 0x1.6ac5b262ca1ffp+849, cos_x = -0x1.14ae72e6ba22fp-61, tan_x = -0x1.d9ba9a7975636p+60;
+    struct Row {
+        const char* name;
+        double want, want2;  // want2: the cosines of sincos
+    };
+    const Row rows[] = {
+        {"dcos_tarvo", cos_x, 0}, {"dcos_ondara", cos_x, 0},  {"dcos_belisk", cos_x, 0},
+        {"dtan_tarvo", tan_x, 0}, {"dtan_ondara", tan_x, 0},  {"dtan_belisk", tan_x, 0},
+        {"dsin_tarvo", 1.0, 0},   {"dsincos_tarvo", 1.0, cos_x},
+    };
+    for (const Row& row : rows) {
+        auto kernel = reinterpret_cast<tvml_array_kernel>(dlsym(RTLD_DEFAULT, row.name));
+        ASSERT_NE(kernel, nullptr) << row.name;
+        for (int n : {1, 3, 7, 21}) {
+            const std::vector<double> a(static_cast<size_t>(n), x);
+            std::vector<double> r(static_cast<size_t>(n)), r2(static_cast<size_t>(n));
+            kernel(n, a.data(), nullptr, r.data(), r2.data(), 0);
+            for (int i = 0; i < n; ++i) {
+                EXPECT_TRUE(tvml_test::same_bits(r[size_t(i)], row.want)) << row.name << " n=" << n << " i=" << i;
+                if (row.want2 != 0) {
+                    EXPECT_TRUE(tvml_test::same_bits(r2[size_t(i)], row.want2)) << row.name << " n=" << n << " i=" << i;
+                }
+            }
+        }
+    }
+}
 
 }  // namespace

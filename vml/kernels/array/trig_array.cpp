@@ -41,7 +41,14 @@ struct SinCos {
         return {tvml::avx2::trig_fast<SinFn<T>>(x, far), tvml::avx2::trig_fast<CosFn<T>>(x, far)};
     }
     static void libm(float x, float* s, float* c) { ::sincosf(x, s, c); }
-    static void libm(double x, double* s, double* c) { ::sincos(x, s, c); }
+    static void libm(double x, double* s, double* c) {
+        if (tvml::avx2::far_element<tvml::avx2::SinConstants<double>>(x)) {
+            *s = SinFn<double>::libm(x);
+            *c = CosFn<double>::libm(x);
+            return;
+        }
+        ::sincos(x, s, c);
+    }
 };
 
 }  // namespace

@@ -8,14 +8,17 @@
 // sign bits.  The same straight-line code serves every lane whose |x| lies
 // below far_limit; lanes beyond it, where the three-part reduction no
 // longer keeps the kernel's accuracy (and infinities), are computed by
-// libm in a fix-up that runs only when such a lane is present.  NaN lanes
-// give NaN through the arithmetic.
+// libm in a fix-up that runs only when such a lane is present (double
+// lanes by libm's extended-precision function, see far_element).  NaN
+// lanes give NaN through the arithmetic.
 //
 // Compile only with -mavx2 -mfma (see simd.hpp).
 #pragma once
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "exp.hpp"
 #include "simd.hpp"
@@ -284,27 +287,50 @@ inline Vec<T, N> tan_core(Vec<T, N> x) {
 
 
 // ---------------------------------------------------------------------------
+// Single elements through libm.  A double can lie within 2^-61 of a
+// multiple of pi/2 (6381956970095103 x 2^797, about 5.3e255, is that
+// close), where libm's double cos and tan lose up to 8 and 14 ulp.  So
+// double elements beyond far_limit take libm's extended-precision function
+// (its reduction keeps enough bits past the 64-bit argument) rounded once
+// to double: within half an ulp and a rounding there.  Float elements and
+// double ones below the limit take the function of their own precision.
+template <class C>
+inline bool far_element(double x) {
+    const uint64_t bits = C::far_limit;
+    double limit;
+    std::memcpy(&limit, &bits, sizeof limit);
+    return std::fabs(x) > limit;
+}
+
+template <class C, class T, class F>
+inline T scalar_trig(T x, F f) {
+    if constexpr (std::is_same<T, double>::value) {
+        if (far_element<C>(x)) return static_cast<double>(f(static_cast<long double>(x)));
+    }
+    return f(x);
+}
+
 // The three functions by name: constants, core and libm counterpart.
 template <class T>
 struct SinFn {
     using C = SinConstants<T>;
     template <int N>
     static Vec<T, N> core(Vec<T, N> x) { return sin_core(x); }
-    static T libm(T x) { return std::sin(x); }
+    static T libm(T x) { return scalar_trig<C>(x, [](auto v) { return std::sin(v); }); }
 };
 template <class T>
 struct CosFn {
     using C = CosConstants<T>;
     template <int N>
     static Vec<T, N> core(Vec<T, N> x) { return cos_core(x); }
-    static T libm(T x) { return std::cos(x); }
+    static T libm(T x) { return scalar_trig<C>(x, [](auto v) { return std::cos(v); }); }
 };
 template <class T>
 struct TanFn {
     using C = TanConstants<T>;
     template <int N>
     static Vec<T, N> core(Vec<T, N> x) { return tan_core(x); }
-    static T libm(T x) { return std::tan(x); }
+    static T libm(T x) { return scalar_trig<C>(x, [](auto v) { return std::tan(v); }); }
 };
 
 // The reduction's result, with the lanes beyond its range added to far
