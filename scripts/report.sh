@@ -105,7 +105,7 @@ mode=$(cat "$out/command" 2>/dev/null || echo "scripts/report.sh")
   echo "atan2 array form) run libm per element and make the low ends of the"
   echo "dazaro-tv ranges."
   echo "Measured $(date -u -r "$out/bench.json" +%Y-%m-%d) by \`$mode\` on $(nproc) cores of an $cpu"
-  echo "(shared and busy while measured: single figures can be 10% off or more)."
+  echo "(a virtual machine: single figures can move by 10% or more between runs)."
   echo
   echo "| dazaro-tv at n = 1000 | Functions | vs scalar libm loop | vs libmvec | vs SLEEF u10 | vs plain -O3 loop | vs memcpy (per byte) |"
   echo "|---|---|---|---|---|---|---|"
