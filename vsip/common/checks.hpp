@@ -160,6 +160,18 @@ inline const char *geometry_fault(const M *m, vsip_offset offset, vsip_stride co
                : kOutside;
 }
 
+// The length of a vector view read before the view is walked: 0 for a
+// null view in the checked flavour, so that the walk reports it instead of
+// the read crashing; the field itself otherwise.
+template <class V>
+inline vsip_length length_of(const V *v) {
+#if VI_CHECKED
+    if (!v)
+        return 0;
+#endif
+    return v->length;
+}
+
 // Logs `fault` for `function` when there is one; true when there is none.
 inline bool clear(const char *function, const char *fault) {
     if (!fault)
@@ -226,6 +238,7 @@ inline bool partly_overlaps(const extent &r, const extent &a) {
 }
 
 } // namespace chk
+using chk::length_of;
 } // namespace vi
 
 // VI_CHECK(fault-expression, value): in the checked flavour, returns

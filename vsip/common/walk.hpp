@@ -214,9 +214,12 @@ inline W sink(const char *fault, const char *caller) {
     if (const char *fault = chk::view_fault(v))                                 \
     return sink<W>(fault, caller)
 #define VI_WALKED(W, v, ...) return checked(W{__VA_ARGS__, walk_check{}}, v, caller)
+// A walk a family makes over its own temporaries (no view to check).
+#define VI_TEMP_WALK(W, ...) W{__VA_ARGS__, ::vi::walk_check{}}
 #else
 #define VI_SINK_UNUSABLE(W, v)
 #define VI_WALKED(W, v, ...) return W{__VA_ARGS__}
+#define VI_TEMP_WALK(W, ...) W{__VA_ARGS__}
 #endif
 
 inline real_walk<float> walk(const vsip_vview_f *v VI_CALLER) {

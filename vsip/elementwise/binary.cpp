@@ -15,6 +15,8 @@
 #include "complex_ops.hpp"
 #include "internal.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::walk;
@@ -55,84 +57,84 @@ extern "C" {
 // ---- Real vectors ----------------------------------------------------------
 
 VSIP_API void vsip_vadd_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::array_or_strided(r->length, vsAdd, add, walk(r), walk(a), walk(b));
+    vi::array_or_strided(length_of(r), vsAdd, add, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_vsub_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::array_or_strided(r->length, vsSub, sub, walk(r), walk(a), walk(b));
+    vi::array_or_strided(length_of(r), vsSub, sub, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_vmul_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, mul, walk(r), walk(a), walk(b));
+    vi::elementwise<vi::split_only>(length_of(r), mul, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_vdiv_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, quo, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), quo, walk(r), walk(a), walk(b));
 }
 
 // Unscaled: overflows to +infinity above about 1.8e19.
 VSIP_API void vsip_vhypot_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
     vi::threaded_elementwise<vi::split_only>(
-        r->length, [](float x, float y) { return std::sqrt(x * x + y * y); }, walk(r), walk(a),
+        length_of(r), [](float x, float y) { return std::sqrt(x * x + y * y); }, walk(r), walk(a),
         walk(b));
 }
 
 VSIP_API void vsip_svadd_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, add, walk(r), alpha, walk(b));
+    vi::elementwise<vi::split_only>(length_of(r), add, walk(r), alpha, walk(b));
 }
 
 VSIP_API void vsip_svsub_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, sub, walk(r), alpha, walk(b));
+    vi::elementwise<vi::split_only>(length_of(r), sub, walk(r), alpha, walk(b));
 }
 
 VSIP_API void vsip_svmul_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, mul, walk(r), alpha, walk(b));
+    vi::elementwise<vi::split_only>(length_of(r), mul, walk(r), alpha, walk(b));
 }
 
 VSIP_API void vsip_svdiv_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, quo, walk(r), alpha, walk(b));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), quo, walk(r), alpha, walk(b));
 }
 
 // c = alpha b + (1 - alpha) c, with 1 - alpha rounded once.
 VSIP_API void vsip_vexpoavg_f(vsip_scalar_f alpha, const vsip_vview_f *b, const vsip_vview_f *c) {
     const float rest = 1.0f - alpha;
     vi::elementwise<vi::split_only>(
-        c->length, [alpha, rest](float x, float y) { return alpha * x + rest * y; }, walk(c),
+        length_of(c), [alpha, rest](float x, float y) { return alpha * x + rest * y; }, walk(c),
         walk(b), walk(c));
 }
 
 // ---- Complex vectors -------------------------------------------------------
 
 VSIP_API void vsip_cvadd_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    complex_array_pair(r->length, vsAdd, vi::c_add, walk(r), walk(a), walk(b));
+    complex_array_pair(length_of(r), vsAdd, vi::c_add, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_cvsub_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    complex_array_pair(r->length, vsSub, vi::c_sub, walk(r), walk(a), walk(b));
+    complex_array_pair(length_of(r), vsSub, vi::c_sub, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_cvmul_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_mul, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), vi::c_mul, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_cvjmul_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_jmul, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), vi::c_jmul, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_cvdiv_f(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_div, walk(r), walk(a), walk(b));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), vi::c_div, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_csvadd_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_or_interleaved>(r->length, vi::c_add, walk(r), alpha, walk(b));
+    vi::elementwise<vi::split_or_interleaved>(length_of(r), vi::c_add, walk(r), alpha, walk(b));
 }
 
 VSIP_API void vsip_csvsub_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_or_interleaved>(r->length, vi::c_sub, walk(r), alpha, walk(b));
+    vi::elementwise<vi::split_or_interleaved>(length_of(r), vi::c_sub, walk(r), alpha, walk(b));
 }
 
 VSIP_API void vsip_csvmul_f(vsip_cscalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, vi::c_mul, walk(r), alpha, walk(b));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), vi::c_mul, walk(r), alpha, walk(b));
 }
 
 // Both parts with the same real alpha.
@@ -140,7 +142,7 @@ VSIP_API void vsip_cvexpoavg_f(vsip_scalar_f alpha, const vsip_cvview_f *b,
                                const vsip_cvview_f *c) {
     const float rest = 1.0f - alpha;
     vi::elementwise<vi::split_only>(
-        c->length,
+        length_of(c),
         [alpha, rest](C x, C y) { return C{alpha * x.r + rest * y.r, alpha * x.i + rest * y.i}; },
         walk(c), walk(b), walk(c));
 }
@@ -152,7 +154,7 @@ VSIP_API void vsip_cvexpoavg_f(vsip_scalar_f alpha, const vsip_cvview_f *b,
 VSIP_API void vsip_rcvadd_f(const vsip_vview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
     const vi::real_walk<float> wa = walk(a);
     const vi::cplx_walk wb = walk(b), wr = walk(r);
-    const vi::idx n = static_cast<vi::idx>(r->length);
+    const vi::idx n = static_cast<vi::idx>(length_of(r));
     if (vi::choose_pass<vi::split_only>(wr, wa, wb) == vi::pass::contiguous) {
         vi::in_chunks(n, [&](int c, vi::idx k) { vsAdd(c, wa.p + k, wb.re + k, wr.re + k); });
         if (n > 0 && wr.im != wb.im)
@@ -166,34 +168,34 @@ VSIP_API void vsip_rcvadd_f(const vsip_vview_f *a, const vsip_cvview_f *b, const
 // (a - b.re, -b.im), the imaginary sign flipped by bit.
 VSIP_API void vsip_rcvsub_f(const vsip_vview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_or_interleaved>(
-        r->length, [](float x, C y) { return C{x - y.r, vi::flip_sign(y.i)}; }, walk(r), walk(a),
+        length_of(r), [](float x, C y) { return C{x - y.r, vi::flip_sign(y.i)}; }, walk(r), walk(a),
         walk(b));
 }
 
 VSIP_API void vsip_rcvmul_f(const vsip_vview_f *a, const vsip_cvview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_only>(
-        r->length, [](float x, C y) { return C{x * y.r, x * y.i}; }, walk(r), walk(a), walk(b));
+        length_of(r), [](float x, C y) { return C{x * y.r, x * y.i}; }, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_crvsub_f(const vsip_cvview_f *a, const vsip_vview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_or_interleaved>(
-        r->length, [](C x, float y) { return C{x.r - y, x.i}; }, walk(r), walk(a), walk(b));
+        length_of(r), [](C x, float y) { return C{x.r - y, x.i}; }, walk(r), walk(a), walk(b));
 }
 
 VSIP_API void vsip_rscvadd_f(vsip_scalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_or_interleaved>(
-        r->length, [alpha](C y) { return C{alpha + y.r, y.i}; }, walk(r), walk(b));
+        length_of(r), [alpha](C y) { return C{alpha + y.r, y.i}; }, walk(r), walk(b));
 }
 
 VSIP_API void vsip_rscvsub_f(vsip_scalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_or_interleaved>(
-        r->length, [alpha](C y) { return C{alpha - y.r, vi::flip_sign(y.i)}; }, walk(r),
+        length_of(r), [alpha](C y) { return C{alpha - y.r, vi::flip_sign(y.i)}; }, walk(r),
         walk(b));
 }
 
 VSIP_API void vsip_rscvmul_f(vsip_scalar_f alpha, const vsip_cvview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_only>(
-        r->length, [alpha](C y) { return C{alpha * y.r, alpha * y.i}; }, walk(r), walk(b));
+        length_of(r), [alpha](C y) { return C{alpha * y.r, alpha * y.i}; }, walk(r), walk(b));
 }
 
 // ---- Matrices --------------------------------------------------------------

@@ -4,6 +4,8 @@
 
 #include "common/walk.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::idx;
@@ -13,7 +15,7 @@ using vi::idx;
 template <class V, class Pred>
 inline void compare(const V *a, const V *b, const vsip_vview_bl *r, Pred pred) {
     vi::elementwise<vi::split_only>(
-        r->length, [pred](auto x, auto y) { return static_cast<vsip_scalar_bl>(pred(x, y) ? 1 : 0); },
+        length_of(r), [pred](auto x, auto y) { return static_cast<vsip_scalar_bl>(pred(x, y) ? 1 : 0); },
         vi::walk(r), vi::walk(a), vi::walk(b));
 }
 
@@ -35,13 +37,13 @@ inline float magsq(vsip_cscalar_f x) { return std::fma(x.r, x.r, x.i * x.i); }
 
 template <class Op>
 inline void binary_real(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r, Op op) {
-    vi::elementwise<vi::split_only>(r->length, op, vi::walk(r), vi::walk(a), vi::walk(b));
+    vi::elementwise<vi::split_only>(length_of(r), op, vi::walk(r), vi::walk(a), vi::walk(b));
 }
 
 template <class Op>
 inline void binary_magsq(const vsip_cvview_f *a, const vsip_cvview_f *b, const vsip_vview_f *r, Op op) {
     vi::elementwise<vi::split_only>(
-        r->length, [op](vsip_cscalar_f x, vsip_cscalar_f y) { return op(magsq(x), magsq(y)); }, vi::walk(r),
+        length_of(r), [op](vsip_cscalar_f x, vsip_cscalar_f y) { return op(magsq(x), magsq(y)); }, vi::walk(r),
         vi::walk(a), vi::walk(b));
 }
 
@@ -87,7 +89,7 @@ VSIP_API void vsip_mleq_i(const vsip_mview_i *A, const vsip_mview_i *B, const vs
 // Stops at the first false element.
 VSIP_API vsip_scalar_bl vsip_valltrue_bl(const vsip_vview_bl *a) {
     const auto w = vi::walk(a);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     for (idx i = 0; i < n; ++i)
         if (w.p[i * w.step] == 0)
             return 0;
@@ -105,7 +107,7 @@ VSIP_API vsip_scalar_bl vsip_malltrue_bl(const vsip_mview_bl *A) {
 
 VSIP_API void vsip_vclip_f(const vsip_vview_f *a, vsip_scalar_f t1, vsip_scalar_f t2, vsip_scalar_f c1,
                            vsip_scalar_f c2, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, clip(t1, t2, c1, c2), vi::walk(r), vi::walk(a));
+    vi::elementwise<vi::split_only>(length_of(r), clip(t1, t2, c1, c2), vi::walk(r), vi::walk(a));
 }
 VSIP_API void vsip_mclip_f(const vsip_mview_f *A, vsip_scalar_f t1, vsip_scalar_f t2, vsip_scalar_f c1,
                            vsip_scalar_f c2, const vsip_mview_f *R) {
@@ -114,7 +116,7 @@ VSIP_API void vsip_mclip_f(const vsip_mview_f *A, vsip_scalar_f t1, vsip_scalar_
 VSIP_API void vsip_vinvclip_f(const vsip_vview_f *a, vsip_scalar_f t1, vsip_scalar_f t2, vsip_scalar_f t3,
                               vsip_scalar_f c1, vsip_scalar_f c2, const vsip_vview_f *r) {
     vi::elementwise<vi::split_only>(
-        r->length, [=](float x) { return x < t1 ? x : x < t2 ? c1 : x <= t3 ? c2 : x; }, vi::walk(r),
+        length_of(r), [=](float x) { return x < t1 ? x : x < t2 ? c1 : x <= t3 ? c2 : x; }, vi::walk(r),
         vi::walk(a));
 }
 

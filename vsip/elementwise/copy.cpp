@@ -7,6 +7,8 @@
 #include "common/cblas.hpp"
 #include "common/walk.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::idx;
@@ -26,7 +28,7 @@ inline T same(T x) { return x; }
 
 template <class V, class W, class Op>
 inline void convert(const V *a, const W *r, Op op) {
-    vi::elementwise<vi::split_only>(r->length, op, vi::walk(r), vi::walk(a));
+    vi::elementwise<vi::split_only>(length_of(r), op, vi::walk(r), vi::walk(a));
 }
 
 // ---- Matrix copies ----------------------------------------------------------------
@@ -88,7 +90,7 @@ VSIP_API void vsip_vcopy_vi_i(const vsip_vview_vi *a, const vsip_vview_i *r) {
 // element loop.
 VSIP_API void vsip_cvcopy_f_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+    const idx n = static_cast<idx>(length_of(r));
     const idx s = wa.step, t = wr.step;
     const bool blas_steps = s > 0 && t > 0 && s <= INT_MAX && t <= INT_MAX && wa.part == wr.part;
     if (blas_steps && wa.part == 1) {
@@ -146,10 +148,10 @@ VSIP_API void vsip_cmcopy_f_f(const vsip_cmview_f *A, const vsip_cmview_f *R) {
 // ---- Fills and ramp ---------------------------------------------------------------------
 
 VSIP_API void vsip_vfill_f(vsip_scalar_f alpha, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, same<float>, vi::walk(r), alpha);
+    vi::elementwise<vi::split_only>(length_of(r), same<float>, vi::walk(r), alpha);
 }
 VSIP_API void vsip_cvfill_f(vsip_cscalar_f alpha, const vsip_cvview_f *r) {
-    vi::elementwise<vi::split_or_interleaved>(r->length, same<vsip_cscalar_f>, vi::walk(r), alpha);
+    vi::elementwise<vi::split_or_interleaved>(length_of(r), same<vsip_cscalar_f>, vi::walk(r), alpha);
 }
 VSIP_API void vsip_mfill_f(vsip_scalar_f alpha, const vsip_mview_f *R) {
     vi::matrix_elementwise(R->col_length, R->row_length, same<float>, vi::walk(R), alpha);
@@ -162,7 +164,7 @@ VSIP_API void vsip_cmfill_f(vsip_cscalar_f alpha, const vsip_cmview_f *R) {
 // own index, so rounding errors do not accumulate along the vector.
 VSIP_API void vsip_vramp_f(vsip_scalar_f alpha, vsip_scalar_f beta, const vsip_vview_f *r) {
     const auto w = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+    const idx n = static_cast<idx>(length_of(r));
     if (n <= 0)
         return;
     w.p[0] = alpha;
@@ -181,7 +183,7 @@ VSIP_API void vsip_vramp_f(vsip_scalar_f alpha, vsip_scalar_f beta, const vsip_v
 
 VSIP_API void vsip_vcmplx_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_only>(
-        r->length, [](float re, float im) { return vsip_cscalar_f{re, im}; }, vi::walk(r), vi::walk(a),
+        length_of(r), [](float re, float im) { return vsip_cscalar_f{re, im}; }, vi::walk(r), vi::walk(a),
         vi::walk(b));
 }
 VSIP_API void vsip_vreal_f(const vsip_cvview_f *a, const vsip_vview_f *r) {

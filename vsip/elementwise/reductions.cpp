@@ -12,6 +12,8 @@
 
 #include "common/walk.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::idx;
@@ -45,7 +47,7 @@ float sequential_sum(idx n, Get get) {
 template <class Term>
 float real_sum(const vsip_vview_f *a, Term term) {
     const auto w = vi::walk(a);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     if (vi::choose_pass<vi::split_only>(w) == vi::pass::contiguous) {
         const float *p = w.p;
         return lane_sum(n, [p, term](idx i) { return term(p[i]); });
@@ -151,7 +153,7 @@ inline float report(found f, vsip_index *index) {
 template <class Term, class Better>
 float real_extreme(const vsip_vview_f *a, vsip_index *index, start_rule rule, Term term, Better better) {
     const auto w = vi::walk(a);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     const bool contiguous = vi::choose_pass<vi::split_only>(w) == vi::pass::contiguous;
     const float *p = w.p;
     const idx step = contiguous ? 1 : w.step;
@@ -161,7 +163,7 @@ float real_extreme(const vsip_vview_f *a, vsip_index *index, start_rule rule, Te
 template <class Better>
 float complex_extreme(const vsip_cvview_f *a, vsip_index *index, start_rule rule, Better better) {
     const vi::cplx_walk w = vi::walk(a);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     const bool contiguous = vi::choose_pass<vi::split_only>(w) == vi::pass::contiguous;
     const float *re = w.re, *im = w.im;
     const idx step = contiguous ? 1 : w.step;
@@ -177,10 +179,10 @@ extern "C" {
 VSIP_API vsip_scalar_f vsip_vsumval_f(const vsip_vview_f *a) { return real_sum(a, identity); }
 VSIP_API vsip_scalar_f vsip_vsumsqval_f(const vsip_vview_f *a) { return real_sum(a, square); }
 VSIP_API vsip_scalar_f vsip_vmeanval_f(const vsip_vview_f *a) {
-    return mean(real_sum(a, identity), a->length);
+    return mean(real_sum(a, identity), length_of(a));
 }
 VSIP_API vsip_scalar_f vsip_vmeansqval_f(const vsip_vview_f *a) {
-    return mean(real_sum(a, square), a->length);
+    return mean(real_sum(a, square), length_of(a));
 }
 
 // Sum over the matrix in the order of its own smaller stride.
@@ -192,7 +194,7 @@ VSIP_API vsip_scalar_f vsip_msumval_f(const vsip_mview_f *a) {
 
 VSIP_API vsip_cscalar_f vsip_cvmeanval_f(const vsip_cvview_f *a) {
     const vi::cplx_walk w = vi::walk(a);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     vsip_cscalar_f sum;
     switch (vi::choose_pass<vi::split_or_interleaved>(w)) {
     case vi::pass::contiguous: {
@@ -208,14 +210,14 @@ VSIP_API vsip_cscalar_f vsip_cvmeanval_f(const vsip_cvview_f *a) {
                sequential_sum(n, [w](idx i) { return w.im[i * w.step]; })};
         break;
     }
-    return {mean(sum.r, a->length), mean(sum.i, a->length)};
+    return {mean(sum.r, length_of(a)), mean(sum.i, length_of(a))};
 }
 
 // Mean of re x re + im x im (fused per element; on the interleaved pass the
 // two squares go to different lanes and are added when the lanes combine).
 VSIP_API vsip_scalar_f vsip_cvmeansqval_f(const vsip_cvview_f *a) {
     const vi::cplx_walk w = vi::walk(a);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     float sum;
     switch (vi::choose_pass<vi::split_or_interleaved>(w)) {
     case vi::pass::contiguous: {
@@ -234,7 +236,7 @@ VSIP_API vsip_scalar_f vsip_cvmeansqval_f(const vsip_cvview_f *a) {
         sum = sequential_sum(n, [w](idx i) { return magsq(w.re[i * w.step], w.im[i * w.step]); });
         break;
     }
-    return mean(sum, a->length);
+    return mean(sum, length_of(a));
 }
 
 // ---- Extreme values with their index -------------------------------------------

@@ -10,6 +10,8 @@
 #include "complex_ops.hpp"
 #include "internal.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::C;
@@ -27,12 +29,12 @@ constexpr auto c_mul_sub = [](C a, C b, C c) { return vi::c_sub(vi::c_mul(a, b),
 
 template <class Op, class R, class... A>
 inline void real3(Op op, const R *r, const A &... a) {
-    vi::elementwise<vi::split_only>(r->length, op, walk(r), a...);
+    vi::elementwise<vi::split_only>(length_of(r), op, walk(r), a...);
 }
 
 template <class Op, class R, class... A>
 inline void cplx3(Op op, const R *r, const A &... a) {
-    vi::elementwise<vi::split_or_interleaved>(r->length, op, walk(r), a...);
+    vi::elementwise<vi::split_or_interleaved>(length_of(r), op, walk(r), a...);
 }
 
 } // namespace

@@ -20,6 +20,8 @@
 #include "common/parallel.hpp"
 #include "common/walk.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::idx;
@@ -35,7 +37,7 @@ inline auto in_double(Lib lib) {
 // contiguous pass, `lib` in double precision per element otherwise.
 template <class Array, class Lib>
 inline void elementary(const vsip_vview_f *a, const vsip_vview_f *r, Array array, Lib lib) {
-    vi::threaded_array_or_strided(r->length, array, in_double(lib), vi::walk(r), vi::walk(a));
+    vi::threaded_array_or_strided(length_of(r), array, in_double(lib), vi::walk(r), vi::walk(a));
 }
 
 // |a|^2 = re x re + im x im, fused.
@@ -47,7 +49,7 @@ inline float clear_sign(float x) { return __builtin_fabsf(x); }
 // passes (roots and reciprocals, threaded for long views).
 template <class Op>
 inline void real_unary(const vsip_vview_f *a, const vsip_vview_f *r, Op op) {
-    vi::threaded_elementwise<vi::split_only>(r->length, op, vi::walk(r), vi::walk(a));
+    vi::threaded_elementwise<vi::split_only>(length_of(r), op, vi::walk(r), vi::walk(a));
 }
 
 // The strided pass of op over n elements of walked vectors.
@@ -106,12 +108,12 @@ VSIP_API void vsip_vlog10_f(const vsip_vview_f *a, const vsip_vview_f *r) {
     elementary(a, r, vsLog10, [](double x) { return std::log10(x); });
 }
 VSIP_API void vsip_vsq_f(const vsip_vview_f *a, const vsip_vview_f *r) {
-    vi::array_or_strided(r->length, vsSqr, [](float x) { return x * x; }, vi::walk(r), vi::walk(a));
+    vi::array_or_strided(length_of(r), vsSqr, [](float x) { return x * x; }, vi::walk(r), vi::walk(a));
 }
 
 VSIP_API void vsip_vatan2_f(const vsip_vview_f *a, const vsip_vview_f *b, const vsip_vview_f *r) {
     vi::threaded_array_or_strided(
-        r->length, vsAtan2,
+        length_of(r), vsAtan2,
         [](float y, float x) {
             return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
         },
@@ -127,7 +129,7 @@ VSIP_API void vsip_vexp10_f(const vsip_vview_f *a, const vsip_vview_f *r) {
     const auto wa = vi::walk(a), wr = vi::walk(r);
     const bool contiguous = vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous;
     const auto pow10 = in_double([](double x) { return std::pow(10.0, x); });
-    vi::threaded_runs(r->length, [&](idx k, idx n) {
+    vi::threaded_runs(length_of(r), [&](idx k, idx n) {
         const auto ra = vi::from_element(wa, k), rr = vi::from_element(wr, k);
         if (!contiguous) {
             strided_pass(n, pow10, rr, ra);
@@ -155,7 +157,7 @@ VSIP_API void vsip_vrecip_f(const vsip_vview_f *a, const vsip_vview_f *r) {
 // negative elements (so -0 and negative NaNs keep their sign there).
 VSIP_API void vsip_vmag_f(const vsip_vview_f *a, const vsip_vview_f *r) {
     const auto wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+    const idx n = static_cast<idx>(length_of(r));
     if (vi::choose_pass<vi::split_only>(wr, wa) == vi::pass::contiguous)
         vi::each(n, clear_sign, vi::ref<vi::pass::contiguous>(wr), vi::ref<vi::pass::contiguous>(wa));
     else
@@ -167,7 +169,7 @@ VSIP_API void vsip_vmag_f(const vsip_vview_f *a, const vsip_vview_f *r) {
 // which compute 0 - a (+0 stays +0 there).
 VSIP_API void vsip_vneg_f(const vsip_vview_f *a, const vsip_vview_f *r) {
     const auto wa = vi::walk(a), wr = vi::walk(r);
-    const idx n = static_cast<idx>(r->length);
+    const idx n = static_cast<idx>(length_of(r));
     if (vi::choose_pass<vi::split_only>(wr, wa) != vi::pass::contiguous) {
         vi::each(n, vi::flip_sign, vi::ref<vi::pass::strided>(wr), vi::ref<vi::pass::strided>(wa));
         return;
@@ -190,13 +192,13 @@ VSIP_API void vsip_mmag_f(const vsip_mview_f *A, const vsip_mview_f *R) {
 
 VSIP_API void vsip_cvconj_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_or_interleaved>(
-        r->length, [](vsip_cscalar_f x) { return vsip_cscalar_f{x.r, vi::flip_sign(x.i)}; },
+        length_of(r), [](vsip_cscalar_f x) { return vsip_cscalar_f{x.r, vi::flip_sign(x.i)}; },
         vi::walk(r), vi::walk(a));
 }
 
 VSIP_API void vsip_cvneg_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     vi::elementwise<vi::split_or_interleaved>(
-        r->length,
+        length_of(r),
         [](vsip_cscalar_f x) { return vsip_cscalar_f{vi::flip_sign(x.r), vi::flip_sign(x.i)}; },
         vi::walk(r), vi::walk(a));
 }
@@ -219,11 +221,11 @@ VSIP_API void vsip_cmconj_f(const vsip_cmview_f *A, const vsip_cmview_f *R) {
 }
 
 VSIP_API void vsip_vcmagsq_f(const vsip_cvview_f *a, const vsip_vview_f *r) {
-    vi::elementwise<vi::split_only>(r->length, magsq, vi::walk(r), vi::walk(a));
+    vi::elementwise<vi::split_only>(length_of(r), magsq, vi::walk(r), vi::walk(a));
 }
 
 VSIP_API void vsip_cvmag_f(const vsip_cvview_f *a, const vsip_vview_f *r) {
-    vi::threaded_elementwise<vi::split_only>(r->length, [](vsip_cscalar_f x) { return std::sqrt(magsq(x)); },
+    vi::threaded_elementwise<vi::split_only>(length_of(r), [](vsip_cscalar_f x) { return std::sqrt(magsq(x)); },
                                     vi::walk(r), vi::walk(a));
 }
 
@@ -315,7 +317,7 @@ void cvrecip_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
 
 VSIP_API void vsip_cvrecip_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    vi::threaded_runs(r->length, [&](idx k, idx n) {
+    vi::threaded_runs(length_of(r), [&](idx k, idx n) {
         cvrecip_run(vi::from_element(wa, k), vi::from_element(wr, k), n);
     });
 }
@@ -359,7 +361,7 @@ void cvexp_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
 
 VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    vi::threaded_runs(r->length, [&](idx k, idx n) {
+    vi::threaded_runs(length_of(r), [&](idx k, idx n) {
         cvexp_run(vi::from_element(wa, k), vi::from_element(wr, k), n);
     });
 }
@@ -373,7 +375,7 @@ VSIP_API void vsip_cvexp_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
 // q would be NaN or wrong, so those elements form q in double precision.
 VSIP_API void vsip_cvlog_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     vi::threaded_elementwise<vi::split_or_interleaved>(
-        r->length,
+        length_of(r),
         [](vsip_cscalar_f x) {
             const float s = std::fabs(x.r) + std::fabs(x.i);
             float re;
@@ -486,7 +488,7 @@ void cvsqrt_run(const vi::cplx_walk &wa, const vi::cplx_walk &wr, idx n) {
 
 VSIP_API void vsip_cvsqrt_f(const vsip_cvview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk wa = vi::walk(a), wr = vi::walk(r);
-    vi::threaded_runs(r->length, [&](idx k, idx n) {
+    vi::threaded_runs(length_of(r), [&](idx k, idx n) {
         cvsqrt_run(vi::from_element(wa, k), vi::from_element(wr, k), n);
     });
 }
@@ -500,7 +502,7 @@ VSIP_API void vsip_veuler_f(const vsip_vview_f *a, const vsip_cvview_f *r) {
     const vi::cplx_walk whole_r = vi::walk(r);
     const bool arrays =
         vi::choose_pass<vi::split_only>(whole_r, whole_a) == vi::pass::contiguous && whole_a.p != whole_r.re;
-    vi::threaded_runs(r->length, [&](idx first, idx n) {
+    vi::threaded_runs(length_of(r), [&](idx first, idx n) {
         const auto wa = vi::from_element(whole_a, first);
         const vi::cplx_walk wr = vi::from_element(whole_r, first);
         if (arrays) {

@@ -9,6 +9,8 @@
 #include "common/cblas.hpp"
 #include "linalg/operand.hpp"
 
+using vi::length_of;
+
 namespace {
 
 using vi::idx;
@@ -51,7 +53,7 @@ VI_LOOP_CLONES vsip_cscalar_f split_dot(idx n, const float *ar, const float *ai,
 template <bool Conj>
 vsip_cscalar_f complex_dot(const vsip_cvview_f *a, const vsip_cvview_f *b) {
     const vi::cplx_walk wa = vi::walk(a), wb = vi::walk(b);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     if (vi::choose_pass<vi::split_only>(wa, wb) == vi::pass::contiguous)
         return split_dot<Conj>(n, wa.re, wa.im, wb.re, wb.im);
     cdot<Conj> sum;
@@ -87,7 +89,7 @@ extern "C" {
 
 VSIP_API vsip_scalar_f vsip_vdot_f(const vsip_vview_f *a, const vsip_vview_f *b) {
     const vi::real_walk<float> wa = vi::walk(a), wb = vi::walk(b);
-    const idx n = static_cast<idx>(a->length);
+    const idx n = static_cast<idx>(length_of(a));
     if (wa.unit && wb.unit && vi::fits_int(n))
         return cblas_sdot(static_cast<int>(n), wa.p, 1, wb.p, 1);
     float sum = 0.0f;

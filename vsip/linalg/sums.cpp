@@ -78,10 +78,10 @@ inline vi::mshape dense_steps(int order, idx rows, idx cols) {
     return order == 1 ? vi::mshape{rows, 1} : vi::mshape{1, cols};
 }
 vi::real_mwalk<float> temp_walk(const vi::real_mwalk<float> &, float *p, vi::mshape s) {
-    return {p, s.row_step, s.col_step, s.row_step < s.col_step};
+    return VI_TEMP_WALK(vi::real_mwalk<float>, p, s.row_step, s.col_step, s.row_step < s.col_step);
 }
 vi::cplx_mwalk temp_walk(const vi::cplx_mwalk &, float *p, vi::mshape s, idx n) {
-    return {p, p + n, s.row_step, s.col_step, s.row_step < s.col_step};
+    return VI_TEMP_WALK(vi::cplx_mwalk, p, p + n, s.row_step, s.col_step, s.row_step < s.col_step);
 }
 
 inline auto flat_ref(const vi::real_mwalk<float> &w) { return vi::unit_ref<float, 1>{w.p}; }

@@ -3,6 +3,8 @@
 
 #include "common/walk.hpp"
 
+using vi::length_of;
+
 extern "C" {
 
 // Bin 0 below min_bin, bin P-1 at and above max_bin, and the P-2 bins
@@ -10,7 +12,7 @@ extern "C" {
 // is always kept inside r whatever the bounds and P.
 VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_scalar_f max_bin,
                             vsip_hist_opt opt, const vsip_vview_f *r) {
-    const vi::idx P = static_cast<vi::idx>(r->length);
+    const vi::idx P = static_cast<vi::idx>(length_of(r));
     const vi::real_walk<float> rw = vi::walk(r);
     if (opt == VSIP_HIST_RESET)
         for (vi::idx j = 0; j < P; ++j)
@@ -18,7 +20,7 @@ VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_s
     if (P == 0)
         return;
     const vi::real_walk<float> aw = vi::walk(a);
-    const vi::idx n = static_cast<vi::idx>(a->length);
+    const vi::idx n = static_cast<vi::idx>(length_of(a));
     const double middle = static_cast<double>(P - 2);
     const double width = static_cast<double>(max_bin - min_bin);
     for (vi::idx i = 0; i < n; ++i) {

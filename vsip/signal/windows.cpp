@@ -18,7 +18,7 @@ struct window_vector {
     vsip_vview_f *view;
     vi::real_walk<float> w;
     explicit window_vector(vsip_length N, vsip_memory_hint hint)
-        : view(vsip_vcreate_f(N, hint)), w{nullptr, 0, false} {
+        : view(vsip_vcreate_f(N, hint)), w(VI_TEMP_WALK(vi::real_walk<float>, nullptr, 0, false)) {
         if (view)
             w = vi::walk(view);
     }
