@@ -36,6 +36,7 @@ constexpr const char kDestroyedBlock[] = "destroyed block: nothing done";
 constexpr const char kIndex[] = "index outside the view: nothing done";
 constexpr const char kShort[] = "operand shorter than the result: nothing done";
 constexpr const char kOverlap[] = "result partly overlaps an operand: nothing done";
+constexpr const char kShape[] = "shapes do not conform: nothing done";
 
 // Whether the data of a block may be used: a part of a complex block
 // follows the admitted state of its complex block.
@@ -104,6 +105,47 @@ inline const char *record_fault(const V *v) {
     if (!v)
         return kNullView;
     return v->block && v->block->marker != VI_MARKER_LIVE ? kDestroyed : nullptr;
+}
+
+// The first fault among the views of one call, in argument order.
+template <class... V>
+inline const char *views_fault(const V *... v) {
+    const char *f = nullptr;
+    ((f = f ? f : view_fault(v)), ...);
+    return f;
+}
+// The same after an object (filter, transform ...) that must not be null.
+template <class O, class... V>
+inline const char *object_views_fault(const O *object, const V *... v) {
+    return object ? views_fault(v...) : kNullArgument;
+}
+
+// An operand shorter than the result or than the other operand.
+inline const char *short_fault(bool shorter) { return shorter ? kShort : nullptr; }
+
+// The views of C = op(A) op(B), A or B transposed when `ta` or `tb` says
+// so: the first unusable view, then shapes that do not conform.
+template <class MA, class MB, class MC>
+inline const char *product_fault(const MA *a, bool ta, const MB *b, bool tb, const MC *c) {
+    if (const char *f = views_fault(a, b, c))
+        return f;
+    const vsip_length a_rows = ta ? a->row_length : a->col_length;
+    const vsip_length a_cols = ta ? a->col_length : a->row_length;
+    const vsip_length b_rows = tb ? b->row_length : b->col_length;
+    const vsip_length b_cols = tb ? b->col_length : b->row_length;
+    return a_cols == b_rows && c->col_length == a_rows && c->row_length == b_cols ? nullptr
+                                                                                 : kShape;
+}
+
+// The views of y = op(A) x: A of M x N (N x M when transposed), x of N
+// elements, y of M.
+template <class M, class V>
+inline const char *matrix_vector_fault(const M *a, bool transposed, const V *x, const V *y) {
+    if (const char *f = views_fault(a, x, y))
+        return f;
+    const vsip_length rows = transposed ? a->row_length : a->col_length;
+    const vsip_length cols = transposed ? a->col_length : a->row_length;
+    return x->length == cols && y->length == rows ? nullptr : kShape;
 }
 
 // Element j of a vector view, element (i, j) of a matrix view.

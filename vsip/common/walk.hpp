@@ -388,14 +388,16 @@ inline bool admit(bool sized, std::uint64_t n1, std::uint64_t n2, const R &r, co
         fault = chk::kOverlap;
     return fault ? refuse(fault, r, a...) : true;
 }
-// The verdict of choose_pass: unusable operands, and operands shorter
-// than the first.
+// The verdict of choose_pass: unusable operands, operands shorter than
+// the first, and, when the first is a result, a partial overlap of it.
 template <class R, class... A>
-inline bool verdict(const R &r, const A &... a) {
+inline bool verdict(bool result, const R &r, const A &... a) {
     const char *fault = fault_of(r);
     ((fault = fault ? fault : fault_of(a)), ...);
     if (!fault && (... || shorter(a, r.check.n1, r.check.n2)))
         fault = chk::kShort;
+    if (!fault && result && (... || overlaps(r, a)))
+        fault = chk::kOverlap;
     return fault ? refuse(fault, r, a...) : true;
 }
 #define VI_ADMIT(...)                                                           \
@@ -406,22 +408,37 @@ inline bool verdict(const R &r, const A &... a) {
 #endif
 
 template <passes P, class... W>
-inline pass choose_pass(const W &... w) {
-#if VI_CHECKED
-    // Families that choose their own pass are checked here: faults, and
-    // lengths against the first operand (the result, or the first operand
-    // of a reduction or a dot product), but no overlap, since dot products
-    // may read one vector twice.  A refused call takes the strided pass,
-    // whose loops do nothing.
-    if (!verdict(w...))
-        return pass::strided;
-#endif
+inline pass fitting_pass(const W &... w) {
     const unsigned m = (FITS_ANY & ... & fits(w));
     if (m & FITS_SPLIT)
         return pass::contiguous;
     if (P == split_or_interleaved && (m & FITS_INTERLEAVED))
         return pass::interleaved;
     return pass::strided;
+}
+
+// The pass of a family that chooses its own, result first.
+template <passes P, class... W>
+inline pass choose_pass(const W &... w) {
+#if VI_CHECKED
+    // Such families are checked here: faults, lengths against the result,
+    // and a partial overlap of the result.  A refused call takes the
+    // strided pass, whose loops do nothing.
+    if (!verdict(true, w...))
+        return pass::strided;
+#endif
+    return fitting_pass<P>(w...);
+}
+
+// The same for operands without a result (dot products, which may read
+// one vector twice or two overlapping views): no overlap test.
+template <passes P, class... W>
+inline pass choose_operand_pass(const W &... w) {
+#if VI_CHECKED
+    if (!verdict(false, w...))
+        return pass::strided;
+#endif
+    return fitting_pass<P>(w...);
 }
 
 // ---- Accessors -------------------------------------------------------------

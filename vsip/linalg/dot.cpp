@@ -54,7 +54,7 @@ template <bool Conj>
 vsip_cscalar_f complex_dot(const vsip_cvview_f *a, const vsip_cvview_f *b) {
     const vi::cplx_walk wa = vi::walk(a), wb = vi::walk(b);
     const idx n = static_cast<idx>(length_of(a));
-    if (vi::choose_pass<vi::split_only>(wa, wb) == vi::pass::contiguous)
+    if (vi::choose_operand_pass<vi::split_only>(wa, wb) == vi::pass::contiguous)
         return split_dot<Conj>(n, wa.re, wa.im, wb.re, wb.im);
     cdot<Conj> sum;
     for (idx i = 0; i < n; ++i)
@@ -88,6 +88,8 @@ void gemv(const vi::mat<float> &a, const vi::real_walk<float> &x, const vi::real
 extern "C" {
 
 VSIP_API vsip_scalar_f vsip_vdot_f(const vsip_vview_f *a, const vsip_vview_f *b) {
+    VI_CHECK(vi::chk::views_fault(a, b), 0.0f);
+    VI_CHECK(vi::chk::short_fault(b->length < a->length), 0.0f);
     const vi::real_walk<float> wa = vi::walk(a), wb = vi::walk(b);
     const idx n = static_cast<idx>(length_of(a));
     if (wa.unit && wb.unit && vi::fits_int(n))
@@ -99,19 +101,25 @@ VSIP_API vsip_scalar_f vsip_vdot_f(const vsip_vview_f *a, const vsip_vview_f *b)
 }
 
 VSIP_API vsip_cscalar_f vsip_cvdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b) {
+    VI_CHECK(vi::chk::views_fault(a, b), {});
+    VI_CHECK(vi::chk::short_fault(b->length < a->length), {});
     return complex_dot<false>(a, b);
 }
 
 VSIP_API vsip_cscalar_f vsip_cvjdot_f(const vsip_cvview_f *a, const vsip_cvview_f *b) {
+    VI_CHECK(vi::chk::views_fault(a, b), {});
+    VI_CHECK(vi::chk::short_fault(b->length < a->length), {});
     return complex_dot<true>(a, b);
 }
 
 VSIP_API void vsip_mvprod_f(const vsip_mview_f *A, const vsip_vview_f *x, const vsip_vview_f *y) {
+    VI_CHECK(vi::chk::matrix_vector_fault(A, false, x, y));
     gemv(vi::as_mat(A), vi::walk(x), vi::walk(y));
 }
 
 // y = x^T A = A^T x.
 VSIP_API void vsip_vmprod_f(const vsip_vview_f *x, const vsip_mview_f *A, const vsip_vview_f *y) {
+    VI_CHECK(vi::chk::matrix_vector_fault(A, true, x, y));
     gemv(vi::as_mat(A).transposed(), vi::walk(x), vi::walk(y));
 }
 

@@ -139,6 +139,7 @@ extern "C" {
 
 VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_op OpA,
                           vsip_scalar_f beta, const vsip_mview_f *Cm) {
+    VI_CHECK(vi::chk::views_fault(A, Cm));
     const bool t = OpA == VSIP_MAT_TRANS;
     const idx rows = static_cast<idx>(t ? A->row_length : A->col_length);
     const idx cols = static_cast<idx>(t ? A->col_length : A->row_length);
@@ -151,6 +152,7 @@ VSIP_API void vsip_gems_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_o
 
 VSIP_API void vsip_cgems_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_mat_op OpA,
                            vsip_cscalar_f beta, const vsip_cmview_f *Cm) {
+    VI_CHECK(vi::chk::views_fault(A, Cm));
     const bool t = OpA == VSIP_MAT_TRANS || OpA == VSIP_MAT_HERM;
     const bool conj = OpA == VSIP_MAT_HERM || OpA == VSIP_MAT_CONJ;
     const idx rows = static_cast<idx>(t ? A->row_length : A->col_length);

@@ -123,6 +123,7 @@ VSIP_API vsip_fft_f *vsip_crfftop_create_f(vsip_length N, vsip_scalar_f scale,
 
 VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_cvview_f *y) {
+    VI_CHECK(vi::chk::object_views_fault(fft, x, y));
     if (!usable("vsip_ccfftop_f", fft, VI_FFT_COMPLEX_OP, x->length, fft->length, y->length,
                 fft->length))
         return;
@@ -131,6 +132,7 @@ VSIP_API void vsip_ccfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
 }
 
 VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
+    VI_CHECK(vi::chk::object_views_fault(fft, xy));
     if (!usable("vsip_ccfftip_f", fft, VI_FFT_COMPLEX_IP, xy->length, fft->length, xy->length,
                 fft->length))
         return;
@@ -142,6 +144,7 @@ VSIP_API void vsip_ccfftip_f(const vsip_fft_f *fft, const vsip_cvview_f *xy) {
 // Exactly the h+1 written bins are scaled, whatever y's length.
 VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
                              const vsip_cvview_f *y) {
+    VI_CHECK(vi::chk::object_views_fault(fft, x, y));
     if (!usable("vsip_rcfftop_f", fft, VI_FFT_REAL_TO_COMPLEX, x->length, 2 * fft->length,
                 y->length, fft->length + 1))
         return;
@@ -152,6 +155,7 @@ VSIP_API void vsip_rcfftop_f(const vsip_fft_f *fft, const vsip_vview_f *x,
 
 VSIP_API void vsip_crfftop_f(const vsip_fft_f *fft, const vsip_cvview_f *x,
                              const vsip_vview_f *y) {
+    VI_CHECK(vi::chk::object_views_fault(fft, x, y));
     if (!usable("vsip_crfftop_f", fft, VI_FFT_COMPLEX_TO_REAL, x->length, fft->length + 1,
                 y->length, 2 * fft->length))
         return;

@@ -573,6 +573,7 @@ VSIP_API vsip_fir_f *vsip_fir_create_f(const vsip_vview_f *kernel, vsip_symmetry
 }
 
 VSIP_API int vsip_firflt_f(vsip_fir_f *fir, const vsip_vview_f *x, const vsip_vview_f *y) {
+    VI_CHECK(vi::chk::object_views_fault(fir, x, y), 0);
     return filter<real_traits>(fir, x, y);
 }
 
@@ -590,6 +591,7 @@ VSIP_API vsip_cfir_f *vsip_cfir_create_f(const vsip_cvview_f *kernel, vsip_symme
 }
 
 VSIP_API int vsip_cfirflt_f(vsip_cfir_f *fir, const vsip_cvview_f *x, const vsip_cvview_f *y) {
+    VI_CHECK(vi::chk::object_views_fault(fir, x, y), 0);
     return filter<complex_traits>(fir, x, y);
 }
 

@@ -12,6 +12,7 @@ extern "C" {
 // is always kept inside r whatever the bounds and P.
 VSIP_API void vsip_vhisto_f(const vsip_vview_f *a, vsip_scalar_f min_bin, vsip_scalar_f max_bin,
                             vsip_hist_opt opt, const vsip_vview_f *r) {
+    VI_CHECK(vi::chk::views_fault(a, r));
     const vi::idx P = static_cast<vi::idx>(length_of(r));
     const vi::real_walk<float> rw = vi::walk(r);
     if (opt == VSIP_HIST_RESET)
