@@ -174,6 +174,7 @@ const char kIndex[] = "index outside the view: nothing done";
 const char kShort[] = "operand shorter than the result: nothing done";
 const char kOverlap[] = "result partly overlaps an operand: nothing done";
 const char kNoView[] = "view outside its block: no view made";
+const char kShape[] = "shapes do not conform: nothing done";
 
 const Row kRows[] = {
     // Element-wise families through the operand walk.
@@ -291,6 +292,245 @@ const Row kRows[] = {
          return static_cast<std::int64_t>(sum);
      },
      0, "vsip_msumval_f", kReleased},
+
+    // Products, dot products, sums, filters and transforms check their
+    // views (and object) on entry.
+    {"vdot null operand", CHECKED, CHECKED,
+     [](Arena &s) { return static_cast<std::int64_t>(vsip_vdot_f(s.a, nullptr)); }, 0,
+     "vsip_vdot_f", kNull},
+    {"vdot short second operand", CHECKED, CHECKED,
+     [](Arena &s) { return static_cast<std::int64_t>(vsip_vdot_f(s.a, s.view(s.bb, 0, 1, 7))); },
+     0, "vsip_vdot_f", kShort},
+    {"vdot released operand", CHECKED, BOTH,
+     [](Arena &s) {
+         s.release_b();
+         return static_cast<std::int64_t>(vsip_vdot_f(s.a, s.b));
+     },
+     0, "vsip_vdot_f", kReleased},
+    {"cvdot destroyed operand", CHECKED, CHECKED,
+     [](Arena &s) { s.destroy_c(); return static_cast<std::int64_t>(vsip_cvdot_f(s.c, s.d).r); },
+     0, "vsip_cvdot_f", kDestroyed},
+    {"cvjdot view outside its block", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.d->length = 2 * kN;
+         const std::int64_t v = static_cast<std::int64_t>(vsip_cvjdot_f(s.c, s.d).r);
+         s.d->length = kN;
+         return v;
+     },
+     0, "vsip_cvjdot_f", kOutside},
+    {"cvdot of two overlapping operands", 0, BOTH,
+     [](Arena &s) {
+         vsip_cvview_f *shifted = vsip_cvbind_f(s.bc, 1, 1, kN - 1);
+         vsip_cvview_f *head = vsip_cvbind_f(s.bc, 0, 1, kN - 1);
+         vsip_cvdot_f(head, shifted); // no result: overlapping operands are fine
+         vsip_cvdestroy_f(shifted);
+         vsip_cvdestroy_f(head);
+         return 0;
+     },
+     0, "", ""},
+    {"mvprod vector of the wrong length", CHECKED, CHECKED,
+     [](Arena &s) { vsip_mvprod_f(s.m, s.b, s.view(s.br, 0, 1, 2)); return 0; }, 0,
+     "vsip_mvprod_f", kShape},
+    {"vmprod null matrix", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vmprod_f(s.view(s.bb, 0, 1, 2), nullptr, s.view(s.br, 0, 1, 4)); return 0; },
+     0, "vsip_vmprod_f", kNull},
+    {"vmprod conforming", 0, BOTH,
+     [](Arena &s) { vsip_vmprod_f(s.view(s.bb, 0, 1, 2), s.m, s.view(s.br, 0, 1, 4)); return 0; },
+     0, "", ""},
+    {"mprod inner lengths differ", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_mview_f *b24 = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
+         vsip_mprod_f(s.m, b24, s.mr);
+         vsip_mdestroy_f(b24);
+         return 0;
+     },
+     0, "vsip_mprod_f", kShape},
+    {"mprod destroyed operand", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_mview_f *b42 = vsip_mbind_f(s.bb, 0, 2, 4, 1, 2);
+         vsip_mview_f *r22 = vsip_mbind_f(s.br, 0, 2, 2, 1, 2);
+         s.destroy_a();
+         vsip_mprod_f(s.m, b42, r22);
+         vsip_mdestroy_f(b42);
+         vsip_mdestroy_f(r22);
+         return 0;
+     },
+     0, "vsip_mprod_f", kDestroyed},
+    {"mprodt conforming", 0, BOTH,
+     [](Arena &s) {
+         vsip_mview_f *b24 = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
+         vsip_mview_f *r22 = vsip_mbind_f(s.br, 0, 2, 2, 1, 2);
+         vsip_mprodt_f(s.m, b24, r22); // 2 x 4 times (2 x 4)^T
+         vsip_mdestroy_f(b24);
+         vsip_mdestroy_f(r22);
+         return 0;
+     },
+     0, "", ""},
+    {"gemp transposed operand that does not conform", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_gemp_f(1.0f, s.m, VSIP_MAT_TRANS, s.m, VSIP_MAT_NTRANS, 0.0f, s.mr);
+         return 0;
+     },
+     0, "vsip_gemp_f", kShape},
+    {"cmprod null views", CHECKED, CHECKED,
+     [](Arena &) { vsip_cmprod_f(nullptr, nullptr, nullptr); return 0; }, 0, "vsip_cmprod_f",
+     kNull},
+    {"mprod_d null result", CHECKED, CHECKED,
+     [](Arena &) { vsip_mprod_d(nullptr, nullptr, nullptr); return 0; }, 0, "vsip_mprod_d", kNull},
+    {"gems destroyed result", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_mview_f *b24 = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
+         s.destroy_a();
+         vsip_gems_f(1.0f, b24, VSIP_MAT_NTRANS, 1.0f, s.m);
+         vsip_mdestroy_f(b24);
+         return 0;
+     },
+     0, "vsip_gems_f", kDestroyed},
+    {"cgems null operand", CHECKED, CHECKED,
+     [](Arena &) {
+         vsip_cgems_f(vsip_cmplx_f(1, 0), nullptr, VSIP_MAT_NTRANS, vsip_cmplx_f(1, 0), nullptr);
+         return 0;
+     },
+     0, "vsip_cgems_f", kNull},
+    {"firflt null filter", CHECKED, CHECKED,
+     [](Arena &s) { return static_cast<std::int64_t>(vsip_firflt_f(nullptr, s.a, s.r)); }, 0,
+     "vsip_firflt_f", "null argument: nothing done"},
+    {"firflt destroyed input", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_fir_f *f = vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 1,
+                                           VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         s.destroy_a();
+         const int n = vsip_firflt_f(f, s.a, s.r);
+         vsip_fir_destroy_f(f);
+         return static_cast<std::int64_t>(n);
+     },
+     0, "vsip_firflt_f", kDestroyed},
+    {"cfirflt null output", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_cvview_f *k = vsip_cvbind_f(s.bd, 0, 1, 3);
+         vsip_cfir_f *f =
+             vsip_cfir_create_f(k, VSIP_NONSYM, kN, 1, VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         const int n = vsip_cfirflt_f(f, s.c, nullptr);
+         vsip_cfir_destroy_f(f);
+         vsip_cvdestroy_f(k);
+         return static_cast<std::int64_t>(n);
+     },
+     0, "vsip_cfirflt_f", kNull},
+    {"convolve1d null object", CHECKED, CHECKED,
+     [](Arena &s) { vsip_convolve1d_f(nullptr, s.a, s.r); return 0; }, 0, "vsip_convolve1d_f",
+     "null argument: nothing done"},
+    {"convolve1d output outside its block", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_conv1d_f *c = vsip_conv1d_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 1,
+                                                 VSIP_SUPPORT_SAME, 1, VSIP_ALG_TIME);
+         vsip_vview_f *y = s.view(s.br, 0, 1, kN);
+         vsip_vputoffset_f(y, 1);
+         vsip_convolve1d_f(c, s.a, y);
+         vsip_conv1d_destroy_f(c);
+         return 0;
+     },
+     0, "vsip_convolve1d_f", kOutside},
+    {"correlate1d destroyed reference", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_corr1d_f *c = vsip_corr1d_create_f(4, kN, VSIP_SUPPORT_MIN, 1, VSIP_ALG_TIME);
+         s.destroy_a();
+         vsip_correlate1d_f(c, VSIP_BIASED, s.a, s.b, s.view(s.br, 0, 1, 5));
+         vsip_corr1d_destroy_f(c);
+         return 0;
+     },
+     0, "vsip_correlate1d_f", kDestroyed},
+    {"ccorrelate1d null output", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_ccorr1d_f *c = vsip_ccorr1d_create_f(4, kN, VSIP_SUPPORT_MIN, 1, VSIP_ALG_TIME);
+         vsip_ccorrelate1d_f(c, VSIP_BIASED, s.c, s.d, nullptr);
+         vsip_ccorr1d_destroy_f(c);
+         return 0;
+     },
+     0, "vsip_ccorrelate1d_f", kNull},
+    {"ccfftop null input", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_fft_f *f = vsip_ccfftop_create_f(kN, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME);
+         vsip_ccfftop_f(f, nullptr, s.d);
+         vsip_fft_destroy_f(f);
+         return 0;
+     },
+     0, "vsip_ccfftop_f", kNull},
+    {"ccfftip destroyed block", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_fft_f *f = vsip_ccfftip_create_f(kN, 1.0f, VSIP_FFT_FWD, 1, VSIP_ALG_TIME);
+         s.destroy_c();
+         vsip_ccfftip_f(f, s.c);
+         vsip_fft_destroy_f(f);
+         return 0;
+     },
+     0, "vsip_ccfftip_f", kDestroyed},
+    {"rcfftop released input", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_fft_f *f = vsip_rcfftop_create_f(kN, 1.0f, 1, VSIP_ALG_TIME);
+         s.release_b();
+         vsip_rcfftop_f(f, s.b, s.d);
+         vsip_fft_destroy_f(f);
+         return 0;
+     },
+     0, "vsip_rcfftop_f", kReleased},
+    {"crfftop null object", CHECKED, CHECKED,
+     [](Arena &s) { vsip_crfftop_f(nullptr, s.c, s.r); return 0; }, 0, "vsip_crfftop_f",
+     "null argument: nothing done"},
+    {"vhisto null bins", CHECKED, CHECKED,
+     [](Arena &s) { vsip_vhisto_f(s.a, 0.0f, 8.0f, VSIP_HIST_RESET, nullptr); return 0; }, 0,
+     "vsip_vhisto_f", kNull},
+    {"vhisto destroyed operand", CHECKED, CHECKED,
+     [](Arena &s) {
+         s.destroy_a();
+         vsip_vhisto_f(s.a, 0.0f, 8.0f, VSIP_HIST_RESET, s.r);
+         return 0;
+     },
+     0, "vsip_vhisto_f", kDestroyed},
+
+    // Families that choose their own pass: a result partly over an operand.
+    {"cvadd result shifted over an operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_cvview_f *head = vsip_cvbind_f(s.bc, 0, 1, kN - 1);
+         vsip_cvview_f *tail = vsip_cvbind_f(s.bc, 1, 1, kN - 1);
+         vsip_cvview_f *d7 = vsip_cvbind_f(s.bd, 0, 1, kN - 1);
+         vsip_cvadd_f(head, d7, tail);
+         vsip_cvdestroy_f(head);
+         vsip_cvdestroy_f(tail);
+         vsip_cvdestroy_f(d7);
+         return 0;
+     },
+     0, "vsip_cvadd_f", kOverlap},
+    {"cvsub in place", 0, BOTH, [](Arena &s) { vsip_cvsub_f(s.c, s.d, s.c); return 0; }, 0, "", ""},
+    {"rcvadd result over the reversed complex operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_cvview_f *reversed = vsip_cvbind_f(s.bc, kN - 1, -1, kN);
+         vsip_rcvadd_f(s.a, reversed, s.c);
+         vsip_cvdestroy_f(reversed);
+         return 0;
+     },
+     0, "vsip_rcvadd_f", kOverlap},
+    {"rcvadd result over the real part of the complex operand", 0, BOTH,
+     [](Arena &s) {
+         vsip_vview_f *re = vsip_vrealview_f(s.c);
+         vsip_rcvadd_f(re, s.c, s.c); // the very elements it reads, one by one
+         vsip_vdestroy_f(re);
+         return 0;
+     },
+     0, "", ""},
+    {"vneg result shifted over its operand", CHECKED, BOTH,
+     [](Arena &s) { vsip_vneg_f(s.view(s.br, 0, 1, 6), s.view(s.br, 1, 1, 6)); return 0; }, 0,
+     "vsip_vneg_f", kOverlap},
+    {"cvconj result shifted over its operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_cvview_f *head = vsip_cvbind_f(s.bc, 0, 1, kN - 2);
+         vsip_cvview_f *tail = vsip_cvbind_f(s.bc, 2, 1, kN - 2);
+         vsip_cvconj_f(head, tail);
+         vsip_cvdestroy_f(head);
+         vsip_cvdestroy_f(tail);
+         return 0;
+     },
+     0, "vsip_cvconj_f", kOverlap},
+    {"vneg in place", 0, BOTH, [](Arena &s) { vsip_vneg_f(s.r, s.r); return 0; }, 0, "", ""},
 
     // View accessors.
     {"vget index past the length", CHECKED, CHECKED,
