@@ -416,6 +416,53 @@ const Row kRows[] = {
          return static_cast<std::int64_t>(n);
      },
      0, "vsip_cfirflt_f", kNull},
+    {"firflt output shorter than the outputs", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_fir_f *f = vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 2,
+                                           VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         const int n = vsip_firflt_f(f, s.a, s.view(s.br, 0, 1, kN / 2 - 1));
+         vsip_fir_destroy_f(f);
+         return static_cast<std::int64_t>(n);
+     },
+     0, "vsip_firflt_f", kShort},
+    {"firflt decimated output of exactly the outputs", 0, BOTH,
+     [](Arena &s) {
+         vsip_fir_f *f = vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 2,
+                                           VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         const int n = vsip_firflt_f(f, s.a, s.view(s.br, 0, 1, kN / 2));
+         vsip_fir_destroy_f(f);
+         return static_cast<std::int64_t>(n);
+     },
+     kN / 2, "", ""},
+    {"convolve1d input shorter than the object's", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_conv1d_f *c = vsip_conv1d_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 1,
+                                                 VSIP_SUPPORT_SAME, 1, VSIP_ALG_TIME);
+         vsip_convolve1d_f(c, s.view(s.ba, 0, 1, 4), s.r);
+         vsip_conv1d_destroy_f(c);
+         return 0;
+     },
+     0, "vsip_convolve1d_f", kShort},
+    {"correlate1d output shorter than the lags", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_corr1d_f *c = vsip_corr1d_create_f(4, kN, VSIP_SUPPORT_MIN, 1, VSIP_ALG_TIME);
+         vsip_correlate1d_f(c, VSIP_BIASED, s.view(s.ba, 0, 1, 4), s.b, s.view(s.br, 0, 1, 4));
+         vsip_corr1d_destroy_f(c);
+         return 0;
+     },
+     0, "vsip_correlate1d_f", kShort},
+    {"ccorrelate1d reference shorter than the object's", CHECKED, CHECKED,
+     [](Arena &s) {
+         vsip_ccorr1d_f *c = vsip_ccorr1d_create_f(4, kN, VSIP_SUPPORT_MIN, 1, VSIP_ALG_TIME);
+         vsip_cvview_f *ref = vsip_cvbind_f(s.bd, 0, 1, 3);
+         vsip_cvview_f *y = vsip_cvbind_f(s.bc, 0, 1, 5);
+         vsip_ccorrelate1d_f(c, VSIP_BIASED, ref, s.d, y);
+         vsip_cvdestroy_f(ref);
+         vsip_cvdestroy_f(y);
+         vsip_ccorr1d_destroy_f(c);
+         return 0;
+     },
+     0, "vsip_ccorrelate1d_f", kShort},
     {"convolve1d null object", CHECKED, CHECKED,
      [](Arena &s) { vsip_convolve1d_f(nullptr, s.a, s.r); return 0; }, 0, "vsip_convolve1d_f",
      "null argument: nothing done"},

@@ -702,6 +702,7 @@ VSIP_API vsip_conv1d_f *vsip_conv1d_create_f(const vsip_vview_f *kernel, vsip_sy
 VSIP_API void vsip_convolve1d_f(const vsip_conv1d_f *conv, const vsip_vview_f *x,
                                 const vsip_vview_f *y) {
     VI_CHECK(vi::chk::object_views_fault(conv, x, y));
+    VI_CHECK(vi::chk::short_fault(x->length < conv->N || y->length < conv->out_len));
     if (!known_support(conv->support)) {
         VI_log(VI_LOG_ERROR, "vsip_convolve1d_f", kModeMessage);
         return;
@@ -766,6 +767,8 @@ VSIP_API void vsip_correlate1d_f(const vsip_corr1d_f *corr, vsip_bias bias,
                                  const vsip_vview_f *ref, const vsip_vview_f *x,
                                  const vsip_vview_f *y) {
     VI_CHECK(vi::chk::object_views_fault(corr, ref, x, y));
+    VI_CHECK(vi::chk::short_fault(ref->length < corr->M || x->length < corr->N ||
+                                  y->length < corr->lag_len));
     if (VI_corr_path(corr->M, corr->N) == VI_CORR_DIRECT) {
         correlate_direct(corr, bias, vi::walk(ref), vi::walk(x), vi::walk(y));
         return;
@@ -809,6 +812,8 @@ VSIP_API void vsip_ccorrelate1d_f(const vsip_ccorr1d_f *corr, vsip_bias bias,
                                   const vsip_cvview_f *ref, const vsip_cvview_f *x,
                                   const vsip_cvview_f *y) {
     VI_CHECK(vi::chk::object_views_fault(corr, ref, x, y));
+    VI_CHECK(vi::chk::short_fault(ref->length < corr->M || x->length < corr->N ||
+                                  y->length < corr->lag_len));
     const split w1 = parts(corr->w1), w2 = parts(corr->w2);
     const idx L = static_cast<idx>(corr->L), N = static_cast<idx>(corr->N);
     const idx M = static_cast<idx>(corr->M);

@@ -562,6 +562,15 @@ void getattr(const T *f, A *attr) {
     attr->state = static_cast<vsip_obj_state>(f->state);
 }
 
+#if VI_CHECKED
+// Outputs of the next call, at phases p, p + D, ... below N (as filter()).
+template <class F>
+vsip_length outputs(const F *f) {
+    const vsip_length N = f->in_len, p = f->phase;
+    return p < N ? (N - p - 1) / f->decimation + 1 : 0;
+}
+#endif
+
 } // namespace
 
 extern "C" {
@@ -574,6 +583,7 @@ VSIP_API vsip_fir_f *vsip_fir_create_f(const vsip_vview_f *kernel, vsip_symmetry
 
 VSIP_API int vsip_firflt_f(vsip_fir_f *fir, const vsip_vview_f *x, const vsip_vview_f *y) {
     VI_CHECK(vi::chk::object_views_fault(fir, x, y), 0);
+    VI_CHECK(vi::chk::short_fault(x->length < fir->in_len || y->length < outputs(fir)), 0);
     return filter<real_traits>(fir, x, y);
 }
 
@@ -592,6 +602,7 @@ VSIP_API vsip_cfir_f *vsip_cfir_create_f(const vsip_cvview_f *kernel, vsip_symme
 
 VSIP_API int vsip_cfirflt_f(vsip_cfir_f *fir, const vsip_cvview_f *x, const vsip_cvview_f *y) {
     VI_CHECK(vi::chk::object_views_fault(fir, x, y), 0);
+    VI_CHECK(vi::chk::short_fault(x->length < fir->in_len || y->length < outputs(fir)), 0);
     return filter<complex_traits>(fir, x, y);
 }
 
