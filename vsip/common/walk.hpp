@@ -407,38 +407,27 @@ inline bool verdict(bool result, const R &r, const A &... a) {
 #define VI_ADMIT(...)
 #endif
 
-template <passes P, class... W>
-inline pass fitting_pass(const W &... w) {
+// Whether the first operand given to choose_pass is the result, or just
+// an operand (dot products, which may read one vector twice or two
+// overlapping views).
+enum first_operand { result_first, operand_first };
+
+template <passes P, first_operand F = result_first, class... W>
+inline pass choose_pass(const W &... w) {
+#if VI_CHECKED
+    // Families that choose their own pass are checked here: faults,
+    // lengths against the first operand, and a partial overlap of the
+    // result.  A refused call takes the strided pass, whose loops do
+    // nothing.
+    if (!verdict(F == result_first, w...))
+        return pass::strided;
+#endif
     const unsigned m = (FITS_ANY & ... & fits(w));
     if (m & FITS_SPLIT)
         return pass::contiguous;
     if (P == split_or_interleaved && (m & FITS_INTERLEAVED))
         return pass::interleaved;
     return pass::strided;
-}
-
-// The pass of a family that chooses its own, result first.
-template <passes P, class... W>
-inline pass choose_pass(const W &... w) {
-#if VI_CHECKED
-    // Such families are checked here: faults, lengths against the result,
-    // and a partial overlap of the result.  A refused call takes the
-    // strided pass, whose loops do nothing.
-    if (!verdict(true, w...))
-        return pass::strided;
-#endif
-    return fitting_pass<P>(w...);
-}
-
-// The same for operands without a result (dot products, which may read
-// one vector twice or two overlapping views): no overlap test.
-template <passes P, class... W>
-inline pass choose_operand_pass(const W &... w) {
-#if VI_CHECKED
-    if (!verdict(false, w...))
-        return pass::strided;
-#endif
-    return fitting_pass<P>(w...);
 }
 
 // ---- Accessors -------------------------------------------------------------

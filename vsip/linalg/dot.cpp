@@ -54,7 +54,7 @@ template <bool Conj>
 vsip_cscalar_f complex_dot(const vsip_cvview_f *a, const vsip_cvview_f *b) {
     const vi::cplx_walk wa = vi::walk(a), wb = vi::walk(b);
     const idx n = static_cast<idx>(length_of(a));
-    if (vi::choose_operand_pass<vi::split_only>(wa, wb) == vi::pass::contiguous)
+    if (vi::choose_pass<vi::split_only, vi::operand_first>(wa, wb) == vi::pass::contiguous)
         return split_dot<Conj>(n, wa.re, wa.im, wb.re, wb.im);
     cdot<Conj> sum;
     for (idx i = 0; i < n; ++i)
