@@ -1,7 +1,8 @@
 // Bad arguments across the public API, in both flavours of the library:
-// null views, views of destroyed or released blocks, views and indices
-// outside their block, operands shorter than the result and results that
-// partly overlap an operand.  Each row names the flavours that refuse the
+// null views and objects, views of destroyed or released blocks, views and
+// indices outside their block, operands shorter than the result, shapes
+// that do not conform, and results that partly overlap an operand (or, for
+// products, share any element with one).  Each row names the flavours that refuse the
 // call; a refused call returns its neutral value, prints one ERROR line
 // and writes nothing.  Every row also checks the guard elements around the
 // caller's arrays.  Rows that the default flavour does not check would be
@@ -175,6 +176,7 @@ const char kShort[] = "operand shorter than the result: nothing done";
 const char kOverlap[] = "result partly overlaps an operand: nothing done";
 const char kNoView[] = "view outside its block: no view made";
 const char kShape[] = "shapes do not conform: nothing done";
+const char kShared[] = "result shares elements with an operand: nothing done";
 
 const Row kRows[] = {
     // Element-wise families through the operand walk.
@@ -366,6 +368,31 @@ const Row kRows[] = {
          return 0;
      },
      0, "", ""},
+    {"mprod result is an operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_mview_f *a22 = vsip_mbind_f(s.ba, 0, 2, 2, 1, 2);
+         vsip_mview_f *b22 = vsip_mbind_f(s.bb, 0, 2, 2, 1, 2);
+         vsip_mprod_f(a22, b22, a22);
+         vsip_mdestroy_f(a22);
+         vsip_mdestroy_f(b22);
+         return 0;
+     },
+     0, "vsip_mprod_f", kShared},
+    {"gemp result over the second operand", CHECKED, BOTH,
+     [](Arena &s) {
+         vsip_mview_f *a22 = vsip_mbind_f(s.ba, 0, 2, 2, 1, 2);
+         vsip_mview_f *b22 = vsip_mbind_f(s.bb, 0, 2, 2, 1, 2);
+         vsip_mview_f *b22t = vsip_mbind_f(s.bb, 1, 1, 2, 2, 2);
+         vsip_gemp_f(1.0f, a22, VSIP_MAT_TRANS, b22, VSIP_MAT_NTRANS, 0.0f, b22t);
+         vsip_mdestroy_f(a22);
+         vsip_mdestroy_f(b22);
+         vsip_mdestroy_f(b22t);
+         return 0;
+     },
+     0, "vsip_gemp_f", kShared},
+    {"mvprod result over the vector", CHECKED, BOTH,
+     [](Arena &s) { vsip_mvprod_f(s.m, s.view(s.br, 0, 1, 4), s.view(s.br, 3, 1, 2)); return 0; },
+     0, "vsip_mvprod_f", kShared},
     {"gemp transposed operand that does not conform", CHECKED, CHECKED,
      [](Arena &s) {
          vsip_gemp_f(1.0f, s.m, VSIP_MAT_TRANS, s.m, VSIP_MAT_NTRANS, 0.0f, s.mr);

@@ -37,6 +37,7 @@ constexpr const char kIndex[] = "index outside the view: nothing done";
 constexpr const char kShort[] = "operand shorter than the result: nothing done";
 constexpr const char kOverlap[] = "result partly overlaps an operand: nothing done";
 constexpr const char kShape[] = "shapes do not conform: nothing done";
+constexpr const char kShared[] = "result shares elements with an operand: nothing done";
 
 // Whether the data of a block may be used: a part of a complex block
 // follows the admitted state of its complex block.
@@ -261,22 +262,27 @@ inline std::ptrdiff_t gcd(std::ptrdiff_t a, std::ptrdiff_t b) {
     return a;
 }
 
-// A result may be the very operand (same first element and steps) or share
-// no byte with it; anything else is a partial overlap.  Lattices whose
-// ranges interleave without meeting, such as the two parts of interleaved
-// storage, are told apart by the common divisor g of all steps: every
-// element of one starts at a distance m (mod g) from the other's, and they
-// cannot meet when both m and g - m are at least an element.
-inline bool partly_overlaps(const extent &r, const extent &a) {
+// Whether two extents share a byte.  Lattices whose ranges interleave
+// without meeting, such as the two parts of interleaved storage, are told
+// apart by the common divisor g of all steps: every element of one starts
+// at a distance m (mod g) from the other's, and they cannot meet when both
+// m and g - m are at least an element.
+inline bool meets(const extent &r, const extent &a) {
     if (r.empty || a.empty || r.hi < a.lo || a.hi < r.lo)
-        return false;
-    if (r.base == a.base && r.s1 == a.s1 && r.s2 == a.s2)
         return false;
     const std::ptrdiff_t g = gcd(gcd(r.s1, r.s2), gcd(a.s1, a.s2));
     if (g == 0)
         return true;
     const std::ptrdiff_t m = (static_cast<std::ptrdiff_t>(r.base - a.base) % g + g) % g;
     return !(m >= a.size && g - m >= r.size);
+}
+
+// A result may be the very operand (same first element and steps) or share
+// no byte with it; anything else is a partial overlap.
+inline bool partly_overlaps(const extent &r, const extent &a) {
+    if (r.base == a.base && r.s1 == a.s1 && r.s2 == a.s2)
+        return false;
+    return meets(r, a);
 }
 
 } // namespace chk

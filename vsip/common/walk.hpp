@@ -332,6 +332,19 @@ inline bool overlaps(const R &r, const W &w) {
                 return true;
     return false;
 }
+// Products, whose result cannot be computed in place: a result that
+// shares an element with an operand, the very same view included.
+template <class R, class... A>
+inline const char *shared_fault(const R &r, const A &... a) {
+    auto meets = [&r](const auto &w) {
+        for (int i = 0; i < r.check.parts; ++i)
+            for (int j = 0; j < w.check.parts; ++j)
+                if (chk::meets(r.check.ext[i], w.check.ext[j]))
+                    return true;
+        return false;
+    };
+    return (meets(a) || ...) ? chk::kShared : nullptr;
+}
 template <class S, class = std::enable_if_t<std::is_arithmetic<S>::value>>
 inline const char *fault_of(S) { return nullptr; }
 inline const char *fault_of(vsip_cscalar_f) { return nullptr; }

@@ -114,12 +114,14 @@ VSIP_API vsip_cscalar_f vsip_cvjdot_f(const vsip_cvview_f *a, const vsip_cvview_
 
 VSIP_API void vsip_mvprod_f(const vsip_mview_f *A, const vsip_vview_f *x, const vsip_vview_f *y) {
     VI_CHECK(vi::chk::matrix_vector_fault(A, false, x, y));
+    VI_CHECK(vi::shared_fault(vi::walk(y), vi::walk(A), vi::walk(x)));
     gemv(vi::as_mat(A), vi::walk(x), vi::walk(y));
 }
 
 // y = x^T A = A^T x.
 VSIP_API void vsip_vmprod_f(const vsip_vview_f *x, const vsip_mview_f *A, const vsip_vview_f *y) {
     VI_CHECK(vi::chk::matrix_vector_fault(A, true, x, y));
+    VI_CHECK(vi::shared_fault(vi::walk(y), vi::walk(A), vi::walk(x)));
     gemv(vi::as_mat(A).transposed(), vi::walk(x), vi::walk(y));
 }
 

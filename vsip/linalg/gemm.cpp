@@ -319,6 +319,7 @@ extern "C" {
 
 VSIP_API void vsip_mprod_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C) {
     VI_CHECK(vi::chk::product_fault(A, false, B, false, C));
+    VI_CHECK(vi::shared_fault(vi::walk(C), vi::walk(A), vi::walk(B)));
     const mat<float> b = vi::as_mat(B);
     run(product<float, float>{kMprod, 1.0f, 0.0f, vi::as_mat(A), b, vi::as_mat(C), false, false,
                               b.cols});
@@ -326,6 +327,7 @@ VSIP_API void vsip_mprod_f(const vsip_mview_f *A, const vsip_mview_f *B, const v
 
 VSIP_API void vsip_mprodt_f(const vsip_mview_f *A, const vsip_mview_f *B, const vsip_mview_f *C) {
     VI_CHECK(vi::chk::product_fault(A, false, B, true, C));
+    VI_CHECK(vi::shared_fault(vi::walk(C), vi::walk(A), vi::walk(B)));
     const mat<float> bt = vi::as_mat(B).transposed();
     run(product<float, float>{kMprodt, 1.0f, 0.0f, vi::as_mat(A), bt, vi::as_mat(C), false,
                               false, bt.cols});
@@ -336,6 +338,7 @@ VSIP_API void vsip_gemp_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_o
                           const vsip_mview_f *B, vsip_mat_op OpB, vsip_scalar_f beta,
                           const vsip_mview_f *C) {
     VI_CHECK(vi::chk::product_fault(A, OpA == VSIP_MAT_TRANS, B, OpB == VSIP_MAT_TRANS, C));
+    VI_CHECK(vi::shared_fault(vi::walk(C), vi::walk(A), vi::walk(B)));
     const mat<float> c = vi::as_mat(C);
     run(product<float, float>{kGemp, alpha, beta,
                               apply_transpose(vi::as_mat(A), OpA == VSIP_MAT_TRANS),
@@ -346,6 +349,7 @@ VSIP_API void vsip_gemp_f(vsip_scalar_f alpha, const vsip_mview_f *A, vsip_mat_o
 VSIP_API void vsip_cmprod_f(const vsip_cmview_f *A, const vsip_cmview_f *B,
                             const vsip_cmview_f *C) {
     VI_CHECK(vi::chk::product_fault(A, false, B, false, C));
+    VI_CHECK(vi::shared_fault(vi::walk(C), vi::walk(A), vi::walk(B)));
     const mat<float> b = vi::as_mat(B);
     run(product<float, cf>{kCmprod, cf{1.0f, 0.0f}, cf{0.0f, 0.0f}, vi::as_mat(A), b,
                            vi::as_mat(C), false, false, b.cols});
@@ -355,6 +359,7 @@ VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_ma
                            const vsip_cmview_f *B, vsip_mat_op OpB, vsip_cscalar_f beta,
                            const vsip_cmview_f *C) {
     VI_CHECK(vi::chk::product_fault(A, transposes(OpA), B, transposes(OpB), C));
+    VI_CHECK(vi::shared_fault(vi::walk(C), vi::walk(A), vi::walk(B)));
     const mat<float> c = vi::as_mat(C);
     run(product<float, cf>{kCgemp, as_cpx(alpha), as_cpx(beta),
                            apply_transpose(vi::as_mat(A), transposes(OpA)),
@@ -364,6 +369,7 @@ VSIP_API void vsip_cgemp_f(vsip_cscalar_f alpha, const vsip_cmview_f *A, vsip_ma
 
 VSIP_API void vsip_mprod_d(const vsip_mview_d *A, const vsip_mview_d *B, const vsip_mview_d *C) {
     VI_CHECK(vi::chk::product_fault(A, false, B, false, C));
+    VI_CHECK(vi::shared_fault(vi::walk(C), vi::walk(A), vi::walk(B)));
     const mat<double> b = vi::as_mat(B);
     run(product<double, double>{kMprodD, 1.0, 0.0, vi::as_mat(A), b, vi::as_mat(C), false, false,
                                 b.cols});
