@@ -119,14 +119,33 @@ struct Arena {
             extra.push_back(v);
         return v;
     }
+    vsip_mview_f *mview(vsip_block_f *block, vsip_offset o, vsip_stride cs, vsip_length cl,
+                        vsip_stride rs, vsip_length rl) {
+        vsip_mview_f *v = vsip_mbind_f(block, o, cs, cl, rs, rl);
+        if (v)
+            extra_m.push_back(v);
+        return v;
+    }
+    vsip_cvview_f *cview(vsip_cblock_f *block, vsip_offset o, vsip_stride s, vsip_length n) {
+        vsip_cvview_f *v = vsip_cvbind_f(block, o, s, n);
+        if (v)
+            extra_c.push_back(v);
+        return v;
+    }
     std::vector<vsip_vview_f *> extra;
+    std::vector<vsip_mview_f *> extra_m;
+    std::vector<vsip_cvview_f *> extra_c;
     struct ExtraViews {
-        std::vector<vsip_vview_f *> *views;
+        Arena *arena;
         ~ExtraViews() {
-            for (vsip_vview_f *v : *views)
+            for (vsip_vview_f *v : arena->extra)
                 vsip_vdestroy_f(v);
+            for (vsip_mview_f *v : arena->extra_m)
+                vsip_mdestroy_f(v);
+            for (vsip_cvview_f *v : arena->extra_c)
+                vsip_cvdestroy_f(v);
         }
-    } extra_views{&extra};
+    } extra_views{this};
 
     // Every float and integer of the caller's arrays, guards included.
     std::vector<float> snapshot() const {
@@ -177,6 +196,12 @@ const char kOverlap[] = "result partly overlaps an operand: nothing done";
 const char kNoView[] = "view outside its block: no view made";
 const char kShape[] = "shapes do not conform: nothing done";
 const char kShared[] = "result shares elements with an operand: nothing done";
+
+// A real filter of three taps (b's first elements) over kN inputs.
+vsip_fir_f *fir3(Arena &s, vsip_length decimation) {
+    return vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, decimation,
+                             VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+}
 
 const Row kRows[] = {
     // Element-wise families through the operand walk.
@@ -322,11 +347,7 @@ const Row kRows[] = {
      0, "vsip_cvjdot_f", kOutside},
     {"cvdot of two overlapping operands", 0, BOTH,
      [](Arena &s) {
-         vsip_cvview_f *shifted = vsip_cvbind_f(s.bc, 1, 1, kN - 1);
-         vsip_cvview_f *head = vsip_cvbind_f(s.bc, 0, 1, kN - 1);
-         vsip_cvdot_f(head, shifted); // no result: overlapping operands are fine
-         vsip_cvdestroy_f(shifted);
-         vsip_cvdestroy_f(head);
+         vsip_cvdot_f(s.cview(s.bc, 0, 1, kN - 1), s.cview(s.bc, 1, 1, kN - 1));
          return 0;
      },
      0, "", ""},
@@ -334,59 +355,42 @@ const Row kRows[] = {
      [](Arena &s) { vsip_mvprod_f(s.m, s.b, s.view(s.br, 0, 1, 2)); return 0; }, 0,
      "vsip_mvprod_f", kShape},
     {"vmprod null matrix", CHECKED, CHECKED,
-     [](Arena &s) { vsip_vmprod_f(s.view(s.bb, 0, 1, 2), nullptr, s.view(s.br, 0, 1, 4)); return 0; },
+     [](Arena &s) {
+         vsip_vmprod_f(s.view(s.bb, 0, 1, 2), nullptr, s.view(s.br, 0, 1, 4));
+         return 0;
+     },
      0, "vsip_vmprod_f", kNull},
     {"vmprod conforming", 0, BOTH,
      [](Arena &s) { vsip_vmprod_f(s.view(s.bb, 0, 1, 2), s.m, s.view(s.br, 0, 1, 4)); return 0; },
      0, "", ""},
     {"mprod inner lengths differ", CHECKED, CHECKED,
-     [](Arena &s) {
-         vsip_mview_f *b24 = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
-         vsip_mprod_f(s.m, b24, s.mr);
-         vsip_mdestroy_f(b24);
-         return 0;
-     },
+     [](Arena &s) { vsip_mprod_f(s.m, s.mview(s.bb, 0, 4, 2, 1, 4), s.mr); return 0; },
      0, "vsip_mprod_f", kShape},
     {"mprod destroyed operand", CHECKED, CHECKED,
      [](Arena &s) {
-         vsip_mview_f *b42 = vsip_mbind_f(s.bb, 0, 2, 4, 1, 2);
-         vsip_mview_f *r22 = vsip_mbind_f(s.br, 0, 2, 2, 1, 2);
          s.destroy_a();
-         vsip_mprod_f(s.m, b42, r22);
-         vsip_mdestroy_f(b42);
-         vsip_mdestroy_f(r22);
+         vsip_mprod_f(s.m, s.mview(s.bb, 0, 2, 4, 1, 2), s.mview(s.br, 0, 2, 2, 1, 2));
          return 0;
      },
      0, "vsip_mprod_f", kDestroyed},
     {"mprodt conforming", 0, BOTH,
-     [](Arena &s) {
-         vsip_mview_f *b24 = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
-         vsip_mview_f *r22 = vsip_mbind_f(s.br, 0, 2, 2, 1, 2);
-         vsip_mprodt_f(s.m, b24, r22); // 2 x 4 times (2 x 4)^T
-         vsip_mdestroy_f(b24);
-         vsip_mdestroy_f(r22);
+     [](Arena &s) { // 2 x 4 times (2 x 4)^T
+         vsip_mprodt_f(s.m, s.mview(s.bb, 0, 4, 2, 1, 4), s.mview(s.br, 0, 2, 2, 1, 2));
          return 0;
      },
      0, "", ""},
     {"mprod result is an operand", CHECKED, BOTH,
      [](Arena &s) {
-         vsip_mview_f *a22 = vsip_mbind_f(s.ba, 0, 2, 2, 1, 2);
-         vsip_mview_f *b22 = vsip_mbind_f(s.bb, 0, 2, 2, 1, 2);
-         vsip_mprod_f(a22, b22, a22);
-         vsip_mdestroy_f(a22);
-         vsip_mdestroy_f(b22);
+         vsip_mview_f *a22 = s.mview(s.ba, 0, 2, 2, 1, 2);
+         vsip_mprod_f(a22, s.mview(s.bb, 0, 2, 2, 1, 2), a22);
          return 0;
      },
      0, "vsip_mprod_f", kShared},
     {"gemp result over the second operand", CHECKED, BOTH,
      [](Arena &s) {
-         vsip_mview_f *a22 = vsip_mbind_f(s.ba, 0, 2, 2, 1, 2);
-         vsip_mview_f *b22 = vsip_mbind_f(s.bb, 0, 2, 2, 1, 2);
-         vsip_mview_f *b22t = vsip_mbind_f(s.bb, 1, 1, 2, 2, 2);
-         vsip_gemp_f(1.0f, a22, VSIP_MAT_TRANS, b22, VSIP_MAT_NTRANS, 0.0f, b22t);
-         vsip_mdestroy_f(a22);
-         vsip_mdestroy_f(b22);
-         vsip_mdestroy_f(b22t);
+         vsip_gemp_f(1.0f, s.mview(s.ba, 0, 2, 2, 1, 2), VSIP_MAT_TRANS,
+                     s.mview(s.bb, 0, 2, 2, 1, 2), VSIP_MAT_NTRANS, 0.0f,
+                     s.mview(s.bb, 1, 1, 2, 2, 2));
          return 0;
      },
      0, "vsip_gemp_f", kShared},
@@ -406,10 +410,8 @@ const Row kRows[] = {
      [](Arena &) { vsip_mprod_d(nullptr, nullptr, nullptr); return 0; }, 0, "vsip_mprod_d", kNull},
     {"gems destroyed result", CHECKED, CHECKED,
      [](Arena &s) {
-         vsip_mview_f *b24 = vsip_mbind_f(s.bb, 0, 4, 2, 1, 4);
          s.destroy_a();
-         vsip_gems_f(1.0f, b24, VSIP_MAT_NTRANS, 1.0f, s.m);
-         vsip_mdestroy_f(b24);
+         vsip_gems_f(1.0f, s.mview(s.bb, 0, 4, 2, 1, 4), VSIP_MAT_NTRANS, 1.0f, s.m);
          return 0;
      },
      0, "vsip_gems_f", kDestroyed},
@@ -424,8 +426,7 @@ const Row kRows[] = {
      "vsip_firflt_f", "null argument: nothing done"},
     {"firflt destroyed input", CHECKED, CHECKED,
      [](Arena &s) {
-         vsip_fir_f *f = vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 1,
-                                           VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         vsip_fir_f *f = fir3(s, 1);
          s.destroy_a();
          const int n = vsip_firflt_f(f, s.a, s.r);
          vsip_fir_destroy_f(f);
@@ -434,19 +435,17 @@ const Row kRows[] = {
      0, "vsip_firflt_f", kDestroyed},
     {"cfirflt null output", CHECKED, CHECKED,
      [](Arena &s) {
-         vsip_cvview_f *k = vsip_cvbind_f(s.bd, 0, 1, 3);
+         vsip_cvview_f *k = s.cview(s.bd, 0, 1, 3);
          vsip_cfir_f *f =
              vsip_cfir_create_f(k, VSIP_NONSYM, kN, 1, VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
          const int n = vsip_cfirflt_f(f, s.c, nullptr);
          vsip_cfir_destroy_f(f);
-         vsip_cvdestroy_f(k);
          return static_cast<std::int64_t>(n);
      },
      0, "vsip_cfirflt_f", kNull},
     {"firflt output shorter than the outputs", CHECKED, CHECKED,
      [](Arena &s) {
-         vsip_fir_f *f = vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 2,
-                                           VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         vsip_fir_f *f = fir3(s, 2);
          const int n = vsip_firflt_f(f, s.a, s.view(s.br, 0, 1, kN / 2 - 1));
          vsip_fir_destroy_f(f);
          return static_cast<std::int64_t>(n);
@@ -454,8 +453,7 @@ const Row kRows[] = {
      0, "vsip_firflt_f", kShort},
     {"firflt decimated output of exactly the outputs", 0, BOTH,
      [](Arena &s) {
-         vsip_fir_f *f = vsip_fir_create_f(s.view(s.bb, 0, 1, 3), VSIP_NONSYM, kN, 2,
-                                           VSIP_STATE_NO_SAVE, 1, VSIP_ALG_TIME);
+         vsip_fir_f *f = fir3(s, 2);
          const int n = vsip_firflt_f(f, s.a, s.view(s.br, 0, 1, kN / 2));
          vsip_fir_destroy_f(f);
          return static_cast<std::int64_t>(n);
@@ -481,11 +479,9 @@ const Row kRows[] = {
     {"ccorrelate1d reference shorter than the object's", CHECKED, CHECKED,
      [](Arena &s) {
          vsip_ccorr1d_f *c = vsip_ccorr1d_create_f(4, kN, VSIP_SUPPORT_MIN, 1, VSIP_ALG_TIME);
-         vsip_cvview_f *ref = vsip_cvbind_f(s.bd, 0, 1, 3);
-         vsip_cvview_f *y = vsip_cvbind_f(s.bc, 0, 1, 5);
+         vsip_cvview_f *ref = s.cview(s.bd, 0, 1, 3);
+         vsip_cvview_f *y = s.cview(s.bc, 0, 1, 5);
          vsip_ccorrelate1d_f(c, VSIP_BIASED, ref, s.d, y);
-         vsip_cvdestroy_f(ref);
-         vsip_cvdestroy_f(y);
          vsip_ccorr1d_destroy_f(c);
          return 0;
      },
@@ -564,24 +560,14 @@ const Row kRows[] = {
     // Families that choose their own pass: a result partly over an operand.
     {"cvadd result shifted over an operand", CHECKED, BOTH,
      [](Arena &s) {
-         vsip_cvview_f *head = vsip_cvbind_f(s.bc, 0, 1, kN - 1);
-         vsip_cvview_f *tail = vsip_cvbind_f(s.bc, 1, 1, kN - 1);
-         vsip_cvview_f *d7 = vsip_cvbind_f(s.bd, 0, 1, kN - 1);
-         vsip_cvadd_f(head, d7, tail);
-         vsip_cvdestroy_f(head);
-         vsip_cvdestroy_f(tail);
-         vsip_cvdestroy_f(d7);
+         vsip_cvadd_f(s.cview(s.bc, 0, 1, kN - 1), s.cview(s.bd, 0, 1, kN - 1),
+                      s.cview(s.bc, 1, 1, kN - 1));
          return 0;
      },
      0, "vsip_cvadd_f", kOverlap},
     {"cvsub in place", 0, BOTH, [](Arena &s) { vsip_cvsub_f(s.c, s.d, s.c); return 0; }, 0, "", ""},
     {"rcvadd result over the reversed complex operand", CHECKED, BOTH,
-     [](Arena &s) {
-         vsip_cvview_f *reversed = vsip_cvbind_f(s.bc, kN - 1, -1, kN);
-         vsip_rcvadd_f(s.a, reversed, s.c);
-         vsip_cvdestroy_f(reversed);
-         return 0;
-     },
+     [](Arena &s) { vsip_rcvadd_f(s.a, s.cview(s.bc, kN - 1, -1, kN), s.c); return 0; },
      0, "vsip_rcvadd_f", kOverlap},
     {"rcvadd result over the real part of the complex operand", 0, BOTH,
      [](Arena &s) {
@@ -596,11 +582,7 @@ const Row kRows[] = {
      "vsip_vneg_f", kOverlap},
     {"cvconj result shifted over its operand", CHECKED, BOTH,
      [](Arena &s) {
-         vsip_cvview_f *head = vsip_cvbind_f(s.bc, 0, 1, kN - 2);
-         vsip_cvview_f *tail = vsip_cvbind_f(s.bc, 2, 1, kN - 2);
-         vsip_cvconj_f(head, tail);
-         vsip_cvdestroy_f(head);
-         vsip_cvdestroy_f(tail);
+         vsip_cvconj_f(s.cview(s.bc, 0, 1, kN - 2), s.cview(s.bc, 2, 1, kN - 2));
          return 0;
      },
      0, "vsip_cvconj_f", kOverlap},
