@@ -197,57 +197,13 @@ void BM_rcfftop(benchmark::State &state) {
     items(state, n);
 }
 
-// 256 rows of 4096: the library with range(0) threads, on library (split)
-// or interleaved user matrices.
+// Multiple FFT of a row-major M x N matrix along `major`, range(0)
+// threads, on library (split) or interleaved user matrices (fftwf_malloc'd
+// storage, as the bare plans').
 template <bool Interleaved>
-void BM_ccfftmop_rows(benchmark::State &state) {
+void run_ccfftmop(benchmark::State &state, long M, long N, vsip_major major) {
     omp_set_num_threads(static_cast<int>(state.range(0)));
-    vsip_fftm_f *fftm =
-        vsip_ccfftmop_create_f(kRows, kCols, 1.0f, VSIP_FFT_FWD, VSIP_ROW, 1, VSIP_ALG_TIME);
-    vsip_cmview_f *X, *Y;
-    float *xp = nullptr, *yp = nullptr;
-    if (Interleaved) {
-        // fftwf_malloc'd storage, as the bare plan's.
-        const std::size_t total = 2 * static_cast<std::size_t>(kRows * kCols);
-        xp = static_cast<float *>(fftwf_malloc(4 * total));
-        yp = static_cast<float *>(fftwf_malloc(4 * total));
-        vsip_cblock_f *xb = vsip_cblockbind_f(xp, nullptr, kRows * kCols, VSIP_MEM_NONE);
-        vsip_cblock_f *yb = vsip_cblockbind_f(yp, nullptr, kRows * kCols, VSIP_MEM_NONE);
-        vsip_cblockadmit_f(xb, 1);
-        vsip_cblockadmit_f(yb, 1);
-        X = vsip_cmbind_f(xb, 0, kCols, kRows, 1, kCols);
-        Y = vsip_cmbind_f(yb, 0, kCols, kRows, 1, kCols);
-    } else {
-        X = vsip_cmcreate_f(kRows, kCols, VSIP_ROW, VSIP_MEM_NONE);
-        Y = vsip_cmcreate_f(kRows, kCols, VSIP_ROW, VSIP_MEM_NONE);
-    }
-    for (long i = 0; i < kRows; ++i)
-        for (long j = 0; j < kCols; ++j)
-            vsip_cmput_f(X, i, j, vsip_cscalar_f{value(i * kCols + j), value(j)});
-    for (auto _ : state) {
-        vsip_ccfftmop_f(fftm, X, Y);
-        benchmark::ClobberMemory();
-    }
-    if (Interleaved) {
-        vsip_cblockdestroy_f(vsip_cmdestroy_f(X));
-        vsip_cblockdestroy_f(vsip_cmdestroy_f(Y));
-        fftwf_free(xp);
-        fftwf_free(yp);
-    } else {
-        vsip_cmalldestroy_f(X);
-        vsip_cmalldestroy_f(Y);
-    }
-    vsip_fftm_destroy_f(fftm);
-    omp_set_num_threads(1);
-    items(state, kRows * kCols);
-}
-
-// Multiple FFT by columns of a row-major M x N matrix, range(0) threads,
-// on library (split) or interleaved user matrices.
-template <long M, long N, bool Interleaved>
-void BM_ccfftmop_cols(benchmark::State &state) {
-    omp_set_num_threads(static_cast<int>(state.range(0)));
-    vsip_fftm_f *fftm = vsip_ccfftmop_create_f(M, N, 1.0f, VSIP_FFT_FWD, VSIP_COL, 1, VSIP_ALG_TIME);
+    vsip_fftm_f *fftm = vsip_ccfftmop_create_f(M, N, 1.0f, VSIP_FFT_FWD, major, 1, VSIP_ALG_TIME);
     vsip_cmview_f *X, *Y;
     float *xp = nullptr, *yp = nullptr;
     if (Interleaved) {
@@ -283,6 +239,18 @@ void BM_ccfftmop_cols(benchmark::State &state) {
     vsip_fftm_destroy_f(fftm);
     omp_set_num_threads(1);
     items(state, M * N);
+}
+
+// 256 rows of 4096 by rows.
+template <bool Interleaved>
+void BM_ccfftmop_rows(benchmark::State &state) {
+    run_ccfftmop<Interleaved>(state, kRows, kCols, VSIP_ROW);
+}
+
+// By columns of a row-major M x N matrix.
+template <long M, long N, bool Interleaved>
+void BM_ccfftmop_cols(benchmark::State &state) {
+    run_ccfftmop<Interleaved>(state, M, N, VSIP_COL);
 }
 
 // The columns baseline: one plan over all N columns of length M, stride N,
