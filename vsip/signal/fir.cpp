@@ -453,14 +453,20 @@ inline void scatter(const float *src, idx n, const vsip_cvview_f *h, idx part) {
     std::memmove(w.im, src + part, sizeof(float) * static_cast<std::size_t>(n));
 }
 
+// Outputs of the next call: positions p, p + D, ... below N.
+template <class F>
+vsip_length outputs(const F *f) {
+    const vsip_length N = f->in_len, p = f->phase;
+    return p < N ? (N - p - 1) / f->decimation + 1 : 0;
+}
+
 template <class T>
 int filter(typename T::object *f, const typename T::view *x, const typename T::view *y) {
     using view = typename T::view;
     const idx N = static_cast<idx>(f->in_len), M = static_cast<idx>(f->kernel_len);
     const idx D = static_cast<idx>(f->decimation), p = static_cast<idx>(f->phase);
     const idx held = static_cast<idx>(f->history->length);
-    // Outputs at positions p, p + D, ... below N.
-    const idx count = p < N ? (N - p - 1) / D + 1 : 0;
+    const idx count = static_cast<idx>(outputs(f));
     // History samples the first window needs (none once p reaches M-1).
     const idx need = p < M - 1 ? M - 1 - p : 0;
 
@@ -561,15 +567,6 @@ void getattr(const T *f, A *attr) {
     attr->decimation = f->decimation;
     attr->state = static_cast<vsip_obj_state>(f->state);
 }
-
-#if VI_CHECKED
-// Outputs of the next call, at phases p, p + D, ... below N (as filter()).
-template <class F>
-vsip_length outputs(const F *f) {
-    const vsip_length N = f->in_len, p = f->phase;
-    return p < N ? (N - p - 1) / f->decimation + 1 : 0;
-}
-#endif
 
 } // namespace
 
